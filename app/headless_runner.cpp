@@ -1,0 +1,68 @@
+#include "app/headless_runner.h"
+
+#include <QTimer>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+namespace tvx::app {
+
+HeadlessRunner::HeadlessRunner(console::ScriptInterpreter& interpreter)
+    : interpreter_(interpreter) {}
+
+bool HeadlessRunner::Start(const std::string& path) {
+  if (!path.empty()) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::string line;
+    while (std::getline(file, line)) lines_.emplace_back(line);
+    lines_.emplace_back(std::nullopt);
+    QTimer::singleShot(0, this, [this] { Pump(); });
+    return true;
+  }
+  // Standard input may be a person typing: read it on its own thread so the console keeps
+  // running meanwhile. The thread is detached; it may still be blocked in a read at exit.
+  std::thread([this] {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+      QMetaObject::invokeMethod(this, [this, line] { Enqueue(line); }, Qt::QueuedConnection);
+    }
+    QMetaObject::invokeMethod(this, [this] { Enqueue(std::nullopt); }, Qt::QueuedConnection);
+  }).detach();
+  return true;
+}
+
+void HeadlessRunner::Enqueue(std::optional<std::string> line) {
+  lines_.push_back(std::move(line));
+  Pump();
+}
+
+void HeadlessRunner::Pump() {
+  while (!waiting_ && !done_ && !lines_.empty()) {
+    std::optional<std::string> line = std::move(lines_.front());
+    lines_.pop_front();
+    if (!line) {
+      done_ = true;
+      emit Finished(0);
+      return;
+    }
+    ++line_number_;
+    const auto outcome = interpreter_.Execute(*line);
+    if (outcome.kind == console::ScriptInterpreter::Outcome::kError) {
+      std::cerr << "ERROR: line " << line_number_ << ": " << outcome.error << std::endl;
+      done_ = true;
+      emit Finished(2);
+      return;
+    }
+    if (outcome.kind == console::ScriptInterpreter::Outcome::kWait) {
+      waiting_ = true;
+      QTimer::singleShot(std::chrono::milliseconds(outcome.wait_ms), Qt::PreciseTimer, this,
+                         [this] {
+                           waiting_ = false;
+                           Pump();
+                         });
+    }
+  }
+}
+
+}  // namespace tvx::app

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "console/script.h"
+
+namespace tvx::app {
+
+// Runs a console script on the live event loop: lines run in order, a wait lets real time
+// pass with timers and links running, and the loop never blocks on input.
+class HeadlessRunner : public QObject {
+  Q_OBJECT
+ public:
+  explicit HeadlessRunner(console::ScriptInterpreter& interpreter);
+
+  // Reads the script from a file, or from standard input when path is empty; false when
+  // the file cannot be read.
+  bool Start(const std::string& path);
+
+ signals:
+  void Finished(int exit_code);
+
+ private:
+  void Enqueue(std::optional<std::string> line);
+  void Pump();
+
+  console::ScriptInterpreter& interpreter_;
+  std::deque<std::optional<std::string>> lines_;  // nullopt marks the end of the script
+  bool waiting_ = false;
+  bool done_ = false;
+  int line_number_ = 0;
+};
+
+}  // namespace tvx::app

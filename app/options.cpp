@@ -1,0 +1,68 @@
+#include "app/options.h"
+
+#include "links/port_names.h"
+
+namespace tvx::app {
+
+std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>& args) {
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    // Both "--opt VALUE" and "--opt=VALUE".
+    auto value = [&](const std::string& name, std::string& out) -> bool {
+      if (arg == name) {
+        if (i + 1 >= args.size()) return false;
+        out = args[++i];
+        return true;
+      }
+      out = arg.substr(name.size() + 1);
+      return true;
+    };
+    auto is = [&](const std::string& name) {
+      return arg == name || arg.rfind(name + "=", 0) == 0;
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (is("--script")) {
+      if (!value("--script", options.script) || options.script.empty()) {
+        return OptionsError{"--script needs a file name"};
+      }
+    } else if (is("--comm")) {
+      std::string text;
+      if (!value("--comm", text)) return OptionsError{"--comm needs k=DEVICE"};
+      const auto parsed = links::ParseCommOption(text);
+      if (!parsed) {
+        return OptionsError{"--comm takes k=DEVICE with k from 1 to 4, not '" + text + "'"};
+      }
+      options.comm[parsed->first] = parsed->second;
+    } else {
+      return OptionsError{"unknown option '" + arg + "'"};
+    }
+  }
+  return options;
+}
+
+std::string HelpText() {
+  return R"(Usage: tvxorm [options]
+
+Operator and service console for the signalling devices of one device bus.
+
+Options:
+  --headless          Run without a window, driven by a console script.
+  --script FILE       With --headless: read the script from FILE (default: standard input).
+  --comm k=DEVICE     Use DEVICE for Comm k (k = 1 to 4), for example --comm 1=/dev/ttyUSB0.
+                      Repeat for several ports. Default: COMk on Windows, /dev/ttyS<k-1>
+                      elsewhere.
+  --version           Print the version and exit.
+  -h, --help          Print this help and exit.
+
+Console scripts (one line each): click NAME | dblclick NAME | type NAME TEXT |
+key NAME KEY [SHIFT] | caret NAME N | wait MS | print NAME [PROPERTY]. See the README.
+)";
+}
+
+}  // namespace tvx::app

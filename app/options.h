@@ -1,0 +1,27 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tvx::app {
+
+struct Options {
+  bool help = false;
+  bool version = false;
+  bool headless = false;
+  std::string script;                // empty: standard input
+  std::map<int, std::string> comm;   // port number -> device, from --comm k=DEVICE
+};
+
+struct OptionsError {
+  std::string message;
+};
+
+// Parses the arguments after the program name.
+std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>& args);
+
+std::string HelpText();
+
+}  // namespace tvx::app

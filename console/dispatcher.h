@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <utility>
+#include <vector>
+#include <string>
+
+#include "protocol/link_output.h"
+#include "protocol/packet.h"
+#include "window/main_window.h"
+
+namespace tvx::console {
+
+using FlagMember = bool window::CommandFlags::*;
+
+// Send arms Timer1; the next tick chooses the link and runs the branch of the command
+// flag that is set. Branches are registered per flag by the command families.
+class Dispatcher {
+ public:
+  using Branch = std::function<void()>;
+
+  Dispatcher(window::FrmMain& w, protocol::LinkOutput& out);
+
+  void Send();
+  void Tick();
+
+  void SetBranch(FlagMember flag, Branch branch);
+
+  // What branches share. Finish shows the packet, writes it, reports and stops the timer;
+  // Refuse reports and stops the timer without sending.
+  void Finish(const protocol::Packet& packet, const std::string& sent_message);
+  void Refuse(const std::string& message);
+  // The "sent" line, or the write-failure line when any piece of the packet failed.
+  void ReportSent(const std::string& sent_message);
+  protocol::LinkOutput& Out() { return out_; }
+  window::FrmMain& Window() { return w_; }
+
+ private:
+  bool AddressCheck();
+  void RunBranch(FlagMember flag);
+
+  window::FrmMain& w_;
+  protocol::LinkOutput& out_;
+  std::vector<std::pair<FlagMember, Branch>> branches_;  // member pointers have no order
+};
+
+}  // namespace tvx::console

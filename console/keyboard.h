@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+
+#include "window/main_window.h"
+
+namespace tvx::console {
+
+// Key codes the console handles.
+inline constexpr int kKeyEsc = 27;
+inline constexpr int kKeyF1 = 112;
+inline constexpr int kKeyF2 = 113;
+inline constexpr int kKeyK = 75;
+inline constexpr int kKeyLeftBracket = 219;
+inline constexpr int kKeyRightBracket = 221;
+inline constexpr int kShiftAlone = 1;
+inline constexpr int kAltAlone = 4;
+
+// F1/F2 everywhere, the service key toggles, the packet editor (control-character
+// buttons, Esc in the packet box, typing on the buttons) and double-click to empty a box.
+class Keyboard {
+ public:
+  Keyboard(window::FrmMain& w, std::function<void()> send, std::function<void()> cancel);
+
+ private:
+  void CommonKey(int key, int shift);
+  void EditorKey(int key, int shift);
+  void PacketKey(int key, int shift);
+  bool FunctionKey(int key);
+  void CommonToggle();
+  void EditorToggle();
+  void Append(const std::string& text);
+
+  window::FrmMain& w_;
+  std::function<void()> send_;
+  std::function<void()> cancel_;
+};
+
+}  // namespace tvx::console

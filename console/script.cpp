@@ -1,0 +1,274 @@
+#include "console/script.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+
+#include "protocol/display.h"
+
+namespace tvx::console {
+
+using window::Control;
+using window::ControlKind;
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Splits off the first word; the rest keeps its blanks except the one separator.
+std::pair<std::string_view, std::string_view> SplitWord(std::string_view s) {
+  const auto blank = s.find_first_of(" \t");
+  if (blank == std::string_view::npos) return {s, {}};
+  return {s.substr(0, blank), s.substr(blank + 1)};
+}
+
+template <typename Int>
+std::optional<Int> ParseWhole(std::string_view s) {
+  Int value{};
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<int> KeyCode(std::string_view key) {
+  if (key == "F1") return 112;
+  if (key == "F2") return 113;
+  if (key == "Esc") return 27;
+  if (key == "[") return 219;
+  if (key == "]") return 221;
+  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return key[0];
+  if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') return key[0];
+  if (auto code = ParseWhole<int>(key); code && *code >= 0 && *code <= 255) return code;
+  return std::nullopt;
+}
+
+std::string Bool(bool b) { return b ? "True" : "False"; }
+
+std::string ReplaceLineBreaks(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+      out += "\r\n";
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string VariableValue(const window::VariableRef& ref) {
+  struct Visitor {
+    std::string operator()(bool* b) const { return Bool(*b); }
+    std::string operator()(std::int16_t* v) const { return std::to_string(*v); }
+    std::string operator()(std::int32_t* v) const { return std::to_string(*v); }
+    std::string operator()(std::string* s) const { return *s; }
+  };
+  return std::visit(Visitor{}, ref);
+}
+
+// The value of a property, or nothing when the control has no such property.
+std::optional<std::string> PropertyValue(const Control& c, std::string_view property) {
+  const bool is_timer = c.Kind() == ControlKind::Timer;
+  const auto* box = c.Kind() == ControlKind::TextBox ? static_cast<const window::TextBox*>(&c) : nullptr;
+  if (property == "Text" && box) return box->Text();
+  if (property == "Caption" && !box && !is_timer) return c.Caption();
+  if (property == "Visible" && !is_timer) return Bool(c.Visible());
+  if (property == "Enabled") return Bool(c.Enabled());
+  if (property == "Locked" && box) return Bool(box->Locked());
+  if (property == "MaxLength" && box) return std::to_string(box->MaxLength());
+  if (property == "BackColor" && !is_timer) {
+    const window::Color k = c.BackColor();
+    return std::to_string(k.r) + "," + std::to_string(k.g) + "," + std::to_string(k.b);
+  }
+  if (property == "Value" && c.Kind() == ControlKind::OptionButton) {
+    return static_cast<const window::OptionButton&>(c).Value() ? "1" : "0";
+  }
+  if (property == "Value" && c.Kind() == ControlKind::CheckBox) {
+    return std::to_string(static_cast<const window::CheckBox&>(c).Value());
+  }
+  if (property == "Interval" && is_timer) {
+    return std::to_string(static_cast<const window::Timer&>(c).Interval());
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string PrintableValue(std::string_view latin1) {
+  std::string out;
+  for (char ch : latin1) {
+    const auto code = static_cast<unsigned char>(ch);
+    if (code < 32) {
+      out += protocol::Token(code);
+    } else if (code < 128) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string ToConsoleText(std::string_view utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
+              : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || i + extra >= utf8.size()) return std::string(utf8);  // not UTF-8
+    unsigned code = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      const auto cont = static_cast<unsigned char>(utf8[i + k]);
+      if ((cont & 0xC0) != 0x80) return std::string(utf8);
+      code = (code << 6) | (cont & 0x3F);
+    }
+    if (code <= 0xFF) out += static_cast<char>(code);
+    i += extra + 1;
+  }
+  return out;
+}
+
+ScriptInterpreter::ScriptInterpreter(window::FrmMain& w, std::ostream& out) : w_(w), out_(out) {}
+
+Control* ScriptInterpreter::Find(std::string_view name, std::string& error) const {
+  Control* c = w_.controls.Find(std::string(name));
+  if (!c) error = "unknown control '" + std::string(name) + "'";
+  return c;
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
+  // Leading blanks never count; trailing blanks belong to the text of "type".
+  std::string_view line = raw;
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (Trim(line).empty() || line.front() == '#') return {};
+  auto [verb, rest] = SplitWord(line);
+  Outcome fail{Outcome::kError, 0, {}};
+
+  if (verb == "type") {
+    auto [name, text] = SplitWord(rest);
+    Control* c = Find(name, fail.error);
+    if (!c) return fail;
+    if (c->Kind() != ControlKind::TextBox) {
+      fail.error = "'" + std::string(name) + "' is not a text box";
+      return fail;
+    }
+    auto* box = static_cast<window::TextBox*>(c);
+    if (box->Reachable() && !box->Locked()) box->Type(ToConsoleText(ReplaceLineBreaks(text)));
+    return {};
+  }
+
+  const std::string_view args = Trim(rest);
+  if (verb == "wait") {
+    const auto ms = ParseWhole<std::int64_t>(args);
+    if (!ms || *ms < 0) {
+      fail.error = "'" + std::string(args) + "' is not a number of milliseconds";
+      return fail;
+    }
+    return {Outcome::kWait, *ms, {}};
+  }
+  if (verb == "print") return Print(args);
+
+  auto [name, params] = SplitWord(args);
+  params = Trim(params);
+  if (verb == "click" || verb == "dblclick") {
+    Control* c = Find(name, fail.error);
+    if (!c) return fail;
+    if (!params.empty()) {
+      fail.error = "unexpected '" + std::string(params) + "'";
+      return fail;
+    }
+    if (!c->Reachable()) return {};
+    if (verb == "dblclick") {
+      if (c->on_dbl_click) c->on_dbl_click();
+    } else if (c->Kind() == ControlKind::OptionButton) {
+      static_cast<window::OptionButton*>(c)->Click();
+    } else if (c->on_click) {
+      c->on_click();
+    }
+    return {};
+  }
+  if (verb == "key") {
+    Control* c = Find(name, fail.error);
+    if (!c) return fail;
+    auto [key_text, shift_text] = SplitWord(params);
+    const auto key = KeyCode(key_text);
+    const auto shift = shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
+    if (!key) {
+      fail.error = "unknown key '" + std::string(key_text) + "'";
+      return fail;
+    }
+    if (!shift || *shift < 0 || *shift > 7) {
+      fail.error = "shift state must be 0 to 7, not '" + std::string(shift_text) + "'";
+      return fail;
+    }
+    if (c->on_key_down) c->on_key_down(*key, *shift);
+    return {};
+  }
+  if (verb == "caret") {
+    Control* c = Find(name, fail.error);
+    if (!c) return fail;
+    const auto position = ParseWhole<int>(params);
+    if (c->Kind() != ControlKind::TextBox || !position || *position < 0) {
+      fail.error = c->Kind() != ControlKind::TextBox ? "'" + std::string(name) + "' is not a text box"
+                                                     : "'" + std::string(params) + "' is not a caret position";
+      return fail;
+    }
+    static_cast<window::TextBox*>(c)->SetCaret(*position);
+    return {};
+  }
+  fail.error = "unknown verb '" + std::string(verb) + "'";
+  return fail;
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
+  Outcome fail{Outcome::kError, 0, {}};
+  auto [name, property] = SplitWord(args);
+  property = Trim(property);
+  const std::string key(name);
+  if (const window::VariableRef* var = w_.controls.FindVariable(key)) {
+    if (!property.empty()) {
+      fail.error = "variable '" + key + "' has no properties";
+      return fail;
+    }
+    out_ << key << "=" << PrintableValue(VariableValue(*var)) << "\n" << std::flush;
+    return {};
+  }
+  Control* c = Find(name, fail.error);
+  if (!c) {
+    fail.error = "unknown control or variable '" + key + "'";
+    return fail;
+  }
+  const std::string prop = property.empty()
+                               ? (c->Kind() == ControlKind::TextBox ? "Text" : "Caption")
+                               : std::string(property);
+  const auto value = PropertyValue(*c, prop);
+  if (!value) {
+    fail.error = "'" + key + "' has no property '" + prop + "'";
+    return fail;
+  }
+  out_ << key << "." << prop << "=" << PrintableValue(*value) << "\n" << std::flush;
+  return {};
+}
+
+int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::istream& in,
+              std::ostream& err) {
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    const auto outcome = interpreter.Execute(line);
+    if (outcome.kind == ScriptInterpreter::Outcome::kError) {
+      err << "ERROR: line " << number << ": " << outcome.error << "\n";
+      return 2;
+    }
+    if (outcome.kind == ScriptInterpreter::Outcome::kWait) clock.Advance(outcome.wait_ms);
+  }
+  return 0;
+}
+
+}  // namespace tvx::console

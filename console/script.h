@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "window/main_window.h"
+
+namespace tvx::console {
+
+// One line of a console script: an event for the window, a wait, or a query.
+class ScriptInterpreter {
+ public:
+  struct Outcome {
+    enum Kind { kDone, kWait, kError } kind = kDone;
+    std::int64_t wait_ms = 0;
+    std::string error;
+  };
+
+  ScriptInterpreter(window::FrmMain& w, std::ostream& out);
+
+  // Runs one line. A wait is not carried out here: the caller lets the time pass, in
+  // virtual or in real time.
+  Outcome Execute(std::string_view line);
+
+ private:
+  Outcome Print(std::string_view rest);
+  window::Control* Find(std::string_view name, std::string& error) const;
+
+  window::FrmMain& w_;
+  std::ostream& out_;
+};
+
+// Runs a whole script with a virtual clock, as the tests do. Writes "ERROR: line N: ..." to
+// err and returns 2 at the first line that cannot be run; returns 0 at the end.
+int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::istream& in,
+              std::ostream& err);
+
+// A value as one printable line: characters below 32 as display tokens, the rest (codes
+// up to 255) in UTF-8.
+std::string PrintableValue(std::string_view latin1);
+
+// A script line's text as the console's characters: UTF-8 when it is valid UTF-8 (code
+// points above 255 cannot be typed and are dropped), otherwise one byte a character.
+std::string ToConsoleText(std::string_view utf8);
+
+}  // namespace tvx::console

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "protocol/packet.h"
+#include "window/comm_controls.h"
+
+namespace tvx::protocol {
+
+enum class Link { Serial, Tcp };
+
+// The one way packets reach a link. The link is chosen once (per dispatcher tick, or per
+// andon cell) from the socket state: connected means TCP, anything else the serial port.
+// Failed writes do not stop the packet; they are remembered so the caller can say so.
+class LinkOutput {
+ public:
+  LinkOutput(window::MSComm& serial, window::Winsock& socket);
+
+  Link Choose();
+  Link Current() const { return link_; }
+
+  void Write(const std::string& piece);
+  void Write(const Packet& packet);
+
+  // Whether any write failed since the last ClearFailure().
+  bool Failed() const { return failed_; }
+  void ClearFailure() { failed_ = false; }
+
+ private:
+  window::MSComm& serial_;
+  window::Winsock& socket_;
+  Link link_ = Link::Serial;
+  bool failed_ = false;
+};
+
+}  // namespace tvx::protocol

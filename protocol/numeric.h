@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tvx::protocol {
+
+// The console's one rule for numbers typed by the operator: blanks around the number are
+// ignored; an optional sign; decimal digits with an optional fraction ("12", "-3", "2.5",
+// ".5"); nothing else (no exponent, no hexadecimal, no thousands separators).
+std::optional<double> ToNumber(std::string_view text);
+
+// A number by the rule above, rounded half to even, that fits a 16-bit signed integer.
+std::optional<std::int16_t> ToInt16(std::string_view text);
+
+// The same for a 32-bit signed integer.
+std::optional<std::int32_t> ToInt32(std::string_view text);
+
+}  // namespace tvx::protocol

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tvx::protocol {
+
+// A packet as the link sees it (pieces, one write each, in order) and as the packet box
+// shows it (display text; for most commands the display form of the bytes).
+struct Packet {
+  std::vector<std::string> pieces;
+  std::string display;
+
+  // Appends a piece and its display form.
+  Packet& Add(const std::string& piece);
+  // Appends a piece whose display text differs from its bytes.
+  Packet& Add(const std::string& piece, const std::string& display_text);
+  std::string Bytes() const;
+};
+
+// A command's refusal: the status line and nothing sent.
+struct Refusal {
+  std::string message;
+};
+
+using BuildResult = std::variant<Packet, Refusal>;
+
+}  // namespace tvx::protocol
