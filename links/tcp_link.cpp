@@ -24,10 +24,10 @@ void TcpLink::ConnectRequest() {
     return;
   }
   if (s.State() != window::kSckClosed) s.Close();
-  // A port that is not a 16-bit number is port 0, which cannot connect. A negative one is
-  // treated alike rather than wrapped round to some other port.
-  int port = protocol::ToInt16(w_.RemotePortText->Text()).value_or(0);
-  if (port < 0) port = 0;
+  // Any TCP port from 0 to 65535 is read (serial-to-Ethernet servers listen above 32767 too);
+  // anything else is port 0, which cannot connect, rather than some other port by wrap-round.
+  const auto typed = protocol::ToInt32(w_.RemotePortText->Text());
+  const int port = typed && *typed >= 0 && *typed <= 65535 ? *typed : 0;
   s.SetProtocol(0);
   s.SetLocalPort(0);
   s.SetRemoteHost(host);

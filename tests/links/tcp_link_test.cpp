@@ -127,9 +127,10 @@ TEST(Connect, OtherAddressWhileConnectedClosesAndRestartsTheCount) {
   EXPECT_TRUE(h.w.Timer4->Enabled());
 }
 
-TEST(Connect, PortTextThatIsNotA16BitNumberConnectsToPort0) {
+TEST(Connect, PortTextThatIsNotATcpPortConnectsToPort0) {
   const std::pair<const char*, int> cases[] = {
-      {"3001", 3001}, {"70000", 0}, {"abc", 0}, {"", 0}, {"32767", 32767}, {"-5", 0}, {" 80", 80}};
+      {"3001", 3001}, {"70000", 0},      {"abc", 0},  {"", 0},        {"32767", 32767},
+      {"-5", 0},      {" 80", 80},       {"40000", 40000}, {"65535", 65535}, {"65536", 0}};
   for (const auto& [text, port] : cases) {
     Harness h;
     ChooseTcp(h, "127.0.0.1", text);

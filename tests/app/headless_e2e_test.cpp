@@ -1,0 +1,230 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+// The real program, headless, over real ptys and a real loopback TCP listener: what an
+// operator's script does must arrive on the far side byte for byte.
+namespace {
+
+// A pty pair: the console opens the slave by its path; the test reads the master.
+class Pty {
+ public:
+  Pty() {
+    int slave = -1;
+    char name[256] = {};
+    if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) return;
+    path_ = name;
+    ::close(slave);  // the console opens it by name
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  }
+  ~Pty() {
+    if (master_ >= 0) ::close(master_);
+  }
+  const std::string& Path() const { return path_; }
+  // Everything that has arrived so far.
+  std::string Drain() {
+    std::string out;
+    char buf[4096];
+    for (;;) {
+      const ssize_t n = ::read(master_, buf, sizeof buf);
+      if (n <= 0) break;
+      out.append(buf, static_cast<std::size_t>(n));
+    }
+    return out;
+  }
+
+ private:
+  int master_ = -1;
+  std::string path_;
+};
+
+struct ConsoleRun {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs tvxorm --headless on a script while the test's own event loop keeps serving.
+ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("script.tvx");
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.write(script.c_str());
+  file.close();
+  QProcess process;
+  QStringList args{"--headless", "--script", path};
+  args << comm_args;
+  process.start(TVX_BINARY, args);
+  QElapsedTimer clock;
+  clock.start();
+  while (process.state() != QProcess::NotRunning && clock.elapsed() < 30000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    process.waitForFinished(10);
+  }
+  ConsoleRun run;
+  run.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.out = process.readAllStandardOutput().toStdString();
+  run.err = process.readAllStandardError().toStdString();
+  return run;
+}
+
+std::string AllByteTokens() {
+  std::string typed;
+  char token[8];
+  for (int b = 0; b < 256; ++b) {
+    std::snprintf(token, sizeof token, "<%02X>", b);
+    typed += token;
+  }
+  return typed;
+}
+
+std::string AllBytes() {
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+  return bytes;
+}
+
+QStringList Comm(const std::string& p1, const std::string& p2 = "/nonexistent/tty2",
+                 const std::string& p3 = "/nonexistent/tty3",
+                 const std::string& p4 = "/nonexistent/tty4") {
+  return {"--comm", QString::fromStdString("1=" + p1), "--comm", QString::fromStdString("2=" + p2),
+          "--comm", QString::fromStdString("3=" + p3), "--comm", QString::fromStdString("4=" + p4)};
+}
+
+TEST(Headless, TypedPacketReachesThePtyAndASwitchMovesToTheOtherPort) {
+  Pty one, two;
+  ASSERT_FALSE(one.Path().empty());
+  const ConsoleRun run = RunConsole(
+      "print StatusText\n"
+      "click MiscButton\n"
+      "type PacketText " + AllByteTokens().substr(0, 256 * 4) + "\n"
+      "click SendButton\n"
+      "wait 600\n"
+      "print StatusText\n"
+      "click Comm2Option\n"
+      "wait 50\n"
+      "print StatusText\n"
+      "type PacketText <02>0105<1B>NUM12N<04>\n"
+      "click SendButton\n"
+      "wait 300\n"
+      "print StatusText\n",
+      Comm(one.Path(), two.Path()));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "StatusText.Text=Comm port 1 was chosen as the default based upon availability. You "
+            "may select a different comm port than what was assigned.  Choose from those shown "
+            "above.\n"
+            "StatusText.Text=The command is sent\n"
+            "StatusText.Text=Comm port 2 was successfully selected.\n"
+            "StatusText.Text=The command is sent\n");
+  // The packet box holds at most 256 typed characters: the first 64 tokens.
+  EXPECT_EQ(one.Drain(), AllBytes().substr(0, 64));
+  EXPECT_EQ(two.Drain(), std::string("\x02" "0105\x1bNUM12N\x04"));
+}
+
+TEST(Headless, ProbeSkipsMissingAndBusyPorts) {
+  Pty busy, free_port;
+  QSerialPort holder(QString::fromStdString(busy.Path()));
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+  const ConsoleRun run = RunConsole("print StatusText\nprint Comm3Option Value\n",
+                             Comm("/nonexistent/tty1", busy.Path(), free_port.Path()));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "StatusText.Text=Comm port 3 was chosen as the default based upon availability. You "
+            "may select a different comm port than what was assigned.  Choose from those shown "
+            "above.\n"
+            "Comm3Option.Value=1\n");
+}
+
+TEST(Headless, TcpCarriesEveryByteAndAPeerCloseFallsBackToSerial) {
+  Pty serial;
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  std::string received;
+  std::unique_ptr<QTcpSocket> peer;
+  QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    peer.reset(server.nextPendingConnection());
+    QObject::connect(peer.get(), &QTcpSocket::readyRead, [&] {
+      received += peer->readAll().toStdString();
+      if (received.size() >= 64) peer->close();  // the first packet is in: hang up
+    });
+  });
+  const std::string port = std::to_string(server.serverPort());
+  const ConsoleRun run = RunConsole(
+      "click TCPOption\n"
+      "wait 20\n"
+      "print StatusText\n"
+      "type RemoteIPText 127.0.0.1\n"
+      "type RemotePortText " + port + "\n"
+      "click RemoteIPButton\n"
+      "wait 300\n"
+      "print StatusText\n"
+      "click MiscButton\n"
+      "type PacketText " + AllByteTokens().substr(0, 256 * 4) + "\n"
+      "click SendButton\n"
+      "wait 400\n"
+      "print StatusText\n"
+      "type PacketText AFTER\n"
+      "key PacketText F1\n"
+      "wait 200\n"
+      "print StatusText\n",
+      Comm(serial.Path()));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "StatusText.Text=Please enter a target remote IP Address in the space provided above "
+            "and then click the 'Connect' button.\n"
+            "StatusText.Text=CONNECTED to IP Address 127.0.0.1\n"
+            "StatusText.Text=The command is sent\n"
+            // TCP/IP was chosen, so the serial port is closed: the write fails and says so.
+            "StatusText.Text=ERROR: The packet could not be written to comm port 1.\n");
+  EXPECT_EQ(received, AllBytes().substr(0, 64));
+  EXPECT_EQ(serial.Drain(), "");
+}
+
+TEST(Headless, RefusedConnectEndsWithTheTimeOutMessage) {
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const std::string port = std::to_string(probe.serverPort());
+  probe.close();  // nothing listens there now
+  Pty serial;
+  const ConsoleRun run = RunConsole(
+      "click TCPOption\nwait 20\ntype RemoteIPText 127.0.0.1\ntype RemotePortText " + port +
+          "\nclick RemoteIPButton\nwait 120\nprint StatusText\nwait 3100\nprint StatusText\n"
+          "print Timer4 Enabled\n",
+      Comm(serial.Path()));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "StatusText.Text=TCP/IP port 0 of this workstation is closed.\n"
+            "StatusText.Text=ERROR: The attempted connection to IP Address 127.0.0.1 was "
+            "unsuccessful.\n"
+            "Timer4.Enabled=False\n");
+}
+
+TEST(Headless, BadScriptLineStopsWithStatus2) {
+  const ConsoleRun run = RunConsole("print StatusText Caption\nprint StatusText\n",
+                             Comm("/nonexistent/tty1"));
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "ERROR: line 1: 'StatusText' has no property 'Caption'\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
