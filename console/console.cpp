@@ -1,6 +1,7 @@
 #include "console/console.h"
 
 #include "console/misc_branch.h"
+#include "console/section_table.h"
 #include "console/texts.h"
 
 namespace tvx::console {
@@ -10,9 +11,11 @@ Console::Console(window::FrmMain& w)
       out_(w.MSComm1, w.Winsock1),
       ports_(w),
       tcp_(w),
+      grid_(w),
       dispatcher_(w, out_),
       sections_(w),
       keyboard_(w, [this] { dispatcher_.Send(); }, [this] { sections_.Cancel(); }) {
+  AddSections(sections_, w_, grid_);
   RegisterMiscBranch(dispatcher_);
 }
 

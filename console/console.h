@@ -1,5 +1,6 @@
 #pragma once
 
+#include "andon/grid.h"
 #include "console/dispatcher.h"
 #include "console/keyboard.h"
 #include "console/sections.h"
@@ -27,6 +28,7 @@ class Console {
   protocol::LinkOutput out_;
   links::PortManager ports_;
   links::TcpLink tcp_;
+  andon::AndonGrid grid_;
   Dispatcher dispatcher_;
   Sections sections_;
   Keyboard keyboard_;

@@ -1,6 +1,5 @@
 #include "console/sections.h"
 
-#include "console/section_texts.h"
 
 namespace tvx::console {
 
@@ -13,7 +12,6 @@ Sections::Sections(window::FrmMain& w) : w_(w) {
     w_.GroupText->SetText("00");
     w_.UnitText->SetText("00");
   };
-  AddMisc();
 }
 
 void Sections::Add(Section section) {
@@ -100,31 +98,6 @@ void Sections::HideAllDataFields() {
   for (Control* c : w.ORM610C1) hide.push_back(c);
   for (Control* c : w.ORM610R0C0) hide.push_back(c);
   for (Control* c : hide) c->SetVisible(false);
-}
-
-void Sections::AddMisc() {
-  window::FrmMain& w = w_;
-  Add({w.MiscButton, &window::CommandFlags::MiscFlag, section_texts::kMiscTitle,
-       section_texts::kMiscHelp,
-       [&w] {
-         for (Control* c : Controls{w.CntlText, w.STXButton, w.ESCButton,
-                            w.EOTButton, w.CntlB, w.CntlC, w.CntlD, w.CntlE, w.CntlH, w.CntlJ,
-                            w.CntlL, w.CntlM, w.CntlP, w.CntlR, w.CntlS, w.CntlT, w.CntlLeft,
-                            w.CntlColon, w.CntlDecimal, w.CntlClear}) {
-           c->SetVisible(true);
-         }
-         w.PacketText->SetText("");
-         w.PacketText->SetLocked(false);
-         w.PacketText->SetMaxLength(256);
-         w.PacketString.clear();
-       },
-       [&w] {
-         for (Control* c : Controls{w.GroupText, w.GroupLabel, w.UnitText,
-                            w.UnitLabel, w.SernoText, w.SernoLabel, w.GlobalButton,
-                            w.AddressFrame}) {
-           c->SetVisible(false);
-         }
-       }});
 }
 
 }  // namespace tvx::console

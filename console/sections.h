@@ -33,8 +33,6 @@ class Sections {
   void ResetFlags();
 
  private:
-  void AddMisc();
-
   window::FrmMain& w_;
   std::deque<Section> sections_;  // stable addresses: the buttons' handlers point here
 };
