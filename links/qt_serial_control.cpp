@@ -1,0 +1,173 @@
+#include "links/qt_serial_control.h"
+
+#include <QDeadlineTimer>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <utility>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
+namespace tvx::links {
+
+namespace {
+
+// Time a drain may take beyond the line time of the pending bytes.
+constexpr qint64 kDrainMarginMs = 200;
+// Start, 8 data bits at most, parity or a second stop bit: 10 bits is the usual budget.
+constexpr qint64 kBitsPerByte = 10;
+constexpr qint32 kMaxBaudRate = 4'000'000;
+
+std::string_view Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<std::string_view> SplitFields(std::string_view text) {
+  std::vector<std::string_view> fields;
+  for (;;) {
+    const auto comma = text.find(',');
+    fields.push_back(Trim(text.substr(0, comma)));
+    if (comma == std::string_view::npos) return fields;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+std::optional<qint32> ParseBaud(std::string_view field) {
+  qint32 baud = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), baud);
+  if (field.empty() || error != std::errc() || end != field.data() + field.size()) return {};
+  if (baud <= 0 || baud > kMaxBaudRate) return {};
+  return baud;
+}
+
+std::optional<QSerialPort::Parity> ParseParity(std::string_view field) {
+  constexpr std::pair<char, QSerialPort::Parity> kLetters[] = {{'N', QSerialPort::NoParity},
+                                                               {'E', QSerialPort::EvenParity},
+                                                               {'O', QSerialPort::OddParity},
+                                                               {'M', QSerialPort::MarkParity},
+                                                               {'S', QSerialPort::SpaceParity}};
+  if (field.size() != 1) return {};
+  for (const auto& [letter, parity] : kLetters) {
+    if (letter == std::toupper(static_cast<unsigned char>(field[0]))) return parity;
+  }
+  return {};
+}
+
+std::optional<QSerialPort::DataBits> ParseDataBits(std::string_view field) {
+  if (field == "5") return QSerialPort::Data5;
+  if (field == "6") return QSerialPort::Data6;
+  if (field == "7") return QSerialPort::Data7;
+  if (field == "8") return QSerialPort::Data8;
+  return {};
+}
+
+std::optional<QSerialPort::StopBits> ParseStopBits(std::string_view field) {
+  if (field == "1") return QSerialPort::OneStop;
+  if (field == "1.5") return QSerialPort::OneAndHalfStop;
+  if (field == "2") return QSerialPort::TwoStop;
+  return {};
+}
+
+// On Unix a full output queue also reports ResourceError (EAGAIN), and a device that vanished
+// with an unusual errno reports WriteError; the descriptor's hang-up state tells them apart.
+bool DeviceGone(const QSerialPort& port, QSerialPort::SerialPortError error) {
+#ifdef Q_OS_UNIX
+  if (error != QSerialPort::ResourceError && error != QSerialPort::WriteError) return false;
+  pollfd descriptor{static_cast<int>(port.handle()), POLLOUT, 0};
+  if (::poll(&descriptor, 1, 0) < 0) return true;
+  return (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+  Q_UNUSED(port);
+  return error == QSerialPort::ResourceError;
+#endif
+}
+
+}  // namespace
+
+std::optional<SerialSettings> ParseSerialSettings(std::string_view text) {
+  const auto fields = SplitFields(text);
+  if (fields.size() != 4) return std::nullopt;
+  const auto baud = ParseBaud(fields[0]);
+  const auto parity = ParseParity(fields[1]);
+  const auto data_bits = ParseDataBits(fields[2]);
+  const auto stop_bits = ParseStopBits(fields[3]);
+  if (!baud || !parity || !data_bits || !stop_bits) return std::nullopt;
+  return SerialSettings{*baud, *parity, *data_bits, *stop_bits};
+}
+
+QtSerialControl::QtSerialControl(const PortNames& names, QObject* parent)
+    : QObject(parent), names_(names) {
+  connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialControl::OnError);
+}
+
+QtSerialControl::~QtSerialControl() {
+  DrainAndClose();
+}
+
+bool QtSerialControl::SetPortOpen(bool open) {
+  if (!open) {
+    DrainAndClose();
+    return !port_.isOpen();
+  }
+  return port_.isOpen() || Open();
+}
+
+bool QtSerialControl::Open() {
+  const auto settings = ParseSerialSettings(settings_);
+  const std::string device = names_.Device(comm_port_);
+  if (!settings || device.empty()) return false;
+
+  // Qt applies these while opening, so any setting the device refuses makes the open fail.
+  port_.setPortName(QString::fromStdString(device));
+  port_.setBaudRate(settings->baud_rate);
+  port_.setParity(settings->parity);
+  port_.setDataBits(settings->data_bits);
+  port_.setStopBits(settings->stop_bits);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+  // Write-only: with a read notifier, a hung-up tty reads end-of-file forever and Qt reports it
+  // as ReadError in a tight loop that never turns into ResourceError.
+  return port_.open(QIODevice::WriteOnly);
+}
+
+bool QtSerialControl::Output(const std::string& piece) {
+  if (!port_.isOpen()) return false;
+  port_.clearError();
+  const auto size = static_cast<qint64>(piece.size());
+  if (port_.write(piece.data(), size) != size) return false;
+  // Hands the bytes to the driver now without waiting, so a write error shows at this call.
+  port_.flush();
+  // A vanished device has been closed by OnError; a merely full queue keeps the bytes for later.
+  return port_.isOpen() && port_.error() != QSerialPort::WriteError;
+}
+
+void QtSerialControl::DrainAndClose() {
+  if (!port_.isOpen() || closing_) return;
+  const qint64 pending = port_.bytesToWrite();
+  if (pending > 0) {
+    const qint64 baud = std::max<qint64>(port_.baudRate(), 1);
+    QDeadlineTimer deadline(pending * kBitsPerByte * 1000 / baud + kDrainMarginMs);
+    while (port_.isOpen() && port_.bytesToWrite() > 0 && !deadline.hasExpired()) {
+      if (!port_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
+    }
+  }
+  if (!port_.isOpen()) return;
+  // Closing a hung-up port reports errors of its own; they must not re-enter the close.
+  closing_ = true;
+  port_.close();
+  closing_ = false;
+}
+
+void QtSerialControl::OnError(QSerialPort::SerialPortError error) {
+  // Left open, a vanished device makes Qt repeat the error from its notifier at full CPU.
+  if (!port_.isOpen() || closing_ || !DeviceGone(port_, error)) return;
+  closing_ = true;
+  port_.close();
+  closing_ = false;
+}
+
+}  // namespace tvx::links

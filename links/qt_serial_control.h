@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "links/port_names.h"
+#include "window/comm_controls.h"
+
+namespace tvx::links {
+
+// The line parameters of a settings text such as "9600,N,8,1".
+struct SerialSettings {
+  qint32 baud_rate = 9600;
+  QSerialPort::Parity parity = QSerialPort::NoParity;
+  QSerialPort::DataBits data_bits = QSerialPort::Data8;
+  QSerialPort::StopBits stop_bits = QSerialPort::OneStop;
+};
+
+// "baud,parity,databits,stopbits"; parity N/E/O/M/S, data bits 5..8, stop bits 1, 1.5 or 2.
+std::optional<SerialSettings> ParseSerialSettings(std::string_view text);
+
+// The serial control on QSerialPort. Writes are queued and go out from the event loop, so a slow
+// line never blocks the caller; only closing waits, and only for bytes already written.
+class QtSerialControl : public QObject, public tvx::window::MSComm {
+  Q_OBJECT
+
+ public:
+  // The names must outlive the control.
+  explicit QtSerialControl(const PortNames& names, QObject* parent = nullptr);
+  ~QtSerialControl() override;
+
+  int CommPort() const override { return comm_port_; }
+  void SetCommPort(int port) override { comm_port_ = port; }
+  std::string Settings() const override { return settings_; }
+  void SetSettings(const std::string& settings) override { settings_ = settings; }
+  bool PortOpen() const override { return port_.isOpen(); }
+  bool SetPortOpen(bool open) override;
+  bool Output(const std::string& piece) override;
+
+ private:
+  bool Open();
+  void DrainAndClose();
+  void OnError(QSerialPort::SerialPortError error);
+
+  const PortNames& names_;
+  QSerialPort port_;
+  int comm_port_ = 1;
+  std::string settings_ = "9600,N,8,1";
+  bool closing_ = false;
+};
+
+}  // namespace tvx::links

@@ -1,0 +1,98 @@
+#include "links/qt_socket_control.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+
+namespace tvx::links {
+
+namespace {
+
+// How long Close lets bytes already sent reach the network before cutting the connection.
+constexpr int kCloseDrainMs = 500;
+constexpr int kMaxPort = 65535;
+
+}  // namespace
+
+QtSocketControl::QtSocketControl(QObject* parent) : QObject(parent) {
+  // Unread input would pile up forever, and reading is also how a peer's close gets noticed.
+  connect(&socket_, &QTcpSocket::readyRead, this, &QtSocketControl::DiscardIncoming);
+}
+
+QtSocketControl::~QtSocketControl() {
+  Close();
+}
+
+int QtSocketControl::State() const {
+  switch (socket_.state()) {
+    case QAbstractSocket::UnconnectedState:
+      return tvx::window::kSckClosed;
+    case QAbstractSocket::HostLookupState:
+      return tvx::window::kSckResolvingHost;
+    case QAbstractSocket::ConnectingState:
+      return tvx::window::kSckConnecting;
+    case QAbstractSocket::ConnectedState:
+      return tvx::window::kSckConnected;
+    case QAbstractSocket::BoundState:
+      return tvx::window::kSckOpen;
+    case QAbstractSocket::ListeningState:
+      return tvx::window::kSckListening;
+    case QAbstractSocket::ClosingState:
+      return tvx::window::kSckClosing;
+  }
+  return tvx::window::kSckError;
+}
+
+void QtSocketControl::Close() {
+  if (socket_.state() == QAbstractSocket::ConnectedState && socket_.bytesToWrite() > 0) {
+    QDeadlineTimer deadline(kCloseDrainMs);
+    while (socket_.bytesToWrite() > 0 && !deadline.hasExpired()) {
+      if (!socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
+    }
+  }
+  socket_.abort();
+}
+
+int QtSocketControl::LocalPort() const {
+  const auto state = socket_.state();
+  if (state == QAbstractSocket::BoundState || state == QAbstractSocket::ConnectedState) {
+    return socket_.localPort();
+  }
+  return local_port_;
+}
+
+std::string QtSocketControl::RemoteHostIP() const {
+  if (socket_.state() != QAbstractSocket::ConnectedState) return {};
+  QHostAddress peer = socket_.peerAddress();
+  bool is_ipv4 = false;
+  const quint32 ipv4 = peer.toIPv4Address(&is_ipv4);
+  // A dual-stack socket shows an IPv4 peer as ::ffff:a.b.c.d; the console expects a.b.c.d.
+  if (is_ipv4) peer = QHostAddress(ipv4);
+  return peer.toString().toStdString();
+}
+
+void QtSocketControl::Connect(const std::string& host, int port) {
+  if (socket_.state() != QAbstractSocket::UnconnectedState) socket_.abort();
+  remote_host_ = host;
+  remote_port_ = port;
+  if (host.empty() || port <= 0 || port > kMaxPort) return;
+  if (local_port_ > 0 && local_port_ <= kMaxPort &&
+      !socket_.bind(QHostAddress::Any, static_cast<quint16>(local_port_))) {
+    return;
+  }
+  socket_.connectToHost(QString::fromStdString(host), static_cast<quint16>(port),
+                        QIODevice::ReadWrite);
+}
+
+bool QtSocketControl::SendData(const std::string& piece) {
+  if (socket_.state() != QAbstractSocket::ConnectedState) return false;
+  if (socket_.write(piece.data(), static_cast<qint64>(piece.size())) < 0) return false;
+  // Starts the send now instead of at the next event-loop pass; never waits.
+  socket_.flush();
+  return true;
+}
+
+void QtSocketControl::DiscardIncoming() {
+  socket_.readAll();
+}
+
+}  // namespace tvx::links
