@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include "console/display_branches.h"
 #include "console/misc_branch.h"
 #include "console/section_table.h"
 #include "console/texts.h"
@@ -17,6 +18,8 @@ Console::Console(window::FrmMain& w)
       keyboard_(w, [this] { dispatcher_.Send(); }, [this] { sections_.Cancel(); }) {
   AddSections(sections_, w_, grid_);
   RegisterMiscBranch(dispatcher_);
+  RegisterDisplayBranches(dispatcher_);
+  WireDisplayOptions(w_);
 }
 
 std::string WindowCaption(int major, int minor, int revision) {

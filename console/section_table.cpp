@@ -109,7 +109,8 @@ void AddSections(Sections& s, window::FrmMain& w, andon::AndonGrid& grid) {
            MarqueeDefaults(w);
            w.GoodSerno = false;
          },
-         [a] { a.SernoHidden(); }});
+         // The auto-centre packet is addressed by serial number, so its box must be usable.
+         [a] { a.SernoEnabled(); }});
   s.Add({w.NumButton, &CommandFlags::NUMFlag, st::kNUM.title, st::kNUM.help,
          [&w] {
            ShowNumber(w, 4, "Number");

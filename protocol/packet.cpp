@@ -12,6 +12,8 @@ Packet& Packet::Add(const std::string& piece, const std::string& display_text) {
   return *this;
 }
 
+Packet& Packet::Byte(char byte) { return Add(std::string(1, byte)); }
+
 std::string Packet::Bytes() const {
   std::string bytes;
   for (const std::string& p : pieces) bytes += p;

@@ -11,11 +11,15 @@ namespace tvx::protocol {
 struct Packet {
   std::vector<std::string> pieces;
   std::string display;
+  // The status line once the packet is out.
+  std::string status;
 
   // Appends a piece and its display form.
   Packet& Add(const std::string& piece);
   // Appends a piece whose display text differs from its bytes.
   Packet& Add(const std::string& piece, const std::string& display_text);
+  // Appends a control byte as its own piece.
+  Packet& Byte(char byte);
   std::string Bytes() const;
 };
 

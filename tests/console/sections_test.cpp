@@ -79,7 +79,7 @@ std::vector<SectionCase> Cases() {
        {"MRQText", "MRQTextLabel", "MRQFlashLabel", "MRQFlashON", "MRQFlashOFF",
         "MRQAutoCenterLabel", "MRQAutoCenterON", "MRQAutoCenterOFF", "MRQCHLabel", "MRQCHON",
         "MRQCHOFF", "MRQCRLabel", "MRQCRON", "MRQCROFF"},
-       with(serno_hidden, {"MRQText.Text=", "MRQText.MaxLength=100", "MRQFlashON.BackColor=192,192,192",
+       with(serno_enabled, {"MRQText.Text=", "MRQText.MaxLength=100", "MRQFlashON.BackColor=192,192,192",
                            "MRQFlashOFF.BackColor=255,0,0", "MRQAutoCenterON.BackColor=192,192,192",
                            "MRQAutoCenterOFF.BackColor=192,192,192", "MRQCHON.BackColor=0,255,0",
                            "MRQCHOFF.BackColor=192,192,192", "MRQCRON.BackColor=192,192,192",

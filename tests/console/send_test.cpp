@@ -249,7 +249,7 @@ TEST(Send, RowAndColumnResetAndTimerArmedAt100ms) {
 
 TEST(Send, BranchNotYetBuiltSendsNothingAndStopsTheTimer) {
   Harness h;
-  h.w.flags.SVNFlag = true;
+  h.w.flags.SMDFlag = true;
   h.console.Dispatch().Send();
   h.Advance(100);
   EXPECT_FALSE(h.w.Timer1->Enabled());
