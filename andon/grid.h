@@ -1,10 +1,21 @@
 #pragma once
 
+#include <string>
+
 #include "window/main_window.h"
 
 namespace tvx::andon {
 
-// The andon cell grid of section AC1 and the three pickers it shares with AC2.
+// What the pickers say: attribute and the two colours (B, R, Y or G).
+enum class Attribute { kOff, kOn, kFlashSlow, kFlashFast };
+struct Selection {
+  Attribute attribute = Attribute::kOn;
+  char primary = 'R';
+  char secondary = 'B';
+};
+
+// The andon cell grid of section AC1 and the three pickers it shares with AC2. A cell's
+// shade is its back colour and its flash code its caption: the grid is the only store.
 class AndonGrid {
  public:
   explicit AndonGrid(window::FrmMain& w);
@@ -13,9 +24,17 @@ class AndonGrid {
   void ShowGrid();
   // Shows the pickers and selects ON, R and B.
   void ShowPickers();
+  Selection Picked() const;
 
  private:
+  void CellClick(int row, int column);
+  void RowHeaderClick(int row);
+  void ApplySelection(int row, int column);
+
   window::FrmMain& w_;
 };
+
+// Colour of a picker letter: B dark grey, R red, Y yellow, G green.
+window::Color LetterColor(char letter);
 
 }  // namespace tvx::andon

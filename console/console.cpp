@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include "console/andon_branches.h"
 #include "console/display_branches.h"
 #include "console/misc_branch.h"
 #include "console/section_table.h"
@@ -13,6 +14,7 @@ Console::Console(window::FrmMain& w)
       ports_(w),
       tcp_(w),
       grid_(w),
+      rows_(w, out_),
       dispatcher_(w, out_),
       sections_(w),
       keyboard_(w, [this] { dispatcher_.Send(); }, [this] { sections_.Cancel(); }) {
@@ -20,6 +22,7 @@ Console::Console(window::FrmMain& w)
   RegisterMiscBranch(dispatcher_);
   RegisterDisplayBranches(dispatcher_);
   WireDisplayOptions(w_);
+  RegisterAndonBranches(dispatcher_, grid_, rows_);
 }
 
 std::string WindowCaption(int major, int minor, int revision) {

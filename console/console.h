@@ -1,6 +1,7 @@
 #pragma once
 
 #include "andon/grid.h"
+#include "andon/row_transmission.h"
 #include "console/dispatcher.h"
 #include "console/keyboard.h"
 #include "console/sections.h"
@@ -29,6 +30,7 @@ class Console {
   links::PortManager ports_;
   links::TcpLink tcp_;
   andon::AndonGrid grid_;
+  andon::RowTransmission rows_;
   Dispatcher dispatcher_;
   Sections sections_;
   Keyboard keyboard_;

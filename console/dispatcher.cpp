@@ -73,6 +73,7 @@ void Dispatcher::Send() {
   w_.UnitString = w_.UnitText->Text();
   w_.Row = 1;
   w_.Col = 0;
+  if (on_send_) on_send_();
   w_.Timer1->SetInterval(kTickMs);
   w_.Timer1->SetEnabled(true);
   for (FlagMember flag : kExempt) {

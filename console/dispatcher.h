@@ -25,6 +25,8 @@ class Dispatcher {
   void Tick();
 
   void SetBranch(FlagMember flag, Branch branch);
+  // Runs whenever Send arms a new send (the andon transmission restarts there).
+  void OnSend(std::function<void()> hook) { on_send_ = std::move(hook); }
 
   // What branches share. Finish shows the packet, writes it, reports and stops the timer;
   // Refuse reports and stops the timer without sending.
@@ -41,7 +43,8 @@ class Dispatcher {
 
   window::FrmMain& w_;
   protocol::LinkOutput& out_;
-  std::vector<std::pair<FlagMember, Branch>> branches_;  // member pointers have no order
+  std::vector<std::pair<FlagMember, Branch>> branches_;
+  std::function<void()> on_send_;  // member pointers have no order
 };
 
 }  // namespace tvx::console

@@ -1,0 +1,94 @@
+#include "andon/row_transmission.h"
+
+#include "andon/texts.h"
+#include "protocol/control_bytes.h"
+
+namespace tvx::andon {
+
+using protocol::EOT, protocol::ESC, protocol::STX;
+
+namespace {
+char ColourDigit(window::Color c) {
+  if (c == window::kRed) return '1';
+  if (c == window::kYellow) return '2';
+  if (c == window::kGreen) return '3';
+  return '0';
+}
+
+char LetterDigit(char letter) {
+  switch (letter) {
+    case 'R': return '1';
+    case 'Y': return '2';
+    case 'G': return '3';
+    default: return '0';
+  }
+}
+}  // namespace
+
+std::optional<protocol::Packet> CellPacket(const window::FrmMain& w, int row, int column) {
+  const window::Control* cell = w.AndonRow(row)(column);
+  const window::Color shade = cell->BackColor();
+  if (shade == window::kLightGrey) return std::nullopt;  // unset (and every row header)
+  const std::string& flash = cell->Caption();
+  const bool dark = shade == window::kDarkGrey;
+  const std::string command = "AC1" + std::to_string(row) + "R" + std::to_string(column) + "C";
+
+  protocol::Packet p;
+  p.Byte(STX).Add(w.GroupString).Add(w.UnitString).Byte(ESC).Add(command);
+  if (dark) p.Add("0A");
+  if (flash.empty() && !dark) p.Add("1A");
+  if (flash.size() == 2 && flash[1] == 'S') p.Add("2A");
+  if (flash.size() == 2 && flash[1] == 'F') p.Add("3A");
+  if (!dark) p.Add(std::string{ColourDigit(shade), 'P'});
+  if (flash.size() == 2) p.Add(std::string{LetterDigit(flash[0]), 'S'});
+  p.Byte(EOT);
+  return p;
+}
+
+RowTransmission::RowTransmission(window::FrmMain& w, protocol::LinkOutput& out)
+    : w_(w), out_(out) {}
+
+void RowTransmission::Restart() {
+  row_ = 1;
+  column_ = 0;
+  failed_ = false;
+}
+
+void RowTransmission::Tick(protocol::Link link) {
+  w_.SendButton->SetEnabled(false);
+  w_.CancelButton->SetEnabled(false);
+  if (column_ < 25) {
+    ++column_;
+  } else if (row_ < 6) {
+    ++row_;
+    column_ = 0;
+  } else {
+    w_.Timer1->SetEnabled(false);
+    w_.StatusText->SetText(failed_ ? texts::NotWrittenCompletely(w_.GroupString, w_.UnitString)
+                                   : texts::Sent(w_.GroupString, w_.UnitString));
+    w_.SendButton->SetEnabled(true);
+    w_.CancelButton->SetEnabled(true);
+    return;
+  }
+  w_.Row = static_cast<std::int16_t>(row_);
+  w_.Col = static_cast<std::int16_t>(column_);
+  w_.StatusText->SetText(texts::Transmitting(row_));
+  SendCell(row_, column_);
+  if (link == protocol::Link::Tcp) {
+    w_.SendButton->SetEnabled(true);
+    w_.CancelButton->SetEnabled(true);
+  }
+}
+
+void RowTransmission::SendCell(int row, int column) {
+  // Each cell picks its link afresh, so a connection that opens or drops mid-grid is followed.
+  out_.Choose();
+  const auto packet = CellPacket(w_, row, column);
+  if (!packet) return;
+  w_.PacketText->SetText(w_.PacketText->Text() + packet->display);
+  out_.ClearFailure();
+  out_.Write(*packet);
+  if (out_.Failed()) failed_ = true;
+}
+
+}  // namespace tvx::andon

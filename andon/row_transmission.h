@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+
+#include "protocol/link_output.h"
+#include "protocol/packet.h"
+#include "window/main_window.h"
+
+namespace tvx::andon {
+
+// The AC1 transmission: one grid position per dispatcher tick, 156 ticks from row 1 column 1
+// to the completion tick. It keeps its own cursor (mirrored into Row and Col), so a grid click
+// during a transmission edits the grid without moving the transmission.
+class RowTransmission {
+ public:
+  RowTransmission(window::FrmMain& w, protocol::LinkOutput& out);
+
+  // Send armed a new transmission: back to row 1, column 0.
+  void Restart();
+  // One dispatcher tick; link is the half the dispatcher chose for it.
+  void Tick(protocol::Link link);
+
+ private:
+  void SendCell(int row, int column);
+
+  window::FrmMain& w_;
+  protocol::LinkOutput& out_;
+  int row_ = 1;
+  int column_ = 0;
+  bool failed_ = false;
+};
+
+// The packet for one grid position, or nothing for an unset cell. For tests and the tick.
+std::optional<protocol::Packet> CellPacket(const window::FrmMain& w, int row, int column);
+
+}  // namespace tvx::andon
