@@ -3,28 +3,14 @@
 
 #include "app/headless_runner.h"
 #include "app/options.h"
-#include "app/qt_timer_driver.h"
-#include "console/console.h"
+#include "app/live_console.h"
 #include "console/script.h"
-#include "links/port_names.h"
-#include "links/qt_serial_control.h"
-#include "links/qt_socket_control.h"
-#include "window/main_window.h"
 
 namespace {
 
 int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
-  tvx::links::PortNames names;
-  for (const auto& [port, device] : options.comm) names.Set(port, device);
-  tvx::links::QtSerialControl serial(names);
-  tvx::links::QtSocketControl socket;
-  tvx::window::FrmMain window(serial, socket);
-  tvx::console::Console console(window);
-  tvx::app::QtTimerDriver timers;
-  for (tvx::window::Timer* t : {window.Timer1, window.Timer3, window.Timer4}) timers.Attach(*t);
-  console.Load();
-
-  tvx::console::ScriptInterpreter interpreter(window, std::cout);
+  tvx::app::LiveConsole live(options.comm);
+  tvx::console::ScriptInterpreter interpreter(live.Window(), std::cout);
   tvx::app::HeadlessRunner runner(interpreter);
   QObject::connect(&runner, &tvx::app::HeadlessRunner::Finished, &app,
                    [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
@@ -32,11 +18,7 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
     std::cerr << "tvxorm: cannot read script '" << options.script << "'" << std::endl;
     return 2;
   }
-  const int code = app.exec();
-  // Quitting lets the bytes already written reach the wire before the port closes.
-  serial.SetPortOpen(false);
-  socket.Close();
-  return code;
+  return app.exec();
 }
 
 }  // namespace

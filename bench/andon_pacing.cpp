@@ -10,12 +10,8 @@
 #include <sstream>
 #include <vector>
 
-#include "app/qt_timer_driver.h"
-#include "console/console.h"
+#include "app/live_console.h"
 #include "console/script.h"
-#include "links/port_names.h"
-#include "links/qt_serial_control.h"
-#include "links/qt_socket_control.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -27,15 +23,10 @@ int main(int argc, char** argv) {
     QObject::connect(peer, &QTcpSocket::readyRead, [&received, peer] { received += peer->readAll().size(); });
   });
 
-  tvx::links::PortNames names;
-  for (int k = 1; k <= 4; ++k) names.Set(k, "/nonexistent/bench-tty");
-  tvx::links::QtSerialControl serial(names);
-  tvx::links::QtSocketControl socket;
-  tvx::window::FrmMain w(serial, socket);
-  tvx::console::Console console(w);
-  tvx::app::QtTimerDriver timers;
-  for (tvx::window::Timer* t : {w.Timer1, w.Timer3, w.Timer4}) timers.Attach(*t);
-  console.Load();
+  std::map<int, std::string> nowhere;
+  for (int k = 1; k <= 4; ++k) nowhere[k] = "/nonexistent/bench-tty";
+  tvx::app::LiveConsole live(nowhere);
+  tvx::window::FrmMain& w = live.Window();
 
   std::ostringstream sink;
   tvx::console::ScriptInterpreter run(w, sink);
@@ -55,7 +46,7 @@ int main(int argc, char** argv) {
     if (!w.Timer1->Enabled()) app.quit();
   };
   QTimer::singleShot(500, [&] {
-    if (socket.State() != tvx::window::kSckConnected) {
+    if (live.Socket().State() != tvx::window::kSckConnected) {
       std::fprintf(stderr, "no connection\n");
       app.exit(1);
       return;
