@@ -1,108 +1,18 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
+#include "tests/app/e2e_support.h"
+
 // The real program, headless, over real ptys and a real loopback TCP listener: what an
 // operator's script does must arrive on the far side byte for byte.
+namespace tvx::e2e {
 namespace {
-
-// A pty pair: the console opens the slave by its path; the test reads the master.
-class Pty {
- public:
-  Pty() {
-    int slave = -1;
-    char name[256] = {};
-    if (openpty(&master_, &slave, name, nullptr, nullptr) != 0) return;
-    path_ = name;
-    ::close(slave);  // the console opens it by name
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-  }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const std::string& Path() const { return path_; }
-  // Everything that has arrived so far.
-  std::string Drain() {
-    std::string out;
-    char buf[4096];
-    for (;;) {
-      const ssize_t n = ::read(master_, buf, sizeof buf);
-      if (n <= 0) break;
-      out.append(buf, static_cast<std::size_t>(n));
-    }
-    return out;
-  }
-
- private:
-  int master_ = -1;
-  std::string path_;
-};
-
-struct ConsoleRun {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs tvxorm --headless on a script while the test's own event loop keeps serving.
-ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("script.tvx");
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write(script.c_str());
-  file.close();
-  QProcess process;
-  QStringList args{"--headless", "--script", path};
-  args << comm_args;
-  process.start(TVX_BINARY, args);
-  QElapsedTimer clock;
-  clock.start();
-  while (process.state() != QProcess::NotRunning && clock.elapsed() < 30000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    process.waitForFinished(10);
-  }
-  ConsoleRun run;
-  run.exit_code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  run.out = process.readAllStandardOutput().toStdString();
-  run.err = process.readAllStandardError().toStdString();
-  return run;
-}
-
-std::string AllByteTokens() {
-  std::string typed;
-  char token[8];
-  for (int b = 0; b < 256; ++b) {
-    std::snprintf(token, sizeof token, "<%02X>", b);
-    typed += token;
-  }
-  return typed;
-}
-
-std::string AllBytes() {
-  std::string bytes;
-  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
-  return bytes;
-}
-
-QStringList Comm(const std::string& p1, const std::string& p2 = "/nonexistent/tty2",
-                 const std::string& p3 = "/nonexistent/tty3",
-                 const std::string& p4 = "/nonexistent/tty4") {
-  return {"--comm", QString::fromStdString("1=" + p1), "--comm", QString::fromStdString("2=" + p2),
-          "--comm", QString::fromStdString("3=" + p3), "--comm", QString::fromStdString("4=" + p4)};
-}
 
 TEST(Headless, TypedPacketReachesThePtyAndASwitchMovesToTheOtherPort) {
   Pty one, two;
@@ -222,6 +132,7 @@ TEST(Headless, BadScriptLineStopsWithStatus2) {
 }
 
 }  // namespace
+}  // namespace tvx::e2e
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "protocol/display.h"
+#include "protocol/token_conversion.h"
+#include "tests/app/e2e_support.h"
+
+// Every command from a console script of the real program, over a pty and over loopback TCP,
+// with the bytes checked on the far side.
+namespace tvx::e2e {
+namespace {
+
+struct Command {
+  const char* name;
+  std::string script;    // enters the section, fills it in, sends and waits
+  std::string expected;  // the bytes on the wire, in token text
+};
+
+const std::string kSend = "click SendButton\nwait 200\nclick CancelButton\n";
+
+std::vector<Command> DisplayCommands() {
+  return {
+      {"MRQ", "click MrqButton\ntype GroupText 1\ntype UnitText 5\ntype MRQText HELLO\n"
+              "click MRQAutoCenterON\ntype SernoText 12\nclick MRQFlashON\n" + kSend,
+       "<02>0000<1B>SSN00012<1B>SMC1C<04><02>0105<0C><10>HELLO<04>"},
+      {"SDM", "click SDMButton\ntype NUMText 007\n" + kSend, "<02>0000<1B>SDM007M<04>"},
+      {"NUM", "click NumButton\ntype GroupText 1\ntype UnitText 2\ntype NUMText 1234\n"
+              "type NumRowText 1\ntype NumColText 3\nclick NUMAttFS\n" + kSend,
+       "<02>0102<1B>NUM1R3C1234N2A<04>"},
+      {"SL1", "click SL1Button\ntype GroupText 01\ntype UnitText 02\ntype NumRowText 3\n"
+              "click NUMAttOFF\n" + kSend,
+       "<02>0102<1B>SL13R0A<04>"},
+      {"TU1", "click TuneButton\ntype GroupText 1\ntype UnitText 2\ntype TUNText 5\n"
+              "type SecondsText 10\n" + kSend,
+       "<02>0102<1B>TU15T10S<04>"},
+      {"TU2", "click Tunebutton2\ntype GroupText 1\ntype UnitText 2\ntype TUNText 7\n"
+              "type PriorityText 2\n" + kSend,
+       "<02>0102<1B>TU27T2P<04>"},
+      {"SVN", "click SVNButton\n" + kSend, "<02>0000<1B>SVN<04>"},
+      {"Test", "click TestButton\nclick GlobalButton\n" + kSend, "<02>0000<1B>1<04>"},
+      {"Clear", "click ClearButton\ntype GroupText 3\ntype UnitText 12\n" + kSend, "<02>0312<1B>3<04>"},
+      {"Diag", "click DiagButton\ntype GroupText 3\ntype UnitText 12\n" + kSend, "<02>0312<1B>2<04>"},
+      {"Boot", "click BootButton\n" + kSend, "<02>0000<1B>0<04>"},
+  };
+}
+
+std::vector<Command> AndonCommands() {
+  return {
+      {"AC1", "click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick ORM610R1(2)\n"
+              "click ORM610AttFS\nclick ORM610SecY\nclick ORM610R3(12)\nclick ORM610AttOFF\n"
+              "click ORM610R6(25)\nclick SendButton\nwait 15800\nclick CancelButton\n",
+       "<02>0102<1B>AC11R2C1A1P<04><02>0102<1B>AC13R12C2A1P2S<04><02>0102<1B>AC16R25C0A<04>"},
+      {"AC2", "click AndonButton2\ntype GroupText 1\ntype UnitText 2\ntype NumRowText 3\n"
+              "type NumColText 12\ntype AC2SubRowText 1\ntype AC2SubColText 2\n" + kSend,
+       "<02>0102<1B>AC23.1R12.2C1A1P0S<04>"},
+  };
+}
+
+// Collects what arrives on a loopback listener.
+struct Listener {
+  QTcpServer server;
+  std::string received;
+  std::vector<std::unique_ptr<QTcpSocket>> peers;
+  Listener() {
+    server.listen(QHostAddress::LocalHost);
+    QObject::connect(&server, &QTcpServer::newConnection, [this] {
+      peers.emplace_back(server.nextPendingConnection());
+      QTcpSocket* peer = peers.back().get();
+      QObject::connect(peer, &QTcpSocket::readyRead, [this, peer] { received += peer->readAll().toStdString(); });
+    });
+  }
+};
+
+void CheckOverBothLinks(const std::vector<Command>& commands) {
+  std::string script, expected;
+  for (const Command& c : commands) {
+    script += c.script;
+    expected += c.expected;
+  }
+  {
+    Pty pty;
+    const ConsoleRun run = RunConsole(script, Comm(pty.Path()));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(protocol::DisplayForm(pty.Drain()), expected) << "serial";
+  }
+  // The same commands one by one, so a mismatch names its command.
+  Listener listener;
+  Pty unused;
+  std::string tcp_script = ConnectTcp(listener.server.serverPort());
+  for (const Command& c : commands) tcp_script += c.script + "print StatusText\n";
+  const ConsoleRun run = RunConsole(tcp_script, Comm(unused.Path()));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(protocol::DisplayForm(listener.received), expected) << "tcp\n" << run.out;
+  EXPECT_EQ(unused.Drain(), "") << "nothing on the serial port while TCP is connected";
+}
+
+TEST(Commands, DisplayAndMaintenanceCommandsReachBothLinks) { CheckOverBothLinks(DisplayCommands()); }
+
+TEST(Commands, AndonCommandsReachBothLinks) { CheckOverBothLinks(AndonCommands()); }
+
+}  // namespace
+}  // namespace tvx::e2e
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+// Runs the real program headless against real ptys and loopback TCP listeners.
+namespace tvx::e2e {
+
+// A pty pair: the console opens the slave by its path; the test reads the master.
+class Pty {
+ public:
+  Pty();
+  ~Pty();
+  Pty(const Pty&) = delete;
+  Pty& operator=(const Pty&) = delete;
+  const std::string& Path() const { return path_; }
+  // Everything that has arrived so far.
+  std::string Drain();
+
+ private:
+  int master_ = -1;
+  std::string path_;
+};
+
+struct ConsoleRun {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs tvxorm --headless on a script while the test's own event loop keeps serving.
+ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args);
+
+// --comm arguments for the four ports; ports not named map to paths that do not exist.
+QStringList Comm(const std::string& p1, const std::string& p2 = "/nonexistent/tty2",
+                 const std::string& p3 = "/nonexistent/tty3",
+                 const std::string& p4 = "/nonexistent/tty4");
+
+// A script prefix that chooses TCP/IP and connects to 127.0.0.1:port.
+std::string ConnectTcp(int port);
+
+std::string AllByteTokens();
+std::string AllBytes();
+
+}  // namespace tvx::e2e
