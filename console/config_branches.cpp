@@ -21,7 +21,9 @@ bool SernoChecked(Dispatcher& d) {
   return false;
 }
 
-bool OnTcp(Dispatcher& d) { return d.Out().Current() == Link::Tcp; }
+bool OnTcp(Dispatcher& d) {
+  return d.Out().Current() == Link::Tcp;
+}
 
 // Empty boxes are sent as zeros, and the operator sees them filled in.
 void ZeroIfEmpty(window::TextBox* box) {
@@ -99,8 +101,8 @@ void LedIntensity(Dispatcher& d) {
   FrmMain& w = d.Window();
   if (OnTcp(d) && !SernoChecked(d)) return;
   Store(w.NUMVal, w.SLIText->Text());
-  SendOrRefuse(d, protocol::BuildLedIntensity(w.SLIText->Text(), d.Out().Current(),
-                                              w.SernoValStringSend));
+  SendOrRefuse(
+      d, protocol::BuildLedIntensity(w.SLIText->Text(), d.Out().Current(), w.SernoValStringSend));
 }
 
 void MarqueeBrightness(Dispatcher& d) {
@@ -121,8 +123,10 @@ void Volume(Dispatcher& d) {
   w.SernoValStringSend = w.SernoText->Text();
   ZeroIfEmpty(w.VolumeText);
   ZeroIfEmpty(w.ChannelText);
-  SendOrRefuse(d, protocol::BuildVolume({{w.GroupString, w.UnitString}, w.SernoValStringSend,
-                                         w.VolumeText->Text(), w.ChannelText->Text()}));
+  SendOrRefuse(d, protocol::BuildVolume({{w.GroupString, w.UnitString},
+                                         w.SernoValStringSend,
+                                         w.VolumeText->Text(),
+                                         w.ChannelText->Text()}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "console/console.h"
 
 #include "console/andon_branches.h"
+#include "console/config_branches.h"
 #include "console/display_branches.h"
 #include "console/misc_branch.h"
 #include "console/section_table.h"
@@ -21,6 +22,7 @@ Console::Console(window::FrmMain& w)
   AddSections(sections_, w_, grid_);
   RegisterMiscBranch(dispatcher_);
   RegisterDisplayBranches(dispatcher_);
+  RegisterConfigBranches(dispatcher_);
   WireDisplayOptions(w_);
   RegisterAndonBranches(dispatcher_, grid_, rows_);
 }

@@ -50,6 +50,30 @@ std::vector<Command> DisplayCommands() {
   };
 }
 
+std::vector<Command> ConfigCommands() {
+  const std::string zeros = "00000000000000000000000000000000000000000000000000000000";
+  return {
+      {"SS#", "key GroupText K 4\nclick ModSNButton\ntype SernoText 42\n" + kSend,
+       "<02>0000<1B>SSNZYXWV<1B>SS#00042<04>"},
+      {"SGU", "click SGUButton\ntype SernoText 12345\ntype txtSGUGroup(0) 1\ntype txtSGUUnit(0) 2\n" + kSend,
+       "<02>0000<1B>SSN12345<1B>SGU0102" + zeros + "<04>"},
+      {"SBT", "click SBTButton\ntype SernoText 1\ntype SBTText 007\n" + kSend,
+       "<02>0000<1B>SSN00001<1B>SBT007<04>"},
+      {"SBS", "click SBSButton\ntype SBSText 12\n" + kSend, "<02>0000<1B>SSN00001<1B>SBS12<04>"},
+      {"SLI", "click SLIButton\ntype SLIText 5\n" + kSend, "<02>0000<1B>SSNZYXWV<1B>SLI5I<04>"},
+      {"SFD", "click SFDButton\ntype SFDText 10\n" + kSend, "<02>0000<1B>SSN00001<1B>SFD10<04>"},
+      {"SAC", "click SACButton\ntype NUMText 12\n" + kSend, "<02>0000<1B>SSN00001<1B>SAC12C<04>"},
+      {"SMB", "click SMBButton\ntype SMBText1 07\ntype SMBText2 3\n" + kSend,
+       "<02>0000<1B>SSNZYXWV<1B>SMB07R3L<04>"},
+      {"SOR", "click SORButton\ntype SernoText 42\nclick optSOR(1)\n" + kSend,
+       "<02>0000<1B>SSN00042<1B>SOR1<04>"},
+      {"SMD", "click SMDButton\nclick optSMD(0)\n" + kSend, "<02>0000<1B>SSN00042<1B>SMD0<04>"},
+      {"VL1", "click VolumeButton\ntype GroupText 1\ntype UnitText 2\ntype SernoText 7\n"
+              "type VolumeText 10\ntype ChannelText 3\n" + kSend,
+       "<02>0102<1B>SSN7<1B>VL110V3C<04>"},
+  };
+}
+
 std::vector<Command> AndonCommands() {
   return {
       {"AC1", "click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick ORM610R1(2)\n"
@@ -101,6 +125,8 @@ void CheckOverBothLinks(const std::vector<Command>& commands) {
 }
 
 TEST(Commands, DisplayAndMaintenanceCommandsReachBothLinks) { CheckOverBothLinks(DisplayCommands()); }
+
+TEST(Commands, ConfigurationAndSettingCommandsReachBothLinks) { CheckOverBothLinks(ConfigCommands()); }
 
 TEST(Commands, AndonCommandsReachBothLinks) { CheckOverBothLinks(AndonCommands()); }
 

@@ -247,15 +247,6 @@ TEST(Send, RowAndColumnResetAndTimerArmedAt100ms) {
   EXPECT_TRUE(h.w.Timer1->Enabled());
 }
 
-TEST(Send, BranchNotYetBuiltSendsNothingAndStopsTheTimer) {
-  Harness h;
-  h.w.flags.SMDFlag = true;
-  h.console.Dispatch().Send();
-  h.Advance(100);
-  EXPECT_FALSE(h.w.Timer1->Enabled());
-  EXPECT_TRUE(h.serial.pieces.empty());
-}
-
 TEST(Sections, MiscEntryAndCancelReturnToTheBaseState) {
   Harness h;
   h.Run("click MiscButton\n");

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <set>
+
+#include "app/view/box_text.h"
+#include "app/view/key_codes.h"
+#include "app/view/layout_table.h"
+#include "tests/app/view_fixture.h"
+
+namespace tvx::testing {
+namespace {
+
+using app::Placement;
+
+constexpr int kScreenWidth = 1366;
+constexpr int kScreenHeight = 768;
+constexpr int kTitleBar = 32;
+const std::set<std::string> kNeverShown = {"ORM610C1(0)", "ORM610R0C0(1)"};
+
+// Whether the widget's caption shows whole.
+bool CaptionFits(const QWidget& w) {
+  const QFontMetrics metrics = w.fontMetrics();
+  if (const auto* label = qobject_cast<const QLabel*>(&w)) {
+    const QStringList lines = label->text().split(u'\n');
+    for (const QString& line : lines) {
+      if (metrics.horizontalAdvance(line) > w.width()) return false;
+    }
+    return lines.size() * metrics.lineSpacing() <= w.height();
+  }
+  if (const auto* button = qobject_cast<const QPushButton*>(&w)) {
+    return metrics.horizontalAdvance(button->text()) + 4 <= w.width();
+  }
+  if (qobject_cast<const QAbstractButton*>(&w)) return w.sizeHint().width() <= w.width();
+  if (const auto* group = qobject_cast<const QGroupBox*>(&w)) {
+    return metrics.horizontalAdvance(group->title()) <= w.width();
+  }
+  return true;
+}
+
+// What is wrong with the visible widgets: one outside its frame, a caption cut off, two
+// controls on top of each other.
+std::vector<std::string> LayoutFaults(ViewTest& t, bool overlaps = true) {
+  std::vector<std::string> faults;
+  std::map<QWidget*, std::vector<QWidget*>> siblings;
+  for (const auto& control : t.h.w.controls.All()) {
+    QWidget* w = t.view.WidgetOf(control->Name());
+    if (!w || w == &t.view || !w->isVisible()) continue;
+    const std::string name = control->Name();
+    if (!w->parentWidget()->rect().contains(w->geometry())) faults.push_back(name + " outside");
+    if (!CaptionFits(*w)) faults.push_back(name + " caption cut off");
+    for (QWidget* other : siblings[w->parentWidget()]) {
+      if (overlaps && other->geometry().intersects(w->geometry())) {
+        faults.push_back(name + " over " + other->objectName().toStdString());
+      }
+    }
+    siblings[w->parentWidget()].push_back(w);
+  }
+  return faults;
+}
+
+void ExpectFitsTheScreen(ViewTest& t, const std::string& where, bool overlaps = true) {
+  EXPECT_LE(t.view.width(), kScreenWidth) << where;
+  EXPECT_LE(t.view.height() + kTitleBar, kScreenHeight) << where;
+  for (const std::string& fault : LayoutFaults(t, overlaps)) ADD_FAILURE() << where << ": " << fault;
+}
+
+TEST(Layout, EveryControlThatCanBeShownHasAPlaceInEveryPlacement) {
+  Harness h;
+  for (const auto& control : h.w.controls.All()) {
+    const auto kind = control->Kind();
+    if (kind == window::ControlKind::Form || kind == window::ControlKind::Timer) continue;
+    for (Placement p : {Placement::kNumeric, Placement::kStackLight, Placement::kAndonCell}) {
+      const auto place = app::PlaceOf(control->Name(), p);
+      ASSERT_TRUE(place) << control->Name();
+      EXPECT_EQ(place->rect.isEmpty(), kNeverShown.count(control->Name()) == 1) << control->Name();
+    }
+  }
+}
+
+TEST_F(ViewTest, EverySectionFitsTheScreenWithNothingCutOffOrCovered) {
+  ExpectFitsTheScreen(*this, "base state");
+  for (window::Button* button : h.w.SectionButtons()) {
+    h.w.CancelButton->on_click();
+    if (!button->on_click) continue;
+    button->on_click();  // also the service sections, whose buttons start hidden
+    view.Refresh();
+    ExpectFitsTheScreen(*this, button->Name());
+  }
+  h.w.CancelButton->on_click();
+  ClickOn("TCPOption");
+  h.Advance(5);
+  view.Refresh();
+  ASSERT_TRUE(W("RemoteIPButton")->isVisible());
+  ExpectFitsTheScreen(*this, "TCP fields");
+}
+
+// Every field shown at once, in each placement of the shared fields: all inside the window.
+TEST_F(ViewTest, EveryControlShownAtOnceStaysInsideItsFrame) {
+  for (bool window::CommandFlags::*flag : {&window::CommandFlags::NUMFlag,
+                                           &window::CommandFlags::SL1Flag,
+                                           &window::CommandFlags::Andon2Flag}) {
+    h.w.flags.Clear();
+    h.w.flags.*flag = true;
+    for (const auto& control : h.w.controls.All()) {
+      control->SetVisible(kNeverShown.count(control->Name()) == 0);
+    }
+    view.Refresh();
+    ExpectFitsTheScreen(*this, "all shown", false);
+  }
+}
+
+TEST_F(ViewTest, AndonGridIsSixRowsOfTwentyFiveSquareCellsWithHeadersAndPickersBeside) {
+  ClickOn("AndonButton");
+  if (!W("ORM610R6(25)")->isVisible()) {  // the section may not show its grid yet
+    for (const auto& control : h.w.controls.All()) {
+      const std::string& name = control->Name();
+      if (name.rfind("ORM610", 0) == 0 && kNeverShown.count(name) == 0) control->SetVisible(true);
+    }
+    view.Refresh();
+  }
+  ExpectFitsTheScreen(*this, "andon grid");
+  const auto at = [this](const std::string& name) { return W(name)->geometry(); };
+  const QRect corner = at("ORM610R0C0(0)");
+  for (int row = 1; row <= 6; ++row) {
+    const QRect header = at("ORM610R" + std::to_string(row) + "(0)");
+    EXPECT_EQ(header.x(), corner.x());
+    for (int column = 1; column <= 25; ++column) {
+      const QRect cell = at("ORM610R" + std::to_string(row) + "(" + std::to_string(column) + ")");
+      const QRect top = at("ORM610C1(" + std::to_string(column) + ")");
+      EXPECT_EQ(cell.width(), cell.height());
+      EXPECT_EQ(cell.x(), top.x()) << row << "," << column;
+      EXPECT_EQ(cell.y(), header.y()) << row << "," << column;
+      EXPECT_GT(cell.x(), header.right());
+      EXPECT_GT(cell.y(), top.bottom());
+    }
+  }
+  EXPECT_GT(at("ORM610ColLabel").x(), at("ORM610C1(25)").right());
+  EXPECT_GT(at("ORM610RowLabel").y(), at("ORM610R6(0)").bottom());
+  for (const char* picker : {"ORM610AttLabel", "ORM610PriB", "ORM610SecG"}) {
+    EXPECT_GT(at(picker).x(), at("ORM610ColLabel").right()) << picker;
+  }
+}
+
+TEST(KeyCodes, QtKeysBecomeTheConsolesCodes) {
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    std::optional<int> code;
+  };
+  const Case cases[] = {
+      {Qt::Key_A, Qt::NoModifier, 65},          {Qt::Key_Z, Qt::ShiftModifier, 90},
+      {Qt::Key_0, Qt::NoModifier, 48},          {Qt::Key_9, Qt::NoModifier, 57},
+      {Qt::Key_Exclam, Qt::ShiftModifier, 49},  {Qt::Key_NumberSign, Qt::ShiftModifier, 51},
+      {Qt::Key_AsciiCircum, Qt::ShiftModifier, 54}, {Qt::Key_ParenLeft, Qt::ShiftModifier, 57},
+      {Qt::Key_ParenRight, Qt::ShiftModifier, 48},  {Qt::Key_BracketLeft, Qt::NoModifier, 219},
+      {Qt::Key_BraceLeft, Qt::ShiftModifier, 219},  {Qt::Key_BracketRight, Qt::NoModifier, 221},
+      {Qt::Key_BraceRight, Qt::ShiftModifier, 221}, {Qt::Key_Escape, Qt::NoModifier, 27},
+      {Qt::Key_F1, Qt::NoModifier, 112},        {Qt::Key_F2, Qt::ShiftModifier, 113},
+      {Qt::Key_Space, Qt::NoModifier, 32},      {Qt::Key_Less, Qt::NoModifier, 60},
+      {Qt::Key_3, Qt::KeypadModifier, 99},      {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+      {Qt::Key_F3, Qt::NoModifier, std::nullopt}, {Qt::Key_Left, Qt::NoModifier, std::nullopt},
+      {Qt::Key_Shift, Qt::ShiftModifier, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(app::ConsoleKeyCode(c.key, c.modifiers), c.code) << "Qt key " << c.key;
+  }
+  EXPECT_EQ(app::ConsoleShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
+  EXPECT_EQ(app::ConsoleShiftState(Qt::ControlModifier | Qt::KeypadModifier), 2);
+}
+
+// Model positions count "\r\n" as two characters; a multi-line box counts one break.
+TEST(BoxText, PositionsMapAcrossLineBreaks) {
+  struct Case {
+    const char* bytes;
+    int model;
+    int shown;
+  };
+  const Case cases[] = {{"AB\r\nCD", 2, 2}, {"AB\r\nCD", 4, 3}, {"AB\r\nCD", 6, 5},
+                        {"\r\n\r\n", 2, 1}, {"A\rB", 3, 3},     {"AB", 9, 2}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(app::ShownPosition(c.bytes, c.model, true), c.shown) << c.bytes << " " << c.model;
+    EXPECT_EQ(app::ModelPosition(c.bytes, c.shown, true), std::min<int>(c.model, strlen(c.bytes)))
+        << c.bytes << " " << c.shown;
+  }
+  EXPECT_EQ(app::ShownPosition("AB\r\nCD", 4, false), 4) << "a line box shows every byte";
+  EXPECT_EQ(app::ModelText(app::ShownText("a\r\nb\xE9", true), true), "a\r\nb\xE9");
+}
+
+}  // namespace
+}  // namespace tvx::testing
