@@ -1,9 +1,11 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <iostream>
 
 #include "app/headless_runner.h"
 #include "app/options.h"
 #include "app/live_console.h"
+#include "app/view/run_window.h"
 #include "console/script.h"
 
 namespace {
@@ -41,9 +43,14 @@ int main(int argc, char** argv) {
               << std::endl;
     return 0;
   }
-  QCoreApplication app(argc, argv);
-  if (!options.headless) {
-    std::cerr << "tvxorm: the window is not built yet; running headless." << std::endl;
+  if (options.headless) {
+    QCoreApplication app(argc, argv);
+    return RunHeadless(app, options);
   }
-  return RunHeadless(app, options);
+  if (!tvx::app::DisplayAvailable()) {
+    std::cerr << tvx::app::kNoDisplayMessage << std::endl;
+    return 2;
+  }
+  QApplication app(argc, argv);
+  return tvx::app::RunWindow(app, {options.comm, options.screenshot, options.clicks});
 }

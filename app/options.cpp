@@ -31,6 +31,14 @@ std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>&
       if (!value("--script", options.script) || options.script.empty()) {
         return OptionsError{"--script needs a file name"};
       }
+    } else if (is("--screenshot")) {
+      if (!value("--screenshot", options.screenshot) || options.screenshot.empty()) {
+        return OptionsError{"--screenshot needs a file name"};
+      }
+    } else if (is("--click")) {
+      std::string name;
+      if (!value("--click", name) || name.empty()) return OptionsError{"--click needs a control name"};
+      options.clicks.push_back(name);
     } else if (is("--comm")) {
       std::string text;
       if (!value("--comm", text)) return OptionsError{"--comm needs k=DEVICE"};
@@ -51,12 +59,16 @@ std::string HelpText() {
 
 Operator and service console for the signalling devices of one device bus.
 
+Without --headless the console opens its window.
+
 Options:
   --headless          Run without a window, driven by a console script.
   --script FILE       With --headless: read the script from FILE (default: standard input).
   --comm k=DEVICE     Use DEVICE for Comm k (k = 1 to 4), for example --comm 1=/dev/ttyUSB0.
                       Repeat for several ports. Default: COMk on Windows, /dev/ttyS<k-1>
                       elsewhere.
+  --screenshot FILE   Window: write a PNG of the window to FILE and quit.
+  --click NAME        Window, with --screenshot: click control NAME first (repeatable).
   --version           Print the version and exit.
   -h, --help          Print this help and exit.
 

@@ -12,8 +12,8 @@
 namespace tvx::testing {
 
 inline constexpr const char* kControlCharacterButtons[] = {
-    "STXButton", "ESCButton", "EOTButton", "CntlB",    "CntlC",     "CntlD",      "CntlE",
-    "CntlH",     "CntlJ",     "CntlL",     "CntlM",    "CntlP",     "CntlR",      "CntlS",
+    "STXButton", "ESCButton", "EOTButton", "CntlB",       "CntlC",    "CntlD", "CntlE",
+    "CntlH",     "CntlJ",     "CntlL",     "CntlM",       "CntlP",    "CntlR", "CntlS",
     "CntlT",     "CntlLeft",  "CntlColon", "CntlDecimal", "CntlClear"};
 
 // The console on test doubles in virtual time, with its window shown and active so that keys

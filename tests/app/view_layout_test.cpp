@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <set>
 
-#include "app/view/box_text.h"
 #include "app/view/key_codes.h"
 #include "app/view/layout_table.h"
 #include "tests/app/view_fixture.h"
@@ -65,7 +64,8 @@ std::vector<std::string> LayoutFaults(ViewTest& t, bool overlaps = true) {
 void ExpectFitsTheScreen(ViewTest& t, const std::string& where, bool overlaps = true) {
   EXPECT_LE(t.view.width(), kScreenWidth) << where;
   EXPECT_LE(t.view.height() + kTitleBar, kScreenHeight) << where;
-  for (const std::string& fault : LayoutFaults(t, overlaps)) ADD_FAILURE() << where << ": " << fault;
+  for (const std::string& fault : LayoutFaults(t, overlaps))
+    ADD_FAILURE() << where << ": " << fault;
 }
 
 TEST(Layout, EveryControlThatCanBeShownHasAPlaceInEveryPlacement) {
@@ -100,9 +100,9 @@ TEST_F(ViewTest, EverySectionFitsTheScreenWithNothingCutOffOrCovered) {
 
 // Every field shown at once, in each placement of the shared fields: all inside the window.
 TEST_F(ViewTest, EveryControlShownAtOnceStaysInsideItsFrame) {
-  for (bool window::CommandFlags::*flag : {&window::CommandFlags::NUMFlag,
-                                           &window::CommandFlags::SL1Flag,
-                                           &window::CommandFlags::Andon2Flag}) {
+  for (bool window::CommandFlags::*flag :
+       {&window::CommandFlags::NUMFlag, &window::CommandFlags::SL1Flag,
+        &window::CommandFlags::Andon2Flag}) {
     h.w.flags.Clear();
     h.w.flags.*flag = true;
     for (const auto& control : h.w.controls.All()) {
@@ -152,17 +152,28 @@ TEST(KeyCodes, QtKeysBecomeTheConsolesCodes) {
     std::optional<int> code;
   };
   const Case cases[] = {
-      {Qt::Key_A, Qt::NoModifier, 65},          {Qt::Key_Z, Qt::ShiftModifier, 90},
-      {Qt::Key_0, Qt::NoModifier, 48},          {Qt::Key_9, Qt::NoModifier, 57},
-      {Qt::Key_Exclam, Qt::ShiftModifier, 49},  {Qt::Key_NumberSign, Qt::ShiftModifier, 51},
-      {Qt::Key_AsciiCircum, Qt::ShiftModifier, 54}, {Qt::Key_ParenLeft, Qt::ShiftModifier, 57},
-      {Qt::Key_ParenRight, Qt::ShiftModifier, 48},  {Qt::Key_BracketLeft, Qt::NoModifier, 219},
-      {Qt::Key_BraceLeft, Qt::ShiftModifier, 219},  {Qt::Key_BracketRight, Qt::NoModifier, 221},
-      {Qt::Key_BraceRight, Qt::ShiftModifier, 221}, {Qt::Key_Escape, Qt::NoModifier, 27},
-      {Qt::Key_F1, Qt::NoModifier, 112},        {Qt::Key_F2, Qt::ShiftModifier, 113},
-      {Qt::Key_Space, Qt::NoModifier, 32},      {Qt::Key_Less, Qt::NoModifier, 60},
-      {Qt::Key_3, Qt::KeypadModifier, 99},      {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
-      {Qt::Key_F3, Qt::NoModifier, std::nullopt}, {Qt::Key_Left, Qt::NoModifier, std::nullopt},
+      {Qt::Key_A, Qt::NoModifier, 65},
+      {Qt::Key_Z, Qt::ShiftModifier, 90},
+      {Qt::Key_0, Qt::NoModifier, 48},
+      {Qt::Key_9, Qt::NoModifier, 57},
+      {Qt::Key_Exclam, Qt::ShiftModifier, 49},
+      {Qt::Key_NumberSign, Qt::ShiftModifier, 51},
+      {Qt::Key_AsciiCircum, Qt::ShiftModifier, 54},
+      {Qt::Key_ParenLeft, Qt::ShiftModifier, 57},
+      {Qt::Key_ParenRight, Qt::ShiftModifier, 48},
+      {Qt::Key_BracketLeft, Qt::NoModifier, 219},
+      {Qt::Key_BraceLeft, Qt::ShiftModifier, 219},
+      {Qt::Key_BracketRight, Qt::NoModifier, 221},
+      {Qt::Key_BraceRight, Qt::ShiftModifier, 221},
+      {Qt::Key_Escape, Qt::NoModifier, 27},
+      {Qt::Key_F1, Qt::NoModifier, 112},
+      {Qt::Key_F2, Qt::ShiftModifier, 113},
+      {Qt::Key_Space, Qt::NoModifier, 32},
+      {Qt::Key_Less, Qt::NoModifier, 60},
+      {Qt::Key_3, Qt::KeypadModifier, 99},
+      {Qt::Key_Asterisk, Qt::KeypadModifier, 106},
+      {Qt::Key_F3, Qt::NoModifier, std::nullopt},
+      {Qt::Key_Left, Qt::NoModifier, std::nullopt},
       {Qt::Key_Shift, Qt::ShiftModifier, std::nullopt},
   };
   for (const Case& c : cases) {
@@ -170,24 +181,6 @@ TEST(KeyCodes, QtKeysBecomeTheConsolesCodes) {
   }
   EXPECT_EQ(app::ConsoleShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
   EXPECT_EQ(app::ConsoleShiftState(Qt::ControlModifier | Qt::KeypadModifier), 2);
-}
-
-// Model positions count "\r\n" as two characters; a multi-line box counts one break.
-TEST(BoxText, PositionsMapAcrossLineBreaks) {
-  struct Case {
-    const char* bytes;
-    int model;
-    int shown;
-  };
-  const Case cases[] = {{"AB\r\nCD", 2, 2}, {"AB\r\nCD", 4, 3}, {"AB\r\nCD", 6, 5},
-                        {"\r\n\r\n", 2, 1}, {"A\rB", 3, 3},     {"AB", 9, 2}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(app::ShownPosition(c.bytes, c.model, true), c.shown) << c.bytes << " " << c.model;
-    EXPECT_EQ(app::ModelPosition(c.bytes, c.shown, true), std::min<int>(c.model, strlen(c.bytes)))
-        << c.bytes << " " << c.shown;
-  }
-  EXPECT_EQ(app::ShownPosition("AB\r\nCD", 4, false), 4) << "a line box shows every byte";
-  EXPECT_EQ(app::ModelText(app::ShownText("a\r\nb\xE9", true), true), "a\r\nb\xE9");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QTest>
 #include <cstdlib>
 #include <functional>
-#include <unistd.h>
 
 #include "app/view/box_text.h"
 #include "tests/app/view_fixture.h"
@@ -30,8 +30,7 @@ TEST_F(ViewTest, MiscButtonShowsTheEditorAndUnlocksThePacketBox) {
   EXPECT_TRUE(W("SendButton")->isEnabled());
   EXPECT_FALSE(W("AddressFrame")->isVisible());
   EXPECT_EQ(W<QGroupBox>("CommandDataFrame")->title(), "Miscellaneous Commands");
-  EXPECT_EQ(W<QPlainTextEdit>("StatusText")->toPlainText().toStdString(),
-            h.w.StatusText->Text());
+  EXPECT_EQ(W<QPlainTextEdit>("StatusText")->toPlainText().toStdString(), h.w.StatusText->Text());
 }
 
 TEST_F(ViewTest, F1InAFocusedBoxSendsWhatWasTyped) {
@@ -42,7 +41,9 @@ TEST_F(ViewTest, F1InAFocusedBoxSendsWhatWasTyped) {
   h.Advance(100);
   view.Refresh();
   ASSERT_EQ(h.serial.pieces.size(), 1u);
-  EXPECT_EQ(h.serial.pieces[0].bytes, "\x02" "0105\x1bNUM12N\x04");
+  EXPECT_EQ(h.serial.pieces[0].bytes,
+            "\x02"
+            "0105\x1bNUM12N\x04");
   EXPECT_EQ(PacketBox()->toPlainText(), "<02>0105<1B>NUM12N<04>") << "F1 types nothing";
   EXPECT_EQ(W<QPlainTextEdit>("StatusText")->toPlainText().toStdString(), h.w.StatusText->Text());
 }
@@ -126,10 +127,14 @@ TEST_F(ViewTest, KeysOnAControlCharacterButtonAppendToThePacket) {
     const char* appended;
   };
   const Case cases[] = {
-      {Qt::Key_S, Qt::NoModifier, "S"},          {Qt::Key_V, Qt::ShiftModifier, "V"},
-      {Qt::Key_3, Qt::NoModifier, "3"},          {Qt::Key_NumberSign, Qt::ShiftModifier, "#"},
-      {Qt::Key_ParenRight, Qt::ShiftModifier, ")"}, {Qt::Key_BracketLeft, Qt::NoModifier, "["},
-      {Qt::Key_BraceRight, Qt::ShiftModifier, ""}, {Qt::Key_Escape, Qt::NoModifier, "<1B>"},
+      {Qt::Key_S, Qt::NoModifier, "S"},
+      {Qt::Key_V, Qt::ShiftModifier, "V"},
+      {Qt::Key_3, Qt::NoModifier, "3"},
+      {Qt::Key_NumberSign, Qt::ShiftModifier, "#"},
+      {Qt::Key_ParenRight, Qt::ShiftModifier, ")"},
+      {Qt::Key_BracketLeft, Qt::NoModifier, "["},
+      {Qt::Key_BraceRight, Qt::ShiftModifier, ""},
+      {Qt::Key_Escape, Qt::NoModifier, "<1B>"},
       {Qt::Key_Home, Qt::NoModifier, ""},
   };
   for (const Case& c : cases) {
@@ -228,7 +233,9 @@ TEST_F(ViewTest, RefreshShowsTheModelsProperties) {
       {"check box", [](auto& w) { w.ACKCheck->SetValue(1); },
        [](auto& t) { return t.template W<QCheckBox>("ACKCheck")->isChecked(); }},
       {"caption", [](auto& w) { w.GlobalButton->SetCaption("All & one"); },
-       [](auto& t) { return t.template W<QAbstractButton>("GlobalButton")->text() == "All && one"; }},
+       [](auto& t) {
+         return t.template W<QAbstractButton>("GlobalButton")->text() == "All && one";
+       }},
   };
   for (const Case& c : cases) {
     c.change(h.w);
@@ -291,7 +298,8 @@ int main(int argc, char** argv) {
   // Test discovery runs this at build time, outside the test environment.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   char runtime_dir[] = "/tmp/tvx-view-test-XXXXXX";
-  const bool own_runtime_dir = qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && mkdtemp(runtime_dir);
+  const bool own_runtime_dir =
+      qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && mkdtemp(runtime_dir);
   if (own_runtime_dir) qputenv("XDG_RUNTIME_DIR", runtime_dir);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

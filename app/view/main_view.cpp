@@ -1,0 +1,153 @@
+#include "app/view/main_view.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "app/view/box_text.h"
+#include "app/view/byte_boxes.h"
+#include "app/view/key_codes.h"
+#include "app/view/widget_factory.h"
+
+namespace tvx::app {
+
+using window::Control;
+using window::ControlKind;
+
+namespace {
+
+constexpr int kFontPixels = 12;  // the fixed layout is measured in this size
+constexpr int kKeyEsc = 27;
+constexpr int kKeyF1 = 112;
+constexpr int kKeyF2 = 113;
+
+}  // namespace
+
+MainView::MainView(window::FrmMain& w, QWidget* parent) : QWidget(parent), w_(w) {
+  QFont f = font();
+  f.setPixelSize(kFontPixels);
+  setFont(f);
+  setFixedSize(kClientWidth, kClientHeight);
+  bindings_.reserve(w_.controls.All().size());
+  for (const auto& control : w_.controls.All()) Bind(*control);
+  AddDeviceSetCaptions();
+  Place(PlacementFor(w_.flags));
+  connect(&refresh_timer_, &QTimer::timeout, this, &MainView::Refresh);
+  Refresh();
+}
+
+QWidget* MainView::WidgetOf(const std::string& name) const {
+  const auto it = by_name_.find(name);
+  return it == by_name_.end() ? nullptr : bindings_[it->second].widget;
+}
+
+void MainView::RefreshEvery(int interval_ms) {
+  refresh_timer_.start(interval_ms);
+}
+
+void MainView::Bind(Control& c) {
+  QWidget* widget = this;
+  if (c.Kind() != ControlKind::Form) {
+    QWidget* parent = c.Container() ? WidgetOf(c.Container()->Name()) : nullptr;
+    widget = MakeWidget(c, parent ? parent : this);
+    if (!widget) return;
+    widget->setObjectName(QString::fromStdString(c.Name()));
+    widget->installEventFilter(this);
+  }
+  const int index = static_cast<int>(bindings_.size());
+  bindings_.push_back({&c, widget, DefaultBackColor(c)});
+  by_name_[c.Name()] = index;
+  index_of_[widget] = index;
+  // A box takes its mouse events on its viewport.
+  if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
+    box->viewport()->installEventFilter(this);
+    index_of_[box->viewport()] = index;
+  }
+  Connect(index);
+}
+
+void MainView::Connect(int index) {
+  QWidget* widget = bindings_[index].widget;
+  auto typed = [this, index] { Typed(bindings_[index]); };
+  auto caret = [this, index] { CaretMoved(bindings_[index]); };
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, index] { Click(*bindings_[index].control); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    connect(edit, &QLineEdit::textEdited, this, typed);
+    connect(edit, &QLineEdit::cursorPositionChanged, this, caret);
+    connect(edit, &QLineEdit::selectionChanged, this, caret);
+  } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
+    connect(box, &QPlainTextEdit::textChanged, this, typed);
+    connect(box, &QPlainTextEdit::cursorPositionChanged, this, caret);
+    connect(box, &QPlainTextEdit::selectionChanged, this, caret);
+  }
+}
+
+void MainView::AddDeviceSetCaptions() {
+  QWidget* frame = WidgetOf(w_.fraSGU->Name());
+  for (int i = 0; i < w_.txtSGUGroup.Size(); ++i) {
+    auto* caption = new QLabel(QStringLiteral("DS%1").arg(i + 1), frame);
+    caption->setGeometry(DeviceSetCaptionPlace(i));
+  }
+}
+
+void MainView::Click(Control& c) {
+  if (c.Reachable()) {
+    if (c.Kind() == ControlKind::OptionButton) {
+      static_cast<window::OptionButton&>(c).Click();
+    } else if (c.on_click) {
+      c.on_click();
+    }
+  }
+  Refresh();
+}
+
+// The operator's typing: the box's text as it stands becomes the model's text.
+void MainView::Typed(const Binding& b) {
+  if (refreshing_) return;
+  auto& box = static_cast<window::TextBox&>(*b.control);
+  box.SetText(ModelText(BoxText(b.widget), box.MultiLine()));
+  box.SetCaret(ModelPosition(box.Text(), BoxCaret(b.widget), box.MultiLine()));
+  Refresh();
+}
+
+void MainView::CaretMoved(const Binding& b) {
+  if (refreshing_) return;
+  auto& box = static_cast<window::TextBox&>(*b.control);
+  box.SetCaret(ModelPosition(box.Text(), BoxCaret(b.widget), box.MultiLine()));
+}
+
+// Runs before the widget sees the key. Keys the console acts on by themselves (Send,
+// Cancel, the ESC token) go no further; every other key still types as usual, except with
+// Alt alone: Alt+letter is a command key (the service chord), never a character.
+bool MainView::KeyDown(const Binding& b, const QKeyEvent& event) {
+  Control& c = *b.control;
+  const auto code = ConsoleKeyCode(event.key(), event.modifiers());
+  if (code && c.on_key_down) {
+    c.on_key_down(*code, ConsoleShiftState(event.modifiers()));
+    Refresh();
+    if (*code == kKeyEsc || *code == kKeyF1 || *code == kKeyF2) return true;
+  }
+  const auto chord = event.modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+  return chord == Qt::AltModifier && !event.text().isEmpty();
+}
+
+bool MainView::eventFilter(QObject* watched, QEvent* event) {
+  const auto it = index_of_.find(watched);
+  if (refreshing_ || it == index_of_.end()) return QWidget::eventFilter(watched, event);
+  const Binding& b = bindings_[it->second];
+  if (event->type() == QEvent::KeyPress && watched == b.widget) {
+    return KeyDown(b, *static_cast<QKeyEvent*>(event));
+  }
+  if (event->type() == QEvent::MouseButtonDblClick && b.control->Reachable() &&
+      b.control->on_dbl_click) {
+    b.control->on_dbl_click();
+    Refresh();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tvx::app

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/view/layout_table.h"
+#include "window/main_window.h"
+
+class QKeyEvent;
+
+namespace tvx::app {
+
+// The console window: one widget per model control. It draws the model and hands every
+// operator event to it, then refreshes itself from the model; the console's state and
+// behaviour stay in the model.
+class MainView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit MainView(window::FrmMain& w, QWidget* parent = nullptr);
+
+  // Brings every widget in line with the model, setting only what differs.
+  void Refresh();
+  // Timer ticks change the model outside any widget event.
+  void RefreshEvery(int interval_ms);
+  // A click as the mouse makes it, and as a console script's click: nothing happens on a
+  // control the operator cannot reach.
+  void Click(window::Control& control);
+
+  // The widget that draws the control of that name; nullptr for none.
+  QWidget* WidgetOf(const std::string& name) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Binding {
+    window::Control* control;
+    QWidget* widget;
+    window::Color shown_back;  // what the widget's style sheet shows
+  };
+
+  void Bind(window::Control& control);
+  void Connect(int index);
+  void AddDeviceSetCaptions();
+  void Place(Placement placement);
+  void OrderTabs();
+  void AppendTabChain(const window::Control& container, std::vector<QWidget*>& chain) const;
+  void RefreshBinding(Binding& b, bool first);
+  void RefreshBox(const Binding& b);
+  void Typed(const Binding& b);
+  void CaretMoved(const Binding& b);
+  bool KeyDown(const Binding& b, const QKeyEvent& event);
+
+  window::FrmMain& w_;
+  std::vector<Binding> bindings_;
+  std::unordered_map<const QObject*, int> index_of_;  // widget, and a box's viewport
+  std::unordered_map<std::string, int> by_name_;
+  Placement placement_ = Placement::kNumeric;
+  bool refreshing_ = false;
+  bool refreshed_ = false;
+  QTimer refresh_timer_;
+};
+
+}  // namespace tvx::app

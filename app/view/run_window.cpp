@@ -1,0 +1,66 @@
+#include "app/view/run_window.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/live_console.h"
+#include "app/view/main_view.h"
+
+namespace tvx::app {
+
+namespace {
+
+constexpr int kRefreshMs = 50;  // timer ticks reach the window at least this often
+// A screenshot waits for what the clicks set going: a link switch, a send's first tick.
+constexpr int kSettleMs = 300;
+
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// Writes the window to the file; false when it cannot be written.
+bool SaveScreenshot(MainView& view, const std::string& path) {
+  view.Refresh();
+  QCoreApplication::processEvents();  // text boxes lay out their text late
+  return view.grab().save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace
+
+bool DisplayAvailable() {
+#if defined(Q_OS_LINUX) || (defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN))
+  return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+#else
+  return true;
+#endif
+}
+
+int RunWindow(QApplication& app, const WindowOptions& options) {
+  LiveConsole live(options.comm);  // closing drains the port and closes the socket
+  MainView view(live.Window());
+  for (const std::string& name : options.clicks) {
+    window::Control* control = live.Window().controls.Find(name);
+    if (!control) {
+      std::cerr << "tvxorm: unknown control '" << name << "'" << std::endl;
+      return 2;
+    }
+    view.Click(*control);
+  }
+  view.RefreshEvery(kRefreshMs);
+  view.show();
+
+  if (!options.screenshot.empty()) {
+    QTimer::singleShot(kSettleMs, &view, [&] {
+      const bool saved = SaveScreenshot(view, options.screenshot);
+      if (!saved) std::cerr << "tvxorm: cannot write '" << options.screenshot << "'" << std::endl;
+      app.exit(saved ? 0 : 1);
+    });
+  }
+  return app.exec();
+}
+
+}  // namespace tvx::app
