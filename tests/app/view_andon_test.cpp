@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "tests/app/view_fixture.h"
+
+namespace tvx::testing {
+namespace {
+
+// The colour in the middle of a widget as drawn, and its caption.
+QColor Drawn(QWidget* w) {
+  const QImage image = w->grab().toImage();
+  return image.pixelColor(3, image.height() / 2);
+}
+
+std::string Caption(QWidget* w) { return qobject_cast<QPushButton*>(w)->text().toStdString(); }
+
+TEST_F(ViewTest, ClicksOnCellsHeadersAndTheCornerPaintTheGrid) {
+  ClickOn("AndonButton");
+  ClickOn("ORM610AttFS");
+  ClickOn("ORM610SecY");
+  ClickOn("ORM610R3(12)");
+  EXPECT_EQ(Drawn(W("ORM610R3(12)")), QColor(255, 0, 0));
+  EXPECT_EQ(Caption(W("ORM610R3(12)")), "YS");
+  EXPECT_EQ(Drawn(W("ORM610R3(11)")), QColor(192, 192, 192)) << "its neighbour is untouched";
+
+  ClickOn("ORM610AttON");
+  ClickOn("ORM610PriG");
+  ClickOn("ORM610R2(0)");  // the row header
+  for (int i = 1; i <= 25; ++i) EXPECT_EQ(Drawn(W("ORM610R2(" + std::to_string(i) + ")")), QColor(0, 255, 0));
+  EXPECT_EQ(Drawn(W("ORM610R2(0)")), QColor(192, 192, 192)) << "headers keep their colour";
+  EXPECT_EQ(Caption(W("ORM610R2(0)")), "2");
+
+  ClickOn("ORM610PriY");
+  ClickOn("ORM610C1(7)");  // the column header
+  for (int n = 1; n <= 6; ++n) EXPECT_EQ(Drawn(W("ORM610R" + std::to_string(n) + "(7)")), QColor(255, 255, 0));
+  EXPECT_EQ(Caption(W("ORM610C1(7)")), "7");
+  EXPECT_EQ(h.w.Row, 6);
+
+  ClickOn("ORM610AttOFF");
+  ClickOn("ORM610R0C0(0)");  // the corner: every cell
+  EXPECT_EQ(Drawn(W("ORM610R1(1)")), QColor(128, 128, 128));
+  EXPECT_EQ(Drawn(W("ORM610R6(25)")), QColor(128, 128, 128));
+  EXPECT_EQ(Caption(W("ORM610R3(12)")), "") << "OFF clears the flash code";
+  EXPECT_EQ(Drawn(W("ORM610AttOFF")), QColor(255, 0, 0)) << "the picker shows its choice";
+  EXPECT_EQ(Drawn(W("ORM610AttON")), QColor(192, 192, 192));
+}
+
+TEST_F(ViewTest, TransmissionLocksTheButtonsUntilItCompletes) {
+  ClickOn("AndonButton");
+  QTest::keyClicks(W("GroupText"), "1");
+  QTest::keyClicks(W("UnitText"), "2");
+  ClickOn("ORM610R1(1)");
+  ClickOn("SendButton");
+  h.Advance(100);
+  view.Refresh();
+  EXPECT_FALSE(W("SendButton")->isEnabled());
+  EXPECT_EQ(h.serial.Bytes(), std::string("\x02" "0102\x1b" "AC11R1C1A1P\x04"));
+  h.Advance(15500);
+  view.Refresh();
+  EXPECT_TRUE(W("SendButton")->isEnabled());
+  EXPECT_EQ(W<QPlainTextEdit>("StatusText")->toPlainText().toStdString(),
+            "The 'Andon Cell' command has been sent to Group = 01, Unit = 02");
+}
+
+}  // namespace
+}  // namespace tvx::testing
