@@ -132,9 +132,3 @@ TEST(Commands, AndonCommandsReachBothLinks) { CheckOverBothLinks(AndonCommands()
 
 }  // namespace
 }  // namespace tvx::e2e
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

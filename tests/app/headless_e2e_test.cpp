@@ -133,9 +133,3 @@ TEST(Headless, BadScriptLineStopsWithStatus2) {
 
 }  // namespace
 }  // namespace tvx::e2e
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
