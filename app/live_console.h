@@ -26,6 +26,7 @@ class LiveConsole {
   window::FrmMain& Window() { return window_; }
   console::Console& Console() { return console_; }
   links::QtSocketControl& Socket() { return socket_; }
+  void AfterTick(std::function<void()> hook) { timers_.AfterTick(std::move(hook)); }
 
  private:
   static links::PortNames Names(const std::map<int, std::string>& comm);

@@ -5,7 +5,10 @@ namespace tvx::app {
 void QtTimerDriver::Attach(window::Timer& timer) {
   auto qt_timer = std::make_unique<QTimer>(this);
   qt_timer->setTimerType(Qt::PreciseTimer);
-  connect(qt_timer.get(), &QTimer::timeout, this, [&timer] { timer.Fire(); });
+  connect(qt_timer.get(), &QTimer::timeout, this, [this, &timer] {
+    timer.Fire();
+    if (after_tick_) after_tick_();
+  });
   timers_[&timer] = std::move(qt_timer);
   timer.AttachDriver(this);
 }

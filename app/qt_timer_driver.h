@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -16,9 +17,12 @@ class QtTimerDriver : public QObject, public window::TimerDriver {
  public:
   void Attach(window::Timer& timer);
   void TimerChanged(window::Timer& timer) override;
+  // Runs after every tick: a tick changes the model as any other event does.
+  void AfterTick(std::function<void()> hook) { after_tick_ = std::move(hook); }
 
  private:
   std::map<window::Timer*, std::unique_ptr<QTimer>> timers_;
+  std::function<void()> after_tick_;
 };
 
 }  // namespace tvx::app

@@ -34,17 +34,12 @@ MainView::MainView(window::FrmMain& w, QWidget* parent) : QWidget(parent), w_(w)
   for (const auto& control : w_.controls.All()) Bind(*control);
   AddDeviceSetCaptions();
   Place(PlacementFor(w_.flags));
-  connect(&refresh_timer_, &QTimer::timeout, this, &MainView::Refresh);
   Refresh();
 }
 
 QWidget* MainView::WidgetOf(const std::string& name) const {
   const auto it = by_name_.find(name);
   return it == by_name_.end() ? nullptr : bindings_[it->second].widget;
-}
-
-void MainView::RefreshEvery(int interval_ms) {
-  refresh_timer_.start(interval_ms);
 }
 
 void MainView::Bind(Control& c) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 #include <string>
 #include <unordered_map>
@@ -24,7 +23,6 @@ class MainView : public QWidget {
   // Brings every widget in line with the model, setting only what differs.
   void Refresh();
   // Timer ticks change the model outside any widget event.
-  void RefreshEvery(int interval_ms);
   // A click as the mouse makes it, and as a console script's click: nothing happens on a
   // control the operator cannot reach.
   void Click(window::Control& control);
@@ -61,7 +59,6 @@ class MainView : public QWidget {
   Placement placement_ = Placement::kNumeric;
   bool refreshing_ = false;
   bool refreshed_ = false;
-  QTimer refresh_timer_;
 };
 
 }  // namespace tvx::app

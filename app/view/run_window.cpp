@@ -13,7 +13,6 @@ namespace tvx::app {
 
 namespace {
 
-constexpr int kRefreshMs = 50;  // timer ticks reach the window at least this often
 // A screenshot waits for what the clicks set going: a link switch, a send's first tick.
 constexpr int kSettleMs = 300;
 
@@ -50,7 +49,7 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     }
     view.Click(*control);
   }
-  view.RefreshEvery(kRefreshMs);
+  live.AfterTick([&view] { view.Refresh(); });
   view.show();
 
   if (!options.screenshot.empty()) {
