@@ -10,6 +10,11 @@ namespace tvx::app {
 HeadlessRunner::HeadlessRunner(console::ScriptInterpreter& interpreter)
     : interpreter_(interpreter) {}
 
+HeadlessRunner::~HeadlessRunner() {
+  std::lock_guard lock(reader_->mutex);
+  reader_->runner = nullptr;  // events already posted die with this object
+}
+
 bool HeadlessRunner::Start(const std::string& path) {
   if (!path.empty()) {
     std::ifstream file(path, std::ios::binary);
@@ -22,12 +27,18 @@ bool HeadlessRunner::Start(const std::string& path) {
   }
   // Standard input may be a person typing: read it on its own thread so the console keeps
   // running meanwhile. The thread is detached; it may still be blocked in a read at exit.
-  std::thread([this] {
+  reader_->runner = this;
+  std::thread([link = reader_] {
+    auto post = [&link](std::optional<std::string> line) {
+      std::lock_guard lock(link->mutex);
+      if (HeadlessRunner* runner = link->runner) {
+        QMetaObject::invokeMethod(
+            runner, [runner, line] { runner->Enqueue(line); }, Qt::QueuedConnection);
+      }
+    };
     std::string line;
-    while (std::getline(std::cin, line)) {
-      QMetaObject::invokeMethod(this, [this, line] { Enqueue(line); }, Qt::QueuedConnection);
-    }
-    QMetaObject::invokeMethod(this, [this] { Enqueue(std::nullopt); }, Qt::QueuedConnection);
+    while (std::getline(std::cin, line)) post(line);
+    post(std::nullopt);
   }).detach();
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <deque>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -15,6 +17,7 @@ class HeadlessRunner : public QObject {
   Q_OBJECT
  public:
   explicit HeadlessRunner(console::ScriptInterpreter& interpreter);
+  ~HeadlessRunner() override;
 
   // Reads the script from a file, or from standard input when path is empty; false when
   // the file cannot be read.
@@ -27,7 +30,14 @@ class HeadlessRunner : public QObject {
   void Enqueue(std::optional<std::string> line);
   void Pump();
 
+  // The standard-input reader outlives the runner; it may post lines only while this is set.
+  struct ReaderLink {
+    std::mutex mutex;
+    HeadlessRunner* runner = nullptr;
+  };
+
   console::ScriptInterpreter& interpreter_;
+  std::shared_ptr<ReaderLink> reader_ = std::make_shared<ReaderLink>();
   std::deque<std::optional<std::string>> lines_;  // nullopt marks the end of the script
   bool waiting_ = false;
   bool done_ = false;
