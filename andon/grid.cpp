@@ -23,6 +23,15 @@ window::Color LetterColor(char letter) {
   }
 }
 
+char LetterDigit(char letter) {
+  switch (letter) {
+    case 'R': return '1';
+    case 'Y': return '2';
+    case 'G': return '3';
+    default: return '0';
+  }
+}
+
 AndonGrid::AndonGrid(window::FrmMain& w) : w_(w) {
   const std::array<std::array<Picker, 4>, 3> groups = {{
       {{{w.ORM610AttOFF, window::kRed}, {w.ORM610AttON, window::kGreen},

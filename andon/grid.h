@@ -36,5 +36,7 @@ class AndonGrid {
 
 // Colour of a picker letter: B dark grey, R red, Y yellow, G green.
 window::Color LetterColor(char letter);
+// The digit a colour letter is sent as: B 0, R 1, Y 2, G 3.
+char LetterDigit(char letter);
 
 }  // namespace tvx::andon

@@ -1,5 +1,6 @@
 #include "andon/row_transmission.h"
 
+#include "andon/grid.h"
 #include "andon/texts.h"
 #include "protocol/control_bytes.h"
 
@@ -13,15 +14,6 @@ char ColourDigit(window::Color c) {
   if (c == window::kYellow) return '2';
   if (c == window::kGreen) return '3';
   return '0';
-}
-
-char LetterDigit(char letter) {
-  switch (letter) {
-    case 'R': return '1';
-    case 'Y': return '2';
-    case 'G': return '3';
-    default: return '0';
-  }
 }
 }  // namespace
 

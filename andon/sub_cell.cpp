@@ -5,10 +5,7 @@
 namespace tvx::andon {
 
 namespace {
-std::string ColourCode(char letter, char suffix) {
-  const char digit = letter == 'R' ? '1' : letter == 'Y' ? '2' : letter == 'G' ? '3' : '0';
-  return {digit, suffix};
-}
+std::string ColourCode(char letter, char suffix) { return {LetterDigit(letter), suffix}; }
 
 const char* AttributeCode(Attribute a) {
   switch (a) {

@@ -40,10 +40,6 @@ constexpr std::array<FlagMember, 7> kTcpSettingOrder = {
     &CommandFlags::SFDFlag, &CommandFlags::SACFlag, &CommandFlags::SLIFlag,
     &CommandFlags::SMBFlag, &CommandFlags::SORFlag, &CommandFlags::SMDFlag,
     &CommandFlags::VolumeFlag};
-
-std::string TwoDigits(std::int16_t value) {
-  return (value < 10 ? "0" : "") + std::to_string(value);
-}
 }  // namespace
 
 Dispatcher::Dispatcher(window::FrmMain& w, protocol::LinkOutput& out) : w_(w), out_(out) {
@@ -107,8 +103,8 @@ bool Dispatcher::AddressCheck() {
     return false;
   }
   w_.Unit = *unit;
-  w_.GroupString = TwoDigits(w_.Group);
-  w_.UnitString = TwoDigits(w_.Unit);
+  w_.GroupString = protocol::TwoDigits(w_.Group);
+  w_.UnitString = protocol::TwoDigits(w_.Unit);
   return true;
 }
 

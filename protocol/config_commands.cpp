@@ -25,10 +25,6 @@ std::string SentToSerial(const char* what, const std::string& serial_field) {
   return std::string("The '") + what + "' command has been sent to serial # " + serial_field;
 }
 
-std::string TwoDigits(std::int16_t value) {
-  return (value < 10 ? "0" : "") + std::to_string(value);
-}
-
 using Check = std::optional<Refusal>;
 
 Check NumberCheck(const std::string& text, const char* missing) {

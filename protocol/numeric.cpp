@@ -55,4 +55,6 @@ std::optional<std::int16_t> ToInt16(std::string_view text) { return ToInteger<st
 
 std::optional<std::int32_t> ToInt32(std::string_view text) { return ToInteger<std::int32_t>(text); }
 
+std::string TwoDigits(std::int16_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
 }  // namespace tvx::protocol

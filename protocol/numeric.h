@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tvx::protocol {
@@ -16,5 +17,8 @@ std::optional<std::int16_t> ToInt16(std::string_view text);
 
 // The same for a 32-bit signed integer.
 std::optional<std::int32_t> ToInt32(std::string_view text);
+
+// An address part as sent: the decimal text, with "0" in front below 10 (7 becomes "07").
+std::string TwoDigits(std::int16_t value);
 
 }  // namespace tvx::protocol

@@ -3,95 +3,80 @@
 // The section data fields and the andon grid: many controls, little logic.
 namespace tvx::window {
 
-namespace {
-Button* AddButton(Registry& r, Control* in, const char* name, const char* caption,
-                  Color back = kWindowFace) {
-  Button* b = r.Add<Button>(in, name, ControlKind::Button, caption);
-  b->SetBackColor(back);
-  return b;
-}
-Label* AddLabel(Registry& r, Control* in, const char* name, const char* caption) {
-  return r.Add<Label>(in, name, ControlKind::Label, caption);
-}
-TextBox* AddText(Registry& r, Control* in, const char* name, int max_length) {
-  return r.Add<TextBox>(in, name, max_length);
-}
-}  // namespace
-
 void FrmMain::BuildDataFields() {
   Registry& r = controls;
   Control* d = CommandDataFrame;
-  NUMLabel = AddLabel(r, d, "NUMLabel", "Number");
-  NUMText = AddText(r, d, "NUMText", 4);
-  NumRowLabel = AddLabel(r, d, "NumRowLabel", "Row");
-  NumRowText = AddText(r, d, "NumRowText", 2);
-  NumColLabel = AddLabel(r, d, "NumColLabel", "Col");
-  NumColText = AddText(r, d, "NumColText", 2);
-  AC2SubRowLabel = AddLabel(r, d, "AC2SubRowLabel", "Sub-Row");
-  AC2SubRowText = AddText(r, d, "AC2SubRowText", 2);
-  AC2SubColLabel = AddLabel(r, d, "AC2SubColLabel", "Sub-Col");
-  AC2SubColText = AddText(r, d, "AC2SubColText", 2);
-  AC2CharLabel = AddLabel(r, d, "AC2CharLabel", "Optional Characters:");
-  AC2CharLabel2 = AddLabel(r, d, "AC2CharLabel2",
+  NUMLabel = r.AddLabel(d, "NUMLabel", "Number");
+  NUMText = r.AddText(d, "NUMText", 4);
+  NumRowLabel = r.AddLabel(d, "NumRowLabel", "Row");
+  NumRowText = r.AddText(d, "NumRowText", 2);
+  NumColLabel = r.AddLabel(d, "NumColLabel", "Col");
+  NumColText = r.AddText(d, "NumColText", 2);
+  AC2SubRowLabel = r.AddLabel(d, "AC2SubRowLabel", "Sub-Row");
+  AC2SubRowText = r.AddText(d, "AC2SubRowText", 2);
+  AC2SubColLabel = r.AddLabel(d, "AC2SubColLabel", "Sub-Col");
+  AC2SubColText = r.AddText(d, "AC2SubColText", 2);
+  AC2CharLabel = r.AddLabel(d, "AC2CharLabel", "Optional Characters:");
+  AC2CharLabel2 = r.AddLabel(d, "AC2CharLabel2",
                            "The Primary and Secondary colors \r\npertain only to the andon cells, "
                            "not the \r\ncharacters.");
-  NUMAttLabel = AddLabel(r, d, "NUMAttLabel", "Att");
-  NUMAttOFF = AddButton(r, d, "NUMAttOFF", "OFF", kLightGrey);
-  NUMAttON = AddButton(r, d, "NUMAttON", "ON", kLightGrey);
-  NUMAttFS = AddButton(r, d, "NUMAttFS", "FS", kLightGrey);
-  NUMAttFF = AddButton(r, d, "NUMAttFF", "FF", kLightGrey);
+  NUMAttLabel = r.AddLabel(d, "NUMAttLabel", "Att");
+  NUMAttOFF = r.AddButton(d, "NUMAttOFF", "OFF", kLightGrey);
+  NUMAttON = r.AddButton(d, "NUMAttON", "ON", kLightGrey);
+  NUMAttFS = r.AddButton(d, "NUMAttFS", "FS", kLightGrey);
+  NUMAttFF = r.AddButton(d, "NUMAttFF", "FF", kLightGrey);
 
-  MRQTextLabel = AddLabel(r, d, "MRQTextLabel", "Message");
-  MRQText = AddText(r, d, "MRQText", 100);
-  MRQFlashLabel = AddLabel(r, d, "MRQFlashLabel", "Flash");
-  MRQFlashON = AddButton(r, d, "MRQFlashON", "ON", kLightGrey);
-  MRQFlashOFF = AddButton(r, d, "MRQFlashOFF", "OFF", kLightGrey);
-  MRQAutoCenterLabel = AddLabel(r, d, "MRQAutoCenterLabel", "Auto-Center");
-  MRQAutoCenterON = AddButton(r, d, "MRQAutoCenterON", "ON", kLightGrey);
-  MRQAutoCenterOFF = AddButton(r, d, "MRQAutoCenterOFF", "OFF", kLightGrey);
-  MRQCHLabel = AddLabel(r, d, "MRQCHLabel", "Clear & Home");
-  MRQCHON = AddButton(r, d, "MRQCHON", "ON", kLightGrey);
-  MRQCHOFF = AddButton(r, d, "MRQCHOFF", "OFF", kLightGrey);
-  MRQCRLabel = AddLabel(r, d, "MRQCRLabel", "Carriage Return");
-  MRQCRON = AddButton(r, d, "MRQCRON", "ON", kLightGrey);
-  MRQCROFF = AddButton(r, d, "MRQCROFF", "OFF", kLightGrey);
+  MRQTextLabel = r.AddLabel(d, "MRQTextLabel", "Message");
+  MRQText = r.AddText(d, "MRQText", 100);
+  MRQFlashLabel = r.AddLabel(d, "MRQFlashLabel", "Flash");
+  MRQFlashON = r.AddButton(d, "MRQFlashON", "ON", kLightGrey);
+  MRQFlashOFF = r.AddButton(d, "MRQFlashOFF", "OFF", kLightGrey);
+  MRQAutoCenterLabel = r.AddLabel(d, "MRQAutoCenterLabel", "Auto-Center");
+  MRQAutoCenterON = r.AddButton(d, "MRQAutoCenterON", "ON", kLightGrey);
+  MRQAutoCenterOFF = r.AddButton(d, "MRQAutoCenterOFF", "OFF", kLightGrey);
+  MRQCHLabel = r.AddLabel(d, "MRQCHLabel", "Clear & Home");
+  MRQCHON = r.AddButton(d, "MRQCHON", "ON", kLightGrey);
+  MRQCHOFF = r.AddButton(d, "MRQCHOFF", "OFF", kLightGrey);
+  MRQCRLabel = r.AddLabel(d, "MRQCRLabel", "Carriage Return");
+  MRQCRON = r.AddButton(d, "MRQCRON", "ON", kLightGrey);
+  MRQCROFF = r.AddButton(d, "MRQCROFF", "OFF", kLightGrey);
 
   fraTune = r.Add<Frame>(d, "fraTune", ControlKind::Frame, "Tune");
-  TUNLabel = AddLabel(r, fraTune, "TUNLabel", "Tune Number");
-  TUNText = AddText(r, fraTune, "TUNText", 3);
-  SecondsLabel = AddLabel(r, fraTune, "SecondsLabel", "Seconds");
-  SecondsText = AddText(r, fraTune, "SecondsText", 3);
-  RepeatLabel = AddLabel(r, fraTune, "RepeatLabel", "Repeat");
-  RepeatText = AddText(r, fraTune, "RepeatText", 2);
-  DurationLabel = AddLabel(r, fraTune, "DurationLabel", "Duration");
-  DurationText = AddText(r, fraTune, "DurationText", 3);
-  PriorityLabel = AddLabel(r, fraTune, "PriorityLabel", "Priority");
-  PriorityText = AddText(r, fraTune, "PriorityText", 1);
+  TUNLabel = r.AddLabel(fraTune, "TUNLabel", "Tune Number");
+  TUNText = r.AddText(fraTune, "TUNText", 3);
+  SecondsLabel = r.AddLabel(fraTune, "SecondsLabel", "Seconds");
+  SecondsText = r.AddText(fraTune, "SecondsText", 3);
+  RepeatLabel = r.AddLabel(fraTune, "RepeatLabel", "Repeat");
+  RepeatText = r.AddText(fraTune, "RepeatText", 2);
+  DurationLabel = r.AddLabel(fraTune, "DurationLabel", "Duration");
+  DurationText = r.AddText(fraTune, "DurationText", 3);
+  PriorityLabel = r.AddLabel(fraTune, "PriorityLabel", "Priority");
+  PriorityText = r.AddText(fraTune, "PriorityText", 1);
 
   fraVolume = r.Add<Frame>(d, "fraVolume", ControlKind::Frame, "Tune Volume");
-  VolumeLabel = AddLabel(r, fraVolume, "VolumeLabel", "Volume");
-  VolumeText = AddText(r, fraVolume, "VolumeText", 3);
-  ChannelLabel = AddLabel(r, fraVolume, "ChannelLabel", "Channel");
-  ChannelText = AddText(r, fraVolume, "ChannelText", 1);
+  VolumeLabel = r.AddLabel(fraVolume, "VolumeLabel", "Volume");
+  VolumeText = r.AddText(fraVolume, "VolumeText", 3);
+  ChannelLabel = r.AddLabel(fraVolume, "ChannelLabel", "Channel");
+  ChannelText = r.AddText(fraVolume, "ChannelText", 1);
 
-  SBTLabel = AddLabel(r, d, "SBTLabel", "Board Type");
-  SBTText = AddText(r, d, "SBTText", 3);
-  SBSLabel = AddLabel(r, d, "SBSLabel", "Sub-Board Type");
-  SBSText = AddText(r, d, "SBSText", 0);
-  SLILabel = AddLabel(r, d, "SLILabel", "01-18");
-  SLIText = AddText(r, d, "SLIText", 2);
-  SFDLabel = AddLabel(r, d, "SFDLabel", "0 - 99");
-  SFDText = AddText(r, d, "SFDText", 2);
+  SBTLabel = r.AddLabel(d, "SBTLabel", "Board Type");
+  SBTText = r.AddText(d, "SBTText", 3);
+  SBSLabel = r.AddLabel(d, "SBSLabel", "Sub-Board Type");
+  SBSText = r.AddText(d, "SBSText", 0);
+  SLILabel = r.AddLabel(d, "SLILabel", "01-18");
+  SLIText = r.AddText(d, "SLIText", 2);
+  SFDLabel = r.AddLabel(d, "SFDLabel", "0 - 99");
+  SFDText = r.AddText(d, "SFDText", 2);
 
   fraSMB = r.Add<Frame>(d, "fraSMB", ControlKind::Frame, "Brightness");
-  SMBLabel1 = AddLabel(r, fraSMB, "SMBLabel1", "R-");
-  SMBText1 = AddText(r, fraSMB, "SMBText1", 2);
-  SMBLabel2 = AddLabel(r, fraSMB, "SMBLabel2", "L-");
-  SMBText2 = AddText(r, fraSMB, "SMBText2", 2);
+  SMBLabel1 = r.AddLabel(fraSMB, "SMBLabel1", "R-");
+  SMBText1 = r.AddText(fraSMB, "SMBText1", 2);
+  SMBLabel2 = r.AddLabel(fraSMB, "SMBLabel2", "L-");
+  SMBText2 = r.AddText(fraSMB, "SMBText2", 2);
 
   fraSGU = r.Add<Frame>(d, "fraSGU", ControlKind::Frame, "Device Sets");
-  lblSGUGroup = AddLabel(r, fraSGU, "lblSGUGroup", "Group");
-  lblSGUUnit = AddLabel(r, fraSGU, "lblSGUUnit", "Unit");
+  lblSGUGroup = r.AddLabel(fraSGU, "lblSGUGroup", "Group");
+  lblSGUUnit = r.AddLabel(fraSGU, "lblSGUUnit", "Unit");
   r.AddArray(txtSGUGroup, fraSGU, "txtSGUGroup", 15, 2);
   r.AddArray(txtSGUUnit, fraSGU, "txtSGUUnit", 15, 2);
 
@@ -113,35 +98,35 @@ void FrmMain::BuildAndon() {
     const std::string name = "ORM610R" + std::to_string(n);
     for (int i = 0; i <= 25; ++i) {
       const std::string caption = i == 0 ? std::to_string(n) : "";
-      rows[n - 1]->Append(AddButton(r, d, (name + "(" + std::to_string(i) + ")").c_str(),
+      rows[n - 1]->Append(r.AddButton(d, (name + "(" + std::to_string(i) + ")").c_str(),
                                     caption.c_str(), kLightGrey));
     }
   }
   for (int i = 0; i <= 25; ++i) {
     const std::string caption = i == 0 ? "" : std::to_string(i);
-    ORM610C1.Append(AddButton(r, d, ("ORM610C1(" + std::to_string(i) + ")").c_str(),
+    ORM610C1.Append(r.AddButton(d, ("ORM610C1(" + std::to_string(i) + ")").c_str(),
                               caption.c_str(), kLightGrey));
   }
-  ORM610R0C0.Append(AddButton(r, d, "ORM610R0C0(0)", "", kLightGrey));
-  ORM610R0C0.Append(AddButton(r, d, "ORM610R0C0(1)", "", kLightGrey));
-  ORM610ColLabel = AddLabel(r, d, "ORM610ColLabel", "Col");
-  ORM610RowLabel = AddLabel(r, d, "ORM610RowLabel", "Pri");
+  ORM610R0C0.Append(r.AddButton(d, "ORM610R0C0(0)", "", kLightGrey));
+  ORM610R0C0.Append(r.AddButton(d, "ORM610R0C0(1)", "", kLightGrey));
+  ORM610ColLabel = r.AddLabel(d, "ORM610ColLabel", "Col");
+  ORM610RowLabel = r.AddLabel(d, "ORM610RowLabel", "Pri");
 
-  ORM610AttLabel = AddLabel(r, d, "ORM610AttLabel", "Att");
-  ORM610AttOFF = AddButton(r, d, "ORM610AttOFF", "OFF", kLightGrey);
-  ORM610AttON = AddButton(r, d, "ORM610AttON", "ON", kLightGrey);
-  ORM610AttFS = AddButton(r, d, "ORM610AttFS", "FS", kLightGrey);
-  ORM610AttFF = AddButton(r, d, "ORM610AttFF", "FF", kLightGrey);
-  ORM610PriLabel = AddLabel(r, d, "ORM610PriLabel", "Pri");
-  ORM610PriB = AddButton(r, d, "ORM610PriB", "B", kLightGrey);
-  ORM610PriR = AddButton(r, d, "ORM610PriR", "R", kLightGrey);
-  ORM610PriY = AddButton(r, d, "ORM610PriY", "Y", kLightGrey);
-  ORM610PriG = AddButton(r, d, "ORM610PriG", "G", kLightGrey);
-  ORM610SecLabel = AddLabel(r, d, "ORM610SecLabel", "Sec");
-  ORM610SecB = AddButton(r, d, "ORM610SecB", "B", kLightGrey);
-  ORM610SecR = AddButton(r, d, "ORM610SecR", "R", kLightGrey);
-  ORM610SecY = AddButton(r, d, "ORM610SecY", "Y", kLightGrey);
-  ORM610SecG = AddButton(r, d, "ORM610SecG", "G", kLightGrey);
+  ORM610AttLabel = r.AddLabel(d, "ORM610AttLabel", "Att");
+  ORM610AttOFF = r.AddButton(d, "ORM610AttOFF", "OFF", kLightGrey);
+  ORM610AttON = r.AddButton(d, "ORM610AttON", "ON", kLightGrey);
+  ORM610AttFS = r.AddButton(d, "ORM610AttFS", "FS", kLightGrey);
+  ORM610AttFF = r.AddButton(d, "ORM610AttFF", "FF", kLightGrey);
+  ORM610PriLabel = r.AddLabel(d, "ORM610PriLabel", "Pri");
+  ORM610PriB = r.AddButton(d, "ORM610PriB", "B", kLightGrey);
+  ORM610PriR = r.AddButton(d, "ORM610PriR", "R", kLightGrey);
+  ORM610PriY = r.AddButton(d, "ORM610PriY", "Y", kLightGrey);
+  ORM610PriG = r.AddButton(d, "ORM610PriG", "G", kLightGrey);
+  ORM610SecLabel = r.AddLabel(d, "ORM610SecLabel", "Sec");
+  ORM610SecB = r.AddButton(d, "ORM610SecB", "B", kLightGrey);
+  ORM610SecR = r.AddButton(d, "ORM610SecR", "R", kLightGrey);
+  ORM610SecY = r.AddButton(d, "ORM610SecY", "Y", kLightGrey);
+  ORM610SecG = r.AddButton(d, "ORM610SecG", "G", kLightGrey);
 }
 
 }  // namespace tvx::window

@@ -23,18 +23,6 @@ FrmMain::FrmMain(MSComm& serial, Winsock& socket) : MSComm1(serial), Winsock1(so
 }
 
 namespace {
-Button* AddButton(Registry& r, Control* in, const char* name, const char* caption) {
-  return r.Add<Button>(in, name, ControlKind::Button, caption);
-}
-Label* AddLabel(Registry& r, Control* in, const char* name, const char* caption) {
-  return r.Add<Label>(in, name, ControlKind::Label, caption);
-}
-Frame* AddFrame(Registry& r, Control* in, const char* name, const char* caption) {
-  return r.Add<Frame>(in, name, ControlKind::Frame, caption);
-}
-TextBox* AddText(Registry& r, Control* in, const char* name, int max_length) {
-  return r.Add<TextBox>(in, name, max_length);
-}
 void HideAndDisable(std::initializer_list<Control*> list) {
   for (Control* c : list) {
     c->SetVisible(false);
@@ -45,91 +33,91 @@ void HideAndDisable(std::initializer_list<Control*> list) {
 
 void FrmMain::BuildSelectAndAddress() {
   Registry& r = controls;
-  SelectFunctionFrame = AddFrame(r, frmMain, "SelectFunctionFrame", "Select Type of DXP Command");
+  SelectFunctionFrame = r.AddFrame(frmMain, "SelectFunctionFrame", "Select Type of DXP Command");
   Control* f = SelectFunctionFrame;
-  AndonButton = AddButton(r, f, "AndonButton", "AC1");
-  AndonButton2 = AddButton(r, f, "AndonButton2", "AC2");
-  MrqButton = AddButton(r, f, "MrqButton", "MRQ");
-  NumButton = AddButton(r, f, "NumButton", "NUM");
-  TuneButton = AddButton(r, f, "TuneButton", "TU1");
-  Tunebutton2 = AddButton(r, f, "Tunebutton2", "TU2");
-  VolumeButton = AddButton(r, f, "VolumeButton", "VL1");
-  SL1Button = AddButton(r, frmMain, "SL1Button", "SL1");
-  SDMButton = AddButton(r, frmMain, "SDMButton", "SDM");
-  MiscButton = AddButton(r, f, "MiscButton", "Misc");
-  TestButton = AddButton(r, f, "TestButton", "Test");
-  ClearButton = AddButton(r, f, "ClearButton", "Clear");
-  DiagButton = AddButton(r, f, "DiagButton", "Diag");
-  BootButton = AddButton(r, f, "BootButton", "Boot");
-  SVNButton = AddButton(r, f, "SVNButton", "SVN");
-  ModSNButton = AddButton(r, f, "ModSNButton", "SS#");
-  SGUButton = AddButton(r, f, "SGUButton", "SGU");
-  SBTButton = AddButton(r, f, "SBTButton", "SBT");
-  SBSButton = AddButton(r, f, "SBSButton", "SBS");
-  SLIButton = AddButton(r, f, "SLIButton", "SLI");
-  SFDButton = AddButton(r, f, "SFDButton", "SFD");
-  SACButton = AddButton(r, f, "SACButton", "SAC");
-  SMBButton = AddButton(r, f, "SMBButton", "SMB");
-  SORButton = AddButton(r, f, "SORButton", "SOR");
-  SMDButton = AddButton(r, f, "SMDButton", "SMD");
-  TIMButton = AddButton(r, f, "TIMButton", "TIM");
-  AW1Button = AddButton(r, f, "AW1Button", "AW1");
+  AndonButton = r.AddButton(f, "AndonButton", "AC1");
+  AndonButton2 = r.AddButton(f, "AndonButton2", "AC2");
+  MrqButton = r.AddButton(f, "MrqButton", "MRQ");
+  NumButton = r.AddButton(f, "NumButton", "NUM");
+  TuneButton = r.AddButton(f, "TuneButton", "TU1");
+  Tunebutton2 = r.AddButton(f, "Tunebutton2", "TU2");
+  VolumeButton = r.AddButton(f, "VolumeButton", "VL1");
+  SL1Button = r.AddButton(frmMain, "SL1Button", "SL1");
+  SDMButton = r.AddButton(frmMain, "SDMButton", "SDM");
+  MiscButton = r.AddButton(f, "MiscButton", "Misc");
+  TestButton = r.AddButton(f, "TestButton", "Test");
+  ClearButton = r.AddButton(f, "ClearButton", "Clear");
+  DiagButton = r.AddButton(f, "DiagButton", "Diag");
+  BootButton = r.AddButton(f, "BootButton", "Boot");
+  SVNButton = r.AddButton(f, "SVNButton", "SVN");
+  ModSNButton = r.AddButton(f, "ModSNButton", "SS#");
+  SGUButton = r.AddButton(f, "SGUButton", "SGU");
+  SBTButton = r.AddButton(f, "SBTButton", "SBT");
+  SBSButton = r.AddButton(f, "SBSButton", "SBS");
+  SLIButton = r.AddButton(f, "SLIButton", "SLI");
+  SFDButton = r.AddButton(f, "SFDButton", "SFD");
+  SACButton = r.AddButton(f, "SACButton", "SAC");
+  SMBButton = r.AddButton(f, "SMBButton", "SMB");
+  SORButton = r.AddButton(f, "SORButton", "SOR");
+  SMDButton = r.AddButton(f, "SMDButton", "SMD");
+  TIMButton = r.AddButton(f, "TIMButton", "TIM");
+  AW1Button = r.AddButton(f, "AW1Button", "AW1");
   HideAndDisable({SLIButton, SMBButton, SFDButton});
   TIMButton->SetEnabled(false);
   AW1Button->SetEnabled(false);
 
-  AddressFrame = AddFrame(r, frmMain, "AddressFrame", "Address of Target Device");
-  GroupLabel = AddLabel(r, AddressFrame, "GroupLabel", "Group");
-  GroupText = AddText(r, AddressFrame, "GroupText", 2);
-  UnitLabel = AddLabel(r, AddressFrame, "UnitLabel", "Unit");
-  UnitText = AddText(r, AddressFrame, "UnitText", 2);
-  SernoLabel = AddLabel(r, AddressFrame, "SernoLabel", "Serial Number");
-  SernoText = AddText(r, AddressFrame, "SernoText", 5);
-  GlobalButton = AddButton(r, AddressFrame, "GlobalButton", "Global");
+  AddressFrame = r.AddFrame(frmMain, "AddressFrame", "Address of Target Device");
+  GroupLabel = r.AddLabel(AddressFrame, "GroupLabel", "Group");
+  GroupText = r.AddText(AddressFrame, "GroupText", 2);
+  UnitLabel = r.AddLabel(AddressFrame, "UnitLabel", "Unit");
+  UnitText = r.AddText(AddressFrame, "UnitText", 2);
+  SernoLabel = r.AddLabel(AddressFrame, "SernoLabel", "Serial Number");
+  SernoText = r.AddText(AddressFrame, "SernoText", 5);
+  GlobalButton = r.AddButton(AddressFrame, "GlobalButton", "Global");
 }
 
 void FrmMain::BuildMainAndStatus() {
   Registry& r = controls;
-  MainFrame = AddFrame(r, frmMain, "MainFrame", "");
-  SendButton = AddButton(r, MainFrame, "SendButton", "Send");
-  F1Label = AddLabel(r, MainFrame, "F1Label", "[F1]");
-  CancelButton = AddButton(r, MainFrame, "CancelButton", "Cancel");
-  F2Label = AddLabel(r, MainFrame, "F2Label", "[F2]");
-  CommandDataFrame = AddFrame(r, MainFrame, "CommandDataFrame", "Command Data");
+  MainFrame = r.AddFrame(frmMain, "MainFrame", "");
+  SendButton = r.AddButton(MainFrame, "SendButton", "Send");
+  F1Label = r.AddLabel(MainFrame, "F1Label", "[F1]");
+  CancelButton = r.AddButton(MainFrame, "CancelButton", "Cancel");
+  F2Label = r.AddLabel(MainFrame, "F2Label", "[F2]");
+  CommandDataFrame = r.AddFrame(MainFrame, "CommandDataFrame", "Command Data");
 
   Control* d = CommandDataFrame;
-  PacketLabel = AddLabel(r, d, "PacketLabel", "Packet(s):");
-  PacketText = AddText(r, d, "PacketText", 0);
+  PacketLabel = r.AddLabel(d, "PacketLabel", "Packet(s):");
+  PacketText = r.AddText(d, "PacketText", 0);
   PacketText->SetLocked(true);
   PacketText->SetMultiLine(true);
-  CntlText = AddLabel(r, d, "CntlText", "Control Characters:");
-  STXButton = AddButton(r, d, "STXButton", "STX");
-  ESCButton = AddButton(r, d, "ESCButton", "ESC");
-  EOTButton = AddButton(r, d, "EOTButton", "EOT");
-  CntlB = AddButton(r, d, "CntlB", "B");
-  CntlC = AddButton(r, d, "CntlC", "C");
-  CntlD = AddButton(r, d, "CntlD", "D");
-  CntlE = AddButton(r, d, "CntlE", "E");
-  CntlH = AddButton(r, d, "CntlH", "H");
-  CntlJ = AddButton(r, d, "CntlJ", "J");
-  CntlL = AddButton(r, d, "CntlL", "L");
-  CntlM = AddButton(r, d, "CntlM", "M");
-  CntlP = AddButton(r, d, "CntlP", "P");
-  CntlR = AddButton(r, d, "CntlR", "R");
-  CntlS = AddButton(r, d, "CntlS", "S");
-  CntlT = AddButton(r, d, "CntlT", "T");
-  CntlLeft = AddButton(r, d, "CntlLeft", "[");
-  CntlColon = AddButton(r, d, "CntlColon", ":");
-  CntlDecimal = AddButton(r, d, "CntlDecimal", ".");
-  CntlClear = AddButton(r, d, "CntlClear", "CLEAR");
+  CntlText = r.AddLabel(d, "CntlText", "Control Characters:");
+  STXButton = r.AddButton(d, "STXButton", "STX");
+  ESCButton = r.AddButton(d, "ESCButton", "ESC");
+  EOTButton = r.AddButton(d, "EOTButton", "EOT");
+  CntlB = r.AddButton(d, "CntlB", "B");
+  CntlC = r.AddButton(d, "CntlC", "C");
+  CntlD = r.AddButton(d, "CntlD", "D");
+  CntlE = r.AddButton(d, "CntlE", "E");
+  CntlH = r.AddButton(d, "CntlH", "H");
+  CntlJ = r.AddButton(d, "CntlJ", "J");
+  CntlL = r.AddButton(d, "CntlL", "L");
+  CntlM = r.AddButton(d, "CntlM", "M");
+  CntlP = r.AddButton(d, "CntlP", "P");
+  CntlR = r.AddButton(d, "CntlR", "R");
+  CntlS = r.AddButton(d, "CntlS", "S");
+  CntlT = r.AddButton(d, "CntlT", "T");
+  CntlLeft = r.AddButton(d, "CntlLeft", "[");
+  CntlColon = r.AddButton(d, "CntlColon", ":");
+  CntlDecimal = r.AddButton(d, "CntlDecimal", ".");
+  CntlClear = r.AddButton(d, "CntlClear", "CLEAR");
   for (Control* c : {CntlText, STXButton, ESCButton, EOTButton, CntlB, CntlC, CntlD, CntlE, CntlH,
                      CntlJ, CntlL, CntlM, CntlP, CntlR, CntlS, CntlT, CntlLeft, CntlColon,
                      CntlDecimal, CntlClear}) {
     c->SetVisible(false);
   }
 
-  StatusTextFrame = AddFrame(r, frmMain, "StatusTextFrame", "");
-  StatusText = AddText(r, StatusTextFrame, "StatusText", 0);
+  StatusTextFrame = r.AddFrame(frmMain, "StatusTextFrame", "");
+  StatusText = r.AddText(StatusTextFrame, "StatusText", 0);
   StatusText->SetText(" This window provides status updates.\r\n");
   StatusText->SetLocked(true);
   StatusText->SetMultiLine(true);
@@ -137,16 +125,16 @@ void FrmMain::BuildMainAndStatus() {
 
 void FrmMain::BuildCommunications() {
   Registry& r = controls;
-  CommPort = AddFrame(r, frmMain, "CommPort", "Communications");
+  CommPort = r.AddFrame(frmMain, "CommPort", "Communications");
   Comm1Option = r.Add<OptionButton>(CommPort, "Comm1Option", "Comm 1");
   Comm2Option = r.Add<OptionButton>(CommPort, "Comm2Option", "Comm2");
   Comm3Option = r.Add<OptionButton>(CommPort, "Comm3Option", "Comm 3");
   Comm4Option = r.Add<OptionButton>(CommPort, "Comm4Option", "Comm 4");
   TCPOption = r.Add<OptionButton>(CommPort, "TCPOption", "TCP/IP");
-  RemoteIPLabel = AddLabel(r, CommPort, "RemoteIPLabel", "IP:");
-  RemoteIPText = AddText(r, CommPort, "RemoteIPText", 15);
-  RemoteIPButton = AddButton(r, CommPort, "RemoteIPButton", "Connect");
-  RemotePortLabel = AddLabel(r, CommPort, "RemotePortLabel", "PORT:");
+  RemoteIPLabel = r.AddLabel(CommPort, "RemoteIPLabel", "IP:");
+  RemoteIPText = r.AddText(CommPort, "RemoteIPText", 15);
+  RemoteIPButton = r.AddButton(CommPort, "RemoteIPButton", "Connect");
+  RemotePortLabel = r.AddLabel(CommPort, "RemotePortLabel", "PORT:");
   RemotePortText = r.Add<TextBox>(CommPort, "RemotePortText", 6, "3001");
   HideAndDisable({RemoteIPLabel, RemoteIPText, RemoteIPButton, RemotePortLabel, RemotePortText});
 

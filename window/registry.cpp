@@ -2,6 +2,24 @@
 
 namespace tvx::window {
 
+Control* Registry::AddButton(Control* in, const char* name, const char* caption, Color back) {
+  Control* b = Add<Control>(in, name, ControlKind::Button, caption);
+  b->SetBackColor(back);
+  return b;
+}
+
+Control* Registry::AddLabel(Control* in, const char* name, const char* caption) {
+  return Add<Control>(in, name, ControlKind::Label, caption);
+}
+
+Control* Registry::AddFrame(Control* in, const char* name, const char* caption) {
+  return Add<Control>(in, name, ControlKind::Frame, caption);
+}
+
+TextBox* Registry::AddText(Control* in, const char* name, int max_length) {
+  return Add<TextBox>(in, name, max_length);
+}
+
 Control* Registry::Find(const std::string& name) const {
   auto it = by_name_.find(name);
   return it == by_name_.end() ? nullptr : it->second;

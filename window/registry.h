@@ -49,6 +49,11 @@ class Registry {
     }
   }
 
+  Control* AddButton(Control* in, const char* name, const char* caption, Color back = kWindowFace);
+  Control* AddLabel(Control* in, const char* name, const char* caption);
+  Control* AddFrame(Control* in, const char* name, const char* caption);
+  TextBox* AddText(Control* in, const char* name, int max_length);
+
   void AddVariable(const std::string& name, VariableRef ref) { variables_[name] = ref; }
 
   Control* Find(const std::string& name) const;

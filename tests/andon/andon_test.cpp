@@ -195,7 +195,6 @@ TEST(AndonTransmission, FailedWritesAreReportedAtCompletion) {
 }
 
 const std::string kAC2 = "click AndonButton2\ntype GroupText 1\ntype UnitText 2\n";
-const std::string kSend = "click SendButton\nwait 100\n";
 
 TEST(AndonSubCell, PiecesFollowTheFieldsAndPickers) {
   const std::string entry =

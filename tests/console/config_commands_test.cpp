@@ -7,14 +7,8 @@ namespace {
 
 using Pieces = std::vector<std::string>;
 
-const std::string kSend = "click SendButton\nwait 100\n";
 // Alt+K in the base state reveals the SLI, SFD and SMB section buttons.
 const std::string kService = "key GroupText K 4\n";
-const std::string kSernoMissing =
-    "ERROR: You must specify the serial number of your target device before proceeding.";
-const std::string kSernoInvalid =
-    "ERROR: The serial number must be non-negative consisting only of numbers 0-9 and must be no "
-    "longer than 5 digits.";
 const std::string kNumberMissing = "ERROR: You must specify the number that you wish to send.";
 const std::string kNotNumeric =
     "ERROR: Please enter only a numeric value. This value must be no longer than 2 digits.";

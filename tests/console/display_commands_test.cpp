@@ -6,12 +6,6 @@
 namespace tvx::testing {
 namespace {
 
-const std::string kSend = "click SendButton\nwait 100\n";
-const std::string kSernoMissing =
-    "ERROR: You must specify the serial number of your target device before proceeding.";
-const std::string kSernoInvalid =
-    "ERROR: The serial number must be non-negative consisting only of numbers 0-9 and must be no "
-    "longer than 5 digits.";
 const std::string kMarqueeSent = "The 'Message Marquee ' command has been sent to Group = ";
 
 std::string Marquee(const std::string& steps) {

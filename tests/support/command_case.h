@@ -7,6 +7,13 @@
 
 namespace tvx::testing {
 
+inline const std::string kSend = "click SendButton\nwait 100\n";
+inline const std::string kSernoMissing =
+    "ERROR: You must specify the serial number of your target device before proceeding.";
+inline const std::string kSernoInvalid =
+    "ERROR: The serial number must be non-negative consisting only of numbers 0-9 and must be no "
+    "longer than 5 digits.";
+
 // One command run from a script: the pieces that reached the link (each shown with its
 // control bytes as tokens), the packet box and the status line afterwards.
 struct CommandCase {
