@@ -23,13 +23,16 @@ window::Color LetterColor(char letter) {
   }
 }
 
-char LetterDigit(char letter) {
-  switch (letter) {
-    case 'R': return '1';
-    case 'Y': return '2';
-    case 'G': return '3';
-    default: return '0';
+protocol::AndonCell CellState(const window::FrmMain& w, int row, int column) {
+  const window::Control* cell = w.AndonRow(row)(column);
+  const window::Color shade = cell->BackColor();
+  protocol::AndonCell state;
+  if (shade == window::kLightGrey) return state;  // unset (and every row header)
+  for (char letter : {'B', 'R', 'Y', 'G'}) {
+    if (shade == LetterColor(letter)) state.shade = protocol::ShadeOf(letter);
   }
+  state.flash = cell->Caption();
+  return state;
 }
 
 AndonGrid::AndonGrid(window::FrmMain& w) : w_(w) {

@@ -2,12 +2,13 @@
 
 #include <string>
 
+#include "protocol/andon_commands.h"
 #include "window/main_window.h"
 
 namespace tvx::andon {
 
 // What the pickers say: attribute and the two colours (B, R, Y or G).
-enum class Attribute { kOff, kOn, kFlashSlow, kFlashFast };
+using Attribute = protocol::AndonAttribute;
 struct Selection {
   Attribute attribute = Attribute::kOn;
   char primary = 'R';
@@ -36,7 +37,9 @@ class AndonGrid {
 
 // Colour of a picker letter: B dark grey, R red, Y yellow, G green.
 window::Color LetterColor(char letter);
-// The digit a colour letter is sent as: B 0, R 1, Y 2, G 3.
-char LetterDigit(char letter);
+
+// A cell's state as the grid shows it: the shade in its back colour, the flash code in its
+// caption.
+protocol::AndonCell CellState(const window::FrmMain& w, int row, int column);
 
 }  // namespace tvx::andon

@@ -2,39 +2,12 @@
 
 #include "andon/grid.h"
 #include "andon/texts.h"
-#include "protocol/control_bytes.h"
 
 namespace tvx::andon {
 
-using protocol::EOT, protocol::ESC, protocol::STX;
-
-namespace {
-char ColourDigit(window::Color c) {
-  if (c == window::kRed) return '1';
-  if (c == window::kYellow) return '2';
-  if (c == window::kGreen) return '3';
-  return '0';
-}
-}  // namespace
-
 std::optional<protocol::Packet> CellPacket(const window::FrmMain& w, int row, int column) {
-  const window::Control* cell = w.AndonRow(row)(column);
-  const window::Color shade = cell->BackColor();
-  if (shade == window::kLightGrey) return std::nullopt;  // unset (and every row header)
-  const std::string& flash = cell->Caption();
-  const bool dark = shade == window::kDarkGrey;
-  const std::string command = "AC1" + std::to_string(row) + "R" + std::to_string(column) + "C";
-
-  protocol::Packet p;
-  p.Byte(STX).Add(w.GroupString).Add(w.UnitString).Byte(ESC).Add(command);
-  if (dark) p.Add("0A");
-  if (flash.empty() && !dark) p.Add("1A");
-  if (flash.size() == 2 && flash[1] == 'S') p.Add("2A");
-  if (flash.size() == 2 && flash[1] == 'F') p.Add("3A");
-  if (!dark) p.Add(std::string{ColourDigit(shade), 'P'});
-  if (flash.size() == 2) p.Add(std::string{LetterDigit(flash[0]), 'S'});
-  p.Byte(EOT);
-  return p;
+  return protocol::BuildAndonCell({w.GroupString, w.UnitString}, row, column,
+                                  CellState(w, row, column));
 }
 
 RowTransmission::RowTransmission(window::FrmMain& w, protocol::LinkOutput& out)

@@ -2,18 +2,14 @@
 
 #include <string>
 
-#include "protocol/link_output.h"
+#include "protocol/envelope.h"
+#include "protocol/link.h"
 #include "protocol/packet.h"
+#include "protocol/texts.h"
 
 // Command builders: field texts and option states in, the packet (pieces, display text,
 // status line) or the refusal out. Pure: no window, no link.
 namespace tvx::protocol {
-
-// Group/unit address as sent: two texts, normally two digits each.
-struct Address {
-  std::string group;
-  std::string unit;
-};
 
 enum class AutoCentre { kNotChosen, kOn, kOff };
 
@@ -51,8 +47,24 @@ struct TuneFields {
   std::string tune, seconds, repeat, duration, priority;
 };
 BuildResult BuildTune(const TuneFields& f);
+// A tune number is any number from 0 to 255, fractions included.
+bool TuneNumberAccepted(const std::string& text);
 
 enum class Maintenance { kSoftwareVersion, kLampTest, kClear, kDiagnostics, kSoftBoot };
+struct MaintenanceRow {
+  const char* code;     // after ESC; single digits are characters, not values
+  bool fixed_address;   // "0000" whatever the address fields hold
+  const char* what;     // the sent line, or the name in it for the group/unit commands
+  const char* section;  // the section button's caption
+};
+// In the order of Maintenance.
+inline constexpr MaintenanceRow kMaintenance[] = {
+    {"SVN", true, texts::kSoftwareVersionSent, "SVN"},
+    {"1", false, "Lamp Test", "Test"},
+    {"3", false, "Clear", "Clear"},
+    {"2", false, "Diagnostics", "Diag"},
+    {"0", true, texts::kSoftBootSent, "Boot"},
+};
 Packet BuildMaintenance(Maintenance command, const Address& address);
 
 }  // namespace tvx::protocol

@@ -4,66 +4,40 @@
 
 #include "protocol/control_bytes.h"
 #include "protocol/numeric.h"
+#include "protocol/texts.h"
 
 namespace tvx::protocol {
 
 namespace {
 
-constexpr const char* kNumberMissing = "ERROR: You must specify the number that you wish to send.";
-constexpr const char* kNotNumeric =
-    "ERROR: Please enter only a numeric value. This value must be no longer than 2 digits.";
-
-Packet& SerialHead(Packet& p, const std::string& serial_field) {
-  return p.Byte(STX).Add("0000").Byte(ESC).Add("SSN").Add(serial_field).Byte(ESC);
-}
-
-Packet& WildcardHead(Packet& p) {
-  return p.Byte(STX).Add("0000").Byte(ESC).Add("SSNZYXWV").Byte(ESC);
-}
-
-std::string SentToSerial(const char* what, const std::string& serial_field) {
-  return std::string("The '") + what + "' command has been sent to serial # " + serial_field;
-}
-
 using Check = std::optional<Refusal>;
 
 Check NumberCheck(const std::string& text, const char* missing) {
   if (text.empty()) return Refusal{missing};
-  if (!ToInt16(text)) return Refusal{kNotNumeric};
+  if (!ToInt16(text)) return Refusal{texts::NotNumeric(2)};
   return std::nullopt;
 }
 
-Check PlainNumber(const std::string& text, Link) {
-  return NumberCheck(text, kNumberMissing);
-}
+Check PlainNumber(const std::string& text, Link) { return NumberCheck(text, texts::kNumberMissing); }
 
 // The sub-type is a part name on the serial link but a number over TCP.
 Check SubType(const std::string& text, Link link) {
-  if (link == Link::Tcp) return NumberCheck(text, kNumberMissing);
-  if (text.empty()) return Refusal{kNumberMissing};
+  if (link == Link::Tcp) return NumberCheck(text, texts::kNumberMissing);
+  if (text.empty()) return Refusal{texts::kNumberMissing};
   auto allowed = [](unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
   };
   bool ok = text.size() <= 15;
   for (unsigned char c : text) ok = ok && allowed(c);
-  if (!ok) {
-    return Refusal{
-        "ERROR: Please enter only Alpha-Numeric Values including a hyphen, if needed, and no "
-        "longer than 15 characters."};
-  }
+  if (!ok) return Refusal{texts::kBadSubType};
   return std::nullopt;
 }
 
 Check FaderLevel(const std::string& text, Link link) {
-  return NumberCheck(text,
-                     link == Link::Tcp
-                         ? "ERROR: You must specify a number (from 0-99) that you wish to send."
-                         : "ERROR: You must specify the number (from 0-99) that you wish to send.");
+  return NumberCheck(text, link == Link::Tcp ? texts::kFaderMissingTcp : texts::kFaderMissingSerial);
 }
 
-Check OptionOnly(const std::string&, Link) {
-  return std::nullopt;
-}
+Check OptionOnly(const std::string&, Link) { return std::nullopt; }
 
 struct SerialSettingRow {
   const char* code;
@@ -91,25 +65,24 @@ BuildResult BuildSetGroupUnit(const std::string& serial_field, const DeviceSets&
   for (int i = 0; i < kDeviceSets; ++i) {
     for (const std::string& text : {sets.groups[i], sets.units[i]}) {
       const auto value = ToInt16(text);
-      if (!value || *value < 0) {
-        return Refusal{
-            "ERROR: The Group and Unit address assignments must be non-negative numeric values. "
-            "If you wish to disable a particular device set, assign '00' to its Group and '00' to "
-            "its Unit."};
-      }
+      if (!value || *value < 0) return Refusal{texts::kBadAssignment};
       p.Add(TwoDigits(*value));
     }
   }
   p.Byte(EOT);
-  p.status = SentToSerial("Set Group and Unit", serial_field);
+  p.status = texts::SentToSerial("Set Group and Unit", serial_field);
   return p;
 }
 
 Packet BuildModifySerial(const std::string& serial_field) {
   Packet p;
   WildcardHead(p).Add("SS#").Add(serial_field).Byte(EOT);
-  p.status = "The 'Modify Serial Number ' command has been sent.";
+  p.status = texts::kModifySerialSent;
   return p;
+}
+
+const char* SerialSettingCode(SerialSetting command) {
+  return kSerialSettings[static_cast<int>(command)].code;
 }
 
 BuildResult BuildSerialSetting(SerialSetting command, const std::string& serial_field,
@@ -120,13 +93,11 @@ BuildResult BuildSerialSetting(SerialSetting command, const std::string& serial_
   SerialHead(p, serial_field).Add(row.code).Add(text);
   if (*row.suffix) p.Add(row.suffix);
   p.Byte(EOT);
-  p.status = SentToSerial(row.what, serial_field);
+  p.status = texts::SentToSerial(row.what, serial_field);
   return p;
 }
 
-std::string SeriesFlagText(bool series_610) {
-  return series_610 ? "0" : "1";
-}
+std::string SeriesFlagText(bool series_610) { return series_610 ? "0" : "1"; }
 
 std::string MarqueeDetectText(bool force_first, bool force_second) {
   return force_first ? "0" : force_second ? "1" : "2";
@@ -135,13 +106,11 @@ std::string MarqueeDetectText(bool force_first, bool force_second) {
 BuildResult BuildLedIntensity(const std::string& text, Link link, const std::string& serial_field) {
   const auto value = ToInt16(text);
   if (link == Link::Tcp) {
-    if (Check refusal = NumberCheck(text, kNumberMissing)) return *refusal;
+    if (Check refusal = NumberCheck(text, texts::kNumberMissing)) return *refusal;
   } else if (text.empty()) {
-    return Refusal{
-        "ERROR: You must specify the number (from 1-18) that you wish to send.  The max intensity "
-        "is 18 and the minimum intensity is 1."};
+    return Refusal{texts::kIntensityMissing};
   } else if (!value) {
-    return Refusal{"ERROR: Please enter only a numeric value (1-18)."};
+    return Refusal{texts::kIntensityNotNumeric};
   }
   Packet p;
   WildcardHead(p).Add("SLI");
@@ -152,40 +121,30 @@ BuildResult BuildLedIntensity(const std::string& text, Link link, const std::str
     p.Add(text, std::to_string(*value));
   }
   p.Add("I").Byte(EOT);
-  p.status = SentToSerial("Set LED Intensity", serial_field);
+  p.status = texts::SentToSerial("Set LED Intensity", serial_field);
   return p;
 }
 
 BuildResult BuildMarqueeBrightness(const std::string& regular, const std::string& lamp_test) {
-  if (regular.empty()) {
-    return Refusal{
-        "ERROR: You must specify a number for Regular intensity (from 0-15) that you wish to "
-        "send."};
-  }
-  if (lamp_test.empty()) {
-    return Refusal{
-        "ERROR: You must specify a number for Lamp Test intensity (from 0-15) that you wish to "
-        "send."};
-  }
+  if (regular.empty()) return Refusal{texts::kRegularMissing};
+  if (lamp_test.empty()) return Refusal{texts::kLampTestMissing};
   const auto regular_value = ToInt16(regular);
   const auto lamp_test_value = ToInt16(lamp_test);
-  if (!regular_value || !lamp_test_value) {
-    return Refusal{"ERROR: Please enter only a numeric value from 0 - 15."};
-  }
+  if (!regular_value || !lamp_test_value) return Refusal{texts::kBrightnessNotNumeric};
   Packet p;
   WildcardHead(p).Add("SMB");
   p.Add(regular, std::to_string(*regular_value)).Add("R");
   p.Add(lamp_test, std::to_string(*lamp_test_value)).Add("L");
   p.Byte(EOT);
-  p.status = "The 'Set Marquee Brightness' command has been sent.";
+  p.status = texts::kBrightnessSent;
   return p;
 }
 
 Packet BuildVolume(const VolumeFields& f) {
   Packet p;
-  p.Byte(STX).Add(f.address.group).Add(f.address.unit).Byte(ESC).Add("SSN").Add(f.serial_text);
-  p.Byte(ESC).Add("VL1").Add(f.volume).Add("V").Add(f.channel).Add("C").Byte(EOT);
-  p.status = SentToSerial("Set Volume", f.serial_text);
+  SerialHead(p, f.serial_text, &f.address).Add("VL1");
+  p.Add(f.volume).Add("V").Add(f.channel).Add("C").Byte(EOT);
+  p.status = texts::SentToSerial("Set Volume", f.serial_text);
   return p;
 }
 

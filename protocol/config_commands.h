@@ -31,6 +31,7 @@ enum class SerialSetting {
   kSeriesFlag,
   kMarqueeDetect,
 };
+const char* SerialSettingCode(SerialSetting command);
 BuildResult BuildSerialSetting(SerialSetting command, const std::string& serial_field,
                                const std::string& text, Link link);
 

@@ -2,12 +2,11 @@
 
 #include <string>
 
+#include "protocol/link.h"
 #include "protocol/packet.h"
 #include "window/comm_controls.h"
 
 namespace tvx::protocol {
-
-enum class Link { Serial, Tcp };
 
 // The one way packets reach a link. The link is chosen once (per dispatcher tick, or per
 // andon cell) from the socket state: connected means TCP, anything else the serial port.
