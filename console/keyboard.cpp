@@ -1,8 +1,13 @@
 #include "console/keyboard.h"
 
+#include "window/key_codes.h"
+
 #include <utility>
 
 namespace tvx::console {
+
+using window::kAltAlone, window::kKeyEsc, window::kKeyF1, window::kKeyF2, window::kKeyK;
+using window::kKeyLeftBracket, window::kKeyRightBracket, window::kShiftAlone;
 
 using window::Control;
 using Controls = std::initializer_list<Control*>;

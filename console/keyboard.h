@@ -6,16 +6,6 @@
 
 namespace tvx::console {
 
-// Key codes the console handles.
-inline constexpr int kKeyEsc = 27;
-inline constexpr int kKeyF1 = 112;
-inline constexpr int kKeyF2 = 113;
-inline constexpr int kKeyK = 75;
-inline constexpr int kKeyLeftBracket = 219;
-inline constexpr int kKeyRightBracket = 221;
-inline constexpr int kShiftAlone = 1;
-inline constexpr int kAltAlone = 4;
-
 // F1/F2 everywhere, the service key toggles, the packet editor (control-character
 // buttons, Esc in the packet box, typing on the buttons) and double-click to empty a box.
 class Keyboard {

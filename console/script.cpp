@@ -5,6 +5,8 @@
 #include <string>
 
 #include "protocol/display.h"
+#include "window/key_codes.h"
+#include "window/operator_events.h"
 
 namespace tvx::console {
 
@@ -32,18 +34,6 @@ std::optional<Int> ParseWhole(std::string_view s) {
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
   if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
   return value;
-}
-
-std::optional<int> KeyCode(std::string_view key) {
-  if (key == "F1") return 112;
-  if (key == "F2") return 113;
-  if (key == "Esc") return 27;
-  if (key == "[") return 219;
-  if (key == "]") return 221;
-  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') return key[0];
-  if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') return key[0];
-  if (auto code = ParseWhole<int>(key); code && *code >= 0 && *code <= 255) return code;
-  return std::nullopt;
 }
 
 std::string Bool(bool b) { return b ? "True" : "False"; }
@@ -159,8 +149,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
       fail.error = "'" + std::string(name) + "' is not a text box";
       return fail;
     }
-    auto* box = static_cast<window::TextBox*>(c);
-    if (box->Reachable() && !box->Locked()) box->Type(ToConsoleText(ReplaceLineBreaks(text)));
+    window::OperatorType(*static_cast<window::TextBox*>(c), ToConsoleText(ReplaceLineBreaks(text)));
     return {};
   }
 
@@ -184,13 +173,10 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
       fail.error = "unexpected '" + std::string(params) + "'";
       return fail;
     }
-    if (!c->Reachable()) return {};
     if (verb == "dblclick") {
-      if (c->on_dbl_click) c->on_dbl_click();
-    } else if (c->Kind() == ControlKind::OptionButton) {
-      static_cast<window::OptionButton*>(c)->Click();
-    } else if (c->on_click) {
-      c->on_click();
+      window::OperatorDoubleClick(*c);
+    } else {
+      window::OperatorClick(*c);
     }
     return {};
   }
@@ -198,17 +184,17 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     Control* c = Find(name, fail.error);
     if (!c) return fail;
     auto [key_text, shift_text] = SplitWord(params);
-    const auto key = KeyCode(key_text);
+    const auto key = window::KeyCodeByName(key_text);
     const auto shift = shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
     if (!key) {
       fail.error = "unknown key '" + std::string(key_text) + "'";
       return fail;
     }
-    if (!shift || *shift < 0 || *shift > 7) {
+    if (!shift || *shift < 0 || *shift > window::kMaxShiftState) {
       fail.error = "shift state must be 0 to 7, not '" + std::string(shift_text) + "'";
       return fail;
     }
-    if (c->on_key_down) c->on_key_down(*key, *shift);
+    window::OperatorKeyDown(*c, *key, *shift);
     return {};
   }
   if (verb == "caret") {

@@ -1,15 +1,13 @@
 #include "app/view/key_codes.h"
 
+#include "window/key_codes.h"
+
 namespace tvx::app {
 
 namespace {
 
-constexpr int kKeyEsc = 27;
-constexpr int kKeyF1 = 112;
-constexpr int kKeyF2 = 113;
-constexpr int kKeyLeftBracket = 219;
-constexpr int kKeyRightBracket = 221;
-constexpr int kKeyNumpad0 = 96;
+using window::kKeyEsc, window::kKeyF1, window::kKeyF2, window::kKeyLeftBracket;
+using window::kKeyNumpad0, window::kKeyRightBracket;
 
 // What a US layout reports for Shift+0 .. Shift+9.
 constexpr int kShiftedDigits[] = {Qt::Key_ParenRight,  Qt::Key_Exclam,    Qt::Key_At,
@@ -68,8 +66,9 @@ std::optional<int> ConsoleKeyCode(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 int ConsoleShiftState(Qt::KeyboardModifiers modifiers) {
-  return (modifiers & Qt::ShiftModifier ? 1 : 0) + (modifiers & Qt::ControlModifier ? 2 : 0) +
-         (modifiers & Qt::AltModifier ? 4 : 0);
+  return (modifiers & Qt::ShiftModifier ? window::kShiftAlone : 0) +
+         (modifiers & Qt::ControlModifier ? window::kCtrlAlone : 0) +
+         (modifiers & Qt::AltModifier ? window::kAltAlone : 0);
 }
 
 }  // namespace tvx::app

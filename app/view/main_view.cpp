@@ -10,6 +10,8 @@
 #include "app/view/byte_boxes.h"
 #include "app/view/key_codes.h"
 #include "app/view/widget_factory.h"
+#include "window/key_codes.h"
+#include "window/operator_events.h"
 
 namespace tvx::app {
 
@@ -19,9 +21,6 @@ using window::ControlKind;
 namespace {
 
 constexpr int kFontPixels = 12;  // the fixed layout is measured in this size
-constexpr int kKeyEsc = 27;
-constexpr int kKeyF1 = 112;
-constexpr int kKeyF2 = 113;
 
 }  // namespace
 
@@ -90,13 +89,7 @@ void MainView::AddDeviceSetCaptions() {
 }
 
 void MainView::Click(Control& c) {
-  if (c.Reachable()) {
-    if (c.Kind() == ControlKind::OptionButton) {
-      static_cast<window::OptionButton&>(c).Click();
-    } else if (c.on_click) {
-      c.on_click();
-    }
-  }
+  window::OperatorClick(c);
   Refresh();
 }
 
@@ -122,9 +115,11 @@ bool MainView::KeyDown(const Binding& b, const QKeyEvent& event) {
   Control& c = *b.control;
   const auto code = ConsoleKeyCode(event.key(), event.modifiers());
   if (code && c.on_key_down) {
-    c.on_key_down(*code, ConsoleShiftState(event.modifiers()));
+    window::OperatorKeyDown(c, *code, ConsoleShiftState(event.modifiers()));
     Refresh();
-    if (*code == kKeyEsc || *code == kKeyF1 || *code == kKeyF2) return true;
+    if (*code == window::kKeyEsc || *code == window::kKeyF1 || *code == window::kKeyF2) {
+      return true;
+    }
   }
   const auto chord = event.modifiers() & (Qt::AltModifier | Qt::ControlModifier);
   return chord == Qt::AltModifier && !event.text().isEmpty();
@@ -137,9 +132,8 @@ bool MainView::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched == b.widget) {
     return KeyDown(b, *static_cast<QKeyEvent*>(event));
   }
-  if (event->type() == QEvent::MouseButtonDblClick && b.control->Reachable() &&
-      b.control->on_dbl_click) {
-    b.control->on_dbl_click();
+  if (event->type() == QEvent::MouseButtonDblClick) {
+    window::OperatorDoubleClick(*b.control);
     Refresh();
   }
   return QWidget::eventFilter(watched, event);
