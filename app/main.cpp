@@ -4,6 +4,7 @@
 
 #include "app/headless_runner.h"
 #include "app/options.h"
+#include "app/send_command.h"
 #include "app/live_console.h"
 #include "app/view/run_window.h"
 #include "console/script.h"
@@ -27,6 +28,11 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  // The codec commands need no display and no window.
+  if (!args.empty() && args[0] == "send") {
+    QCoreApplication app(argc, argv);
+    return tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  }
   const auto parsed = tvx::app::ParseOptions(args);
   if (const auto* error = std::get_if<tvx::app::OptionsError>(&parsed)) {
     std::cerr << "tvxorm: " << error->message << "\nTry 'tvxorm --help'." << std::endl;

@@ -40,6 +40,10 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
   bool SetPortOpen(bool open) override;
   bool Output(const std::string& piece) override;
 
+  // Bytes written but not yet handed to the driver, and the last error in words.
+  qint64 BytesToWrite() const { return port_.bytesToWrite(); }
+  std::string LastError() const { return port_.errorString().toStdString(); }
+
  private:
   bool Open();
   void DrainAndClose();

@@ -31,6 +31,10 @@ class QtSocketControl : public QObject, public tvx::window::Winsock {
   void Connect(const std::string& host, int port) override;
   bool SendData(const std::string& piece) override;
 
+  // Bytes written but not yet handed to the driver, and the last error in words.
+  qint64 BytesToWrite() const { return socket_.bytesToWrite(); }
+  std::string LastError() const { return socket_.errorString().toStdString(); }
+
  private:
   void DiscardIncoming();
 

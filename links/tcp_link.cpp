@@ -6,8 +6,6 @@
 namespace tvx::links {
 
 namespace {
-constexpr int kPollMs = 50;
-constexpr int kPollLimit = 60;
 }  // namespace
 
 TcpLink::TcpLink(window::FrmMain& w) : w_(w) {

@@ -1,0 +1,224 @@
+#include "app/send_command.h"
+
+#include <fstream>
+#include <optional>
+
+#include "andon/layout.h"
+#include "app/transmit.h"
+#include "console/command_runner.h"
+#include "console/script.h"
+#include "protocol/display.h"
+
+namespace tvx::app {
+
+namespace {
+
+constexpr char kLayoutField[] = "layout";
+
+struct SendArgs {
+  bool help = false;
+  bool dry_run = false;
+  std::string serial;
+  std::string host;
+  int port = 0;
+  console::CommandRequest request;
+  std::string layout_file;
+};
+
+struct Usage {
+  std::string message;
+};
+
+// HOST:PORT, the host possibly in brackets ([::1]:3001); the port 1..65535.
+std::optional<std::string> ParseHostPort(const std::string& text, SendArgs& a) {
+  const auto colon = text.rfind(':');
+  if (colon == std::string::npos || colon + 1 == text.size()) {
+    return "--tcp takes HOST:PORT, not '" + text + "'";
+  }
+  std::string host = text.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  const std::string port = text.substr(colon + 1);
+  long value = 0;
+  for (char c : port) {
+    if (c < '0' || c > '9' || value > 65535) return "--tcp: '" + port + "' is not a port (1 to 65535)";
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 65535) return "--tcp: '" + port + "' is not a port (1 to 65535)";
+  if (host.empty()) return "--tcp needs a host before the port";
+  a.host = host;
+  a.port = static_cast<int>(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs& a) {
+  bool have_command = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](const std::string& name, std::string& into) -> bool {
+      if (arg == name) {
+        if (i + 1 >= args.size()) return false;
+        into = args[++i];
+        return true;
+      }
+      into = arg.substr(name.size() + 1);
+      return true;
+    };
+    auto is = [&](const std::string& name) { return arg == name || arg.rfind(name + "=", 0) == 0; };
+    if (!have_command && (arg == "--help" || arg == "-h")) {
+      a.help = true;
+    } else if (!have_command && arg == "--dry-run") {
+      a.dry_run = true;
+    } else if (!have_command && is("--tcp")) {
+      std::string text;
+      if (!value("--tcp", text)) return std::string("--tcp needs HOST:PORT");
+      if (!a.serial.empty() || !a.host.empty()) return std::string("give one link: --tcp or --serial, once");
+      if (auto wrong = ParseHostPort(text, a)) return wrong;
+    } else if (!have_command && is("--serial")) {
+      if (!value("--serial", a.serial) || a.serial.empty()) return std::string("--serial needs a device");
+      if (!a.host.empty()) return std::string("give one link: --tcp or --serial, once");
+    } else if (!have_command && arg.rfind("--", 0) == 0) {
+      return "unknown option '" + arg + "'";
+    } else if (!have_command) {
+      a.request.command = arg;
+      have_command = true;
+    } else {
+      const auto equals = arg.find('=');
+      if (equals == std::string::npos || equals == 0) return "expected FIELD=VALUE, not '" + arg + "'";
+      const std::string name = arg.substr(0, equals);
+      const std::string text = console::ToConsoleText(arg.substr(equals + 1));
+      if (name == kLayoutField && console::CommandCaption(a.request.command) == "AC1") {
+        if (!a.layout_file.empty()) return std::string("field 'layout' is given twice");
+        a.layout_file = arg.substr(equals + 1);
+      } else {
+        a.request.fields.emplace_back(name, text);
+      }
+    }
+  }
+  if (!have_command && !a.help) return std::string("no COMMAND given");
+  a.request.link = a.host.empty() ? protocol::Link::Serial : protocol::Link::Tcp;
+  return std::nullopt;
+}
+
+std::string CommandHelp(const std::string& command) {
+  const auto defaults = console::CommandDefaults(command);
+  if (!defaults) return {};
+  std::string text = "Fields of " + command + " (FIELD=VALUE; a field not given keeps its default):\n";
+  auto line = [&text](const std::string& name, const std::string& what) {
+    std::string padded = "  " + name;
+    padded.resize(std::max<std::size_t>(padded.size() + 1, 20), ' ');
+    text += padded + what + "\n";
+  };
+  for (const console::FieldDefault& f : *defaults) {
+    std::string what;
+    if (!f.values.empty()) {
+      for (std::size_t i = 0; i < f.values.size(); ++i) what += (i ? " | " : "") + f.values[i];
+    } else {
+      what = f.limit > 0 ? "up to " + std::to_string(f.limit) + " characters" : "text, no limit";
+    }
+    line(f.name, what + "; default: " + (f.value.empty() ? "empty" : console::PrintableValue(f.value)));
+  }
+  if (console::CommandCaption(command) == "AC1") {
+    line(kLayoutField, "a saved andon grid file (required); see the README for its format");
+  }
+  if (defaults->empty()) text += "  (none)\n";
+  return text;
+}
+
+std::string Hex(const console::CommandOutcome& outcome) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string hex;
+  for (const auto& piece : outcome.pieces) {
+    for (char c : piece.bytes) {
+      const auto b = static_cast<unsigned char>(c);
+      if (!hex.empty()) hex += ' ';
+      hex += kHex[b >> 4];
+      hex += kHex[b & 0x0F];
+    }
+  }
+  return hex;
+}
+
+}  // namespace
+
+std::string SendUsage() {
+  std::string commands;
+  for (const std::string& name : console::CommandNames()) commands += (commands.empty() ? "" : " ") + name;
+  return "Usage: tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND [FIELD=VALUE]...\n"
+         "       tvxorm send --help COMMAND\n\n"
+         "Sends one command as the console would send it with the same fields.\n"
+         "  --tcp HOST:PORT   connect to HOST:PORT (TCP link rules apply)\n"
+         "  --serial DEVICE   write to DEVICE at 9600 8N1 (serial link rules apply)\n"
+         "  --dry-run         write nothing; print the packet and its bytes\n"
+         "Commands: " + commands + "\n"
+         "Exit status: 0 sent, 1 the link failed, 2 bad usage, 3 the command refused its fields.\n";
+}
+
+int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  SendArgs a;
+  if (auto wrong = Parse(args, a)) {
+    err << "tvxorm send: " << *wrong << "\nTry 'tvxorm send --help'.\n";
+    return kSendBadUsage;
+  }
+  if (a.help) {
+    if (a.request.command.empty()) {
+      out << SendUsage();
+      return kSendOk;
+    }
+    const std::string help = CommandHelp(a.request.command);
+    if (help.empty()) {
+      err << "tvxorm send: unknown command '" << a.request.command << "'\n";
+      return kSendBadUsage;
+    }
+    out << help;
+    return kSendOk;
+  }
+  if (!a.dry_run && a.serial.empty() && a.host.empty()) {
+    err << "tvxorm send: give --serial DEVICE, --tcp HOST:PORT or --dry-run\n";
+    return kSendBadUsage;
+  }
+  const bool grid = console::CommandCaption(a.request.command) == "AC1";
+  if (grid && a.layout_file.empty()) {
+    err << "tvxorm send: AC1 sends a saved grid: give layout=FILE\n";
+    return kSendBadUsage;
+  }
+  if (grid) {
+    std::ifstream file(a.layout_file, std::ios::binary);
+    if (!file) {
+      err << "tvxorm send: cannot read layout file '" << a.layout_file << "'\n";
+      return kSendBadUsage;
+    }
+    const auto parsed = andon::ParseLayout(file);
+    if (const auto* e = std::get_if<andon::LayoutError>(&parsed)) {
+      err << "tvxorm send: " << a.layout_file;
+      if (e->line > 0) err << ":" << e->line;
+      err << ": " << e->message << "\n";
+      return kSendBadUsage;
+    }
+    a.request.layout = std::get<andon::GridLayout>(parsed);
+  }
+
+  const console::CommandOutcome outcome = console::RunCommand(a.request);
+  if (outcome.kind == console::CommandOutcome::kBadUsage) {
+    err << "tvxorm send: " << console::PrintableValue(outcome.message) << "\n";
+    return kSendBadUsage;
+  }
+  if (outcome.kind == console::CommandOutcome::kRefused) {
+    err << console::PrintableValue(outcome.message) << "\n";
+    return kSendRefused;
+  }
+  if (a.dry_run) {
+    out << "packet: " << console::PrintableValue(outcome.packet_text) << "\n";
+    out << "hex: " << Hex(outcome) << "\n";
+    return kSendOk;
+  }
+  const TransmitResult sent = a.host.empty() ? TransmitSerial(a.serial, outcome)
+                                             : TransmitTcp(a.host, a.port, outcome);
+  if (!sent.ok) {
+    err << "tvxorm send: " << sent.error << "\n";
+    return kSendLinkFailed;
+  }
+  out << console::PrintableValue(outcome.message) << "\n";
+  return kSendOk;
+}
+
+}  // namespace tvx::app
