@@ -20,7 +20,7 @@ struct CommandRequest {
   std::string command;  // the section button's caption, any case
   std::vector<std::pair<std::string, std::string>> fields;  // name, value (console characters)
   protocol::Link link = protocol::Link::Serial;
-  std::optional<andon::GridLayout> layout;  // AC1's grid
+  std::optional<andon::GridLayout> layout = std::nullopt;  // AC1's grid
 };
 
 struct TimedPiece {
