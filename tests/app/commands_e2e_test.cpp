@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,21 +83,6 @@ std::vector<Command> AndonCommands() {
   };
 }
 
-// Collects what arrives on a loopback listener.
-struct Listener {
-  QTcpServer server;
-  std::string received;
-  std::vector<std::unique_ptr<QTcpSocket>> peers;
-  Listener() {
-    server.listen(QHostAddress::LocalHost);
-    QObject::connect(&server, &QTcpServer::newConnection, [this] {
-      peers.emplace_back(server.nextPendingConnection());
-      QTcpSocket* peer = peers.back().get();
-      QObject::connect(peer, &QTcpSocket::readyRead, [this, peer] { received += peer->readAll().toStdString(); });
-    });
-  }
-};
-
 void CheckOverBothLinks(const std::vector<Command>& commands) {
   std::string script, expected;
   for (const Command& c : commands) {
@@ -116,7 +98,7 @@ void CheckOverBothLinks(const std::vector<Command>& commands) {
   // The same commands one by one, so a mismatch names its command.
   Listener listener;
   Pty unused;
-  std::string tcp_script = ConnectTcp(listener.server.serverPort());
+  std::string tcp_script = ConnectTcp(listener.Port());
   for (const Command& c : commands) tcp_script += c.script + "print StatusText\n";
   const ConsoleRun run = RunConsole(tcp_script, Comm(unused.Path()));
   EXPECT_EQ(run.exit_code, 0) << run.err;

@@ -36,6 +36,16 @@ std::string Pty::Drain() {
   return out;
 }
 
+Listener::Listener() {
+  server.listen(QHostAddress::LocalHost);
+  QObject::connect(&server, &QTcpServer::newConnection, [this] {
+    peers.emplace_back(server.nextPendingConnection());
+    QTcpSocket* peer = peers.back().get();
+    QObject::connect(peer, &QTcpSocket::readyRead,
+                     [this, peer] { received += peer->readAll().toStdString(); });
+  });
+}
+
 ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args) {
   QTemporaryDir dir;
   const QString path = dir.filePath("script.tvx");
@@ -43,9 +53,13 @@ ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args) {
   file.open(QIODevice::WriteOnly);
   file.write(script.c_str());
   file.close();
-  QProcess process;
   QStringList args{"--headless", "--script", path};
   args << comm_args;
+  return RunProgram(args);
+}
+
+ConsoleRun RunProgram(const QStringList& args) {
+  QProcess process;
   process.start(TVX_BINARY, args);
   QElapsedTimer clock;
   clock.start();

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <memory>
 #include <string>
+#include <vector>
 
 // Runs the real program headless against real ptys and loopback TCP listeners.
 namespace tvx::e2e {
@@ -30,6 +34,17 @@ struct ConsoleRun {
 
 // Runs tvxorm --headless on a script while the test's own event loop keeps serving.
 ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args);
+// Runs tvxorm with the arguments given, the same way.
+ConsoleRun RunProgram(const QStringList& args);
+
+// Collects what arrives on a loopback listener.
+struct Listener {
+  QTcpServer server;
+  std::string received;
+  std::vector<std::unique_ptr<QTcpSocket>> peers;
+  Listener();
+  int Port() const { return server.serverPort(); }
+};
 
 // --comm arguments for the four ports; ports not named map to paths that do not exist.
 QStringList Comm(const std::string& p1, const std::string& p2 = "/nonexistent/tty2",
