@@ -56,10 +56,18 @@ std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>&
 
 std::string HelpText() {
   return R"(Usage: tvxorm [options]
+       tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND [FIELD=VALUE]...
+       tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]
 
 Operator and service console for the signalling devices of one device bus.
 
 Without --headless the console opens its window.
+
+Commands (no window, no display needed):
+  send                Send one command as the console would; 'tvxorm send --help' and
+                      'tvxorm send --help COMMAND' list commands and fields.
+  decode              Read packets (token text, hexadecimal or a raw capture) and say what
+                      each one tells which device.
 
 Options:
   --headless          Run without a window, driven by a console script.
