@@ -1,26 +1,17 @@
 #include "app/options.h"
 
+#include "app/arg_reader.h"
+
 #include "links/port_names.h"
 
 namespace tvx::app {
 
 std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>& args) {
   Options options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    // Both "--opt VALUE" and "--opt=VALUE".
-    auto value = [&](const std::string& name, std::string& out) -> bool {
-      if (arg == name) {
-        if (i + 1 >= args.size()) return false;
-        out = args[++i];
-        return true;
-      }
-      out = arg.substr(name.size() + 1);
-      return true;
-    };
-    auto is = [&](const std::string& name) {
-      return arg == name || arg.rfind(name + "=", 0) == 0;
-    };
+  for (ArgReader r(args); !r.Done(); r.Next()) {
+    const std::string& arg = r.Arg();
+    auto value = [&r](const std::string& name, std::string& out) { return r.Value(name, out); };
+    auto is = [&r](const std::string& name) { return r.Is(name); };
     if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else if (arg == "--version") {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "andon/layout.h"
+#include "app/arg_reader.h"
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
@@ -52,18 +53,10 @@ std::optional<std::string> ParseHostPort(const std::string& text, SendArgs& a) {
 
 std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs& a) {
   bool have_command = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&](const std::string& name, std::string& into) -> bool {
-      if (arg == name) {
-        if (i + 1 >= args.size()) return false;
-        into = args[++i];
-        return true;
-      }
-      into = arg.substr(name.size() + 1);
-      return true;
-    };
-    auto is = [&](const std::string& name) { return arg == name || arg.rfind(name + "=", 0) == 0; };
+  for (ArgReader r(args); !r.Done(); r.Next()) {
+    const std::string arg = r.Arg();
+    auto value = [&r](const std::string& name, std::string& into) { return r.Value(name, into); };
+    auto is = [&r](const std::string& name) { return r.Is(name); };
     if (!have_command && (arg == "--help" || arg == "-h")) {
       a.help = true;
     } else if (!have_command && arg == "--dry-run") {
