@@ -1,54 +1,90 @@
 #include "protocol/numeric.h"
 
 #include <charconv>
-#include <cmath>
 #include <limits>
-#include <string>
 
 namespace tvx::protocol {
 
 namespace {
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Whole numbers beyond this many digits are out of every range the console uses.
+constexpr std::size_t kMaxWholeDigits = 18;
+
+// The decimal rounded half to even to a whole number; nothing when it is too large to hold.
+std::optional<std::int64_t> Rounded(const Decimal& d) {
+  if (d.whole.size() > kMaxWholeDigits) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : d.whole) value = value * 10 + (c - '0');
+  if (!d.fraction.empty()) {
+    const char first = d.fraction[0];
+    // The fraction has no trailing zeros, so a 5 with more digits after it is above half.
+    const bool above_half = first > '5' || (first == '5' && d.fraction.size() > 1);
+    const bool half = first == '5' && d.fraction.size() == 1;
+    if (above_half || (half && value % 2 != 0)) ++value;
+  }
+  return d.negative ? -value : value;
+}
 
 template <typename Int>
 std::optional<Int> ToInteger(std::string_view text) {
-  const std::optional<double> value = ToNumber(text);
-  if (!value) return std::nullopt;
-  const double rounded = std::nearbyint(*value);  // the default rounding mode: half to even
-  if (rounded < std::numeric_limits<Int>::min() || rounded > std::numeric_limits<Int>::max()) {
+  const auto decimal = ToDecimal(text);
+  if (!decimal) return std::nullopt;
+  const auto value = Rounded(*decimal);
+  if (!value || *value < std::numeric_limits<Int>::min() || *value > std::numeric_limits<Int>::max()) {
     return std::nullopt;
   }
-  return static_cast<Int>(rounded);
+  return static_cast<Int>(*value);
 }
+
 }  // namespace
 
-std::optional<double> ToNumber(std::string_view text) {
+std::optional<Decimal> ToDecimal(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  bool negative = false;
+  Decimal d;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
+    d.negative = text.front() == '-';
     text.remove_prefix(1);
   }
-  int digits = 0;
-  int points = 0;
-  for (char c : text) {
-    if (c >= '0' && c <= '9') {
-      ++digits;
-    } else if (c == '.') {
-      ++points;
-    } else {
-      return std::nullopt;
+  const auto point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction =
+      point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  for (std::string_view part : {whole, fraction}) {
+    for (char c : part) {
+      if (c < '0' || c > '9') return std::nullopt;
     }
   }
-  if (digits == 0 || points > 1) return std::nullopt;
-  // from_chars wants a digit before the point.
-  const std::string body = text.front() == '.' ? "0" + std::string(text) : std::string(text);
+  d.whole = std::string(whole.substr(std::min(whole.find_first_not_of('0'), whole.size())));
+  const auto last = fraction.find_last_not_of('0');
+  d.fraction = last == std::string_view::npos ? "" : std::string(fraction.substr(0, last + 1));
+  if (d.whole.empty() && d.fraction.empty()) d.negative = false;  // -0 is 0
+  return d;
+}
+
+std::optional<double> ToNumber(std::string_view text) {
+  const auto d = ToDecimal(text);
+  if (!d) return std::nullopt;
+  const std::string body = (d->whole.empty() ? "0" : d->whole) + "." + d->fraction + "0";
   double value = 0;
-  const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), value,
-                                         std::chars_format::fixed);
-  if (ec != std::errc() || end != body.data() + body.size()) return std::nullopt;
-  return negative ? -value : value;
+  std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::fixed);
+  return d->negative ? -value : value;
+}
+
+bool NumberWithin(std::string_view text, std::int64_t low, std::int64_t high) {
+  const auto d = ToDecimal(text);
+  if (!d || d->whole.size() > kMaxWholeDigits) return false;
+  std::int64_t whole = 0;
+  for (char c : d->whole) whole = whole * 10 + (c - '0');
+  const bool has_fraction = !d->fraction.empty();
+  // The magnitude is whole + f with 0 <= f < 1, f > 0 exactly when there is a fraction.
+  auto at_most = [&](std::int64_t bound) { return whole < bound || (whole == bound && !has_fraction); };
+  auto at_least = [&](std::int64_t bound) { return whole >= bound; };
+  if (d->negative) return at_most(-low) && at_least(-high);
+  return at_least(low) && at_most(high);
 }
 
 std::optional<std::int16_t> ToInt16(std::string_view text) { return ToInteger<std::int16_t>(text); }

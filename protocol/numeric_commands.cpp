@@ -29,8 +29,7 @@ BuildResult BuildStackLight(const StackLightFields& f) {
 }
 
 bool TuneNumberAccepted(const std::string& text) {
-  const auto tune = ToNumber(text);
-  return tune && *tune >= 0 && *tune <= 255;
+  return NumberWithin(text, 0, 255);
 }
 
 BuildResult BuildTune(const TuneFields& f) {

@@ -85,14 +85,32 @@ TEST(Numeric, SixteenBitRule) {
       {" ", {}},        {"ab", {}},        {"1x", {}},      {"1 2", {}},
       {"1e3", {}},      {"&H10", {}},      {"-", {}},       {".", {}},
       {"1.2.3", {}},    {"0000000000000000000042", 42},
+      // Rounded on the exact decimal, never through a binary fraction.
+      {"1.49999999999999999999", 1}, {"2.50000000000000000001", 3}, {"-2.5", -2},
+      {"-3.5", -4},     {"32767.5", {}},   {"-32768.5", -32768}, {"32767.4999", 32767},
+      {"-0", 0},        {"99999999999999999999999", {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ToInt16(c.text), c.value) << '"' << c.text << '"';
   }
+  EXPECT_EQ(ToInt16("0." + std::string(400, '0') + "1"), 0);
   EXPECT_EQ(ToInt32("99999"), 99999);
   EXPECT_EQ(ToInt32("2147483648"), std::nullopt);
   EXPECT_EQ(ToNumber("2.5"), 2.5);
   EXPECT_EQ(ToNumber("-0.25"), -0.25);
+}
+
+TEST(Numeric, RangesAreComparedExactly) {
+  const std::pair<const char*, bool> tunes[] = {
+      {"0", true},      {"255", true},    {"255.0", true}, {"2.5", true}, {"-0", true},
+      {"256", false},   {"-0.0001", false}, {"255.0000000000000000001", false},
+      {"254.9999999999999999999", true}, {"abc", false}, {"", false},
+  };
+  for (const auto& [text, accepted] : tunes) EXPECT_EQ(NumberWithin(text, 0, 255), accepted) << text;
+  EXPECT_TRUE(NumberWithin("-5", -5, 5));
+  EXPECT_FALSE(NumberWithin("-5.1", -5, 5));
+  EXPECT_FALSE(NumberWithin("-4.9", -10, -5));
+  EXPECT_TRUE(NumberWithin("-5.5", -10, -5));
 }
 
 TEST(LinkOutput, ConnectedSocketTakesEveryPieceOtherwiseTheSerialPort) {
