@@ -1,6 +1,7 @@
 #include "app/headless_runner.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <thread>
@@ -48,6 +49,19 @@ void HeadlessRunner::Enqueue(std::optional<std::string> line) {
   Pump();
 }
 
+// A Qt timer takes at most 2^31 - 1 ms: longer waits run in steps to their deadline.
+void HeadlessRunner::WaitUntil(QDeadlineTimer deadline) {
+  constexpr qint64 kStepMs = 24LL * 60 * 60 * 1000;
+  const qint64 left = deadline.remainingTime();
+  if (left <= 0) {
+    waiting_ = false;
+    Pump();
+    return;
+  }
+  QTimer::singleShot(static_cast<int>(std::min(left, kStepMs)), Qt::PreciseTimer, this,
+                     [this, deadline] { WaitUntil(deadline); });
+}
+
 void HeadlessRunner::Pump() {
   while (!waiting_ && !done_ && !lines_.empty()) {
     std::optional<std::string> line = std::move(lines_.front());
@@ -67,11 +81,7 @@ void HeadlessRunner::Pump() {
     }
     if (outcome.kind == console::ScriptInterpreter::Outcome::kWait) {
       waiting_ = true;
-      QTimer::singleShot(std::chrono::milliseconds(outcome.wait_ms), Qt::PreciseTimer, this,
-                         [this] {
-                           waiting_ = false;
-                           Pump();
-                         });
+      WaitUntil(QDeadlineTimer(outcome.wait_ms, Qt::PreciseTimer));
     }
   }
 }

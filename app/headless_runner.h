@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <deque>
 #include <memory>
@@ -29,6 +30,7 @@ class HeadlessRunner : public QObject {
  private:
   void Enqueue(std::optional<std::string> line);
   void Pump();
+  void WaitUntil(QDeadlineTimer deadline);
 
   // The standard-input reader outlives the runner; it may post lines only while this is set.
   struct ReaderLink {

@@ -45,6 +45,8 @@ constexpr std::array<FlagMember, 7> kTcpSettingOrder = {
 Dispatcher::Dispatcher(window::FrmMain& w, protocol::LinkOutput& out) : w_(w), out_(out) {
   w_.SendButton->on_click = [this] { Send(); };
   w_.Timer1->on_tick = [this] { Tick(); };
+  // With nothing pending, or no section to send, a tick only looks at the socket.
+  w_.Timer1->idle = [this] { return !w_.SendFlag || !w_.flags.Any(); };
 }
 
 void Dispatcher::SetBranch(FlagMember flag, Branch branch) {

@@ -160,6 +160,10 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
       fail.error = "'" + std::string(args) + "' is not a number of milliseconds";
       return fail;
     }
+    if (*ms > kMaxWaitMs) {
+      fail.error = "a wait of more than " + std::to_string(kMaxWaitMs) + " ms cannot be timed";
+      return fail;
+    }
     return {Outcome::kWait, *ms, {}};
   }
   if (verb == "print") return Print(args);

@@ -33,6 +33,9 @@ class ScriptInterpreter {
   std::ostream& out_;
 };
 
+// The longest wait a script may ask for, about 31,700 years: any longer cannot be timed.
+inline constexpr std::int64_t kMaxWaitMs = 1'000'000'000'000'000;
+
 // Runs a whole script with a virtual clock, as the tests do. Writes "ERROR: line N: ..." to
 // err and returns 2 at the first line that cannot be run; returns 0 at the end.
 int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::istream& in,

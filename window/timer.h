@@ -34,6 +34,8 @@ class Timer : public Control {
   void Fire();
 
   std::function<void()> on_tick;
+  // Whether a tick now would change nothing; a virtual clock may then skip ahead.
+  std::function<bool()> idle;
 
  private:
   int interval_ms_;
@@ -46,7 +48,8 @@ class VirtualClock : public TimerDriver {
  public:
   void Attach(Timer& timer);
   void TimerChanged(Timer& timer) override;
-  // Lets ms milliseconds pass, firing every timer that falls due on the way.
+  // Lets ms milliseconds pass, firing every timer that falls due on the way. Ticks of an idle
+  // timer are skipped, keeping its phase; time stops at the largest value it can hold.
   void Advance(std::int64_t ms);
   std::int64_t Now() const { return now_; }
 

@@ -58,6 +58,8 @@ ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args) {
   return RunProgram(args);
 }
 
+QString ProgramPath() { return TVX_BINARY; }
+
 ConsoleRun RunProgram(const QStringList& args) {
   QProcess process;
   process.start(TVX_BINARY, args);

@@ -34,6 +34,8 @@ struct ConsoleRun {
 
 // Runs tvxorm --headless on a script while the test's own event loop keeps serving.
 ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args);
+// The program under test.
+QString ProgramPath();
 // Runs tvxorm with the arguments given, the same way.
 ConsoleRun RunProgram(const QStringList& args);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include <QCoreApplication>
 #include <QSerialPort>
 #include <QTcpServer>
@@ -129,6 +131,21 @@ TEST(Headless, BadScriptLineStopsWithStatus2) {
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "ERROR: line 1: 'StatusText' has no property 'Caption'\n");
+}
+
+// Qt timers stop at 2^31 - 1 ms; a longer wait must still last as long as it says.
+TEST(Headless, WaitsBeyondTheQtTimerRangeDoNotEndEarly) {
+  for (const char* wait : {"wait 4294967396\n", "wait 2147483748\n"}) {
+    QProcess process;
+    process.start(ProgramPath(), {"--headless", "--comm", "1=/nonexistent/tty1"});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(wait);
+    process.write("print StatusText\n");
+    EXPECT_FALSE(process.waitForFinished(1500)) << wait << process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), "") << wait;
+    process.kill();
+    process.waitForFinished();
+  }
 }
 
 }  // namespace

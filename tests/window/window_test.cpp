@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "tests/support/fake_comm.h"
 #include "window/main_window.h"
 #include "window/timer.h"
@@ -85,6 +87,60 @@ TEST(VirtualClock, EnablingAgainWhileRunningKeepsTheCountdown) {
   t.SetEnabled(true);
   clock.Advance(40);
   EXPECT_EQ(ticks, 1);
+}
+
+// A timer whose ticks would change nothing is skipped over in whole ticks, so a wait of years
+// returns at once; once something makes it busy it ticks on its own phase again.
+TEST(VirtualClock, IdleTicksAreSkippedKeepingThePhaseAndTies) {
+  struct Case {
+    bool wake_first;  // the waking timer attached before the idle one
+    std::int64_t wake_at;
+    std::vector<std::int64_t> busy_ticks;
+  };
+  const Case cases[] = {
+      {false, 1050, {1100, 1200, 1300}},
+      {false, 1100, {1200, 1300, 1400}},  // the idle tick at 1100 comes first, still idle
+      {true, 1100, {1100, 1200, 1300}},   // the wake-up at 1100 comes first
+  };
+  for (const Case& c : cases) {
+    VirtualClock clock;
+    Timer ticker("ticker", 100, true), wake("wake", static_cast<int>(c.wake_at), true);
+    bool busy = false;
+    std::vector<std::int64_t> ticks;
+    int idle_fired = 0;
+    ticker.idle = [&] { return !busy; };
+    ticker.on_tick = [&] {
+      if (!busy) ++idle_fired;
+      ticks.push_back(clock.Now());
+      busy = ticks.size() < 3;
+    };
+    wake.on_tick = [&] {
+      busy = true;
+      wake.SetEnabled(false);
+    };
+    if (c.wake_first) clock.Attach(wake);
+    clock.Attach(ticker);
+    if (!c.wake_first) clock.Attach(wake);
+    clock.Advance(1'000'000'000'000);
+    EXPECT_EQ(ticks, c.busy_ticks) << c.wake_at;
+    EXPECT_EQ(idle_fired, 0);
+    EXPECT_EQ(clock.Now(), 1'000'000'000'000);
+  }
+}
+
+TEST(VirtualClock, TimeStopsAtItsLargestValueInsteadOfOverflowing) {
+  VirtualClock clock;
+  Timer t("t", 100, true);
+  int ticks = 0;
+  t.on_tick = [&] { ++ticks; };
+  t.idle = [] { return true; };
+  clock.Attach(t);
+  clock.Advance(1);
+  clock.Advance(std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(clock.Now(), std::numeric_limits<std::int64_t>::max());
+  clock.Advance(5);
+  EXPECT_EQ(clock.Now(), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(ticks, 0);
 }
 
 TEST(FrmMain, InitialPropertiesOfTheWindowDefinition) {
