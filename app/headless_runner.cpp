@@ -2,11 +2,18 @@
 
 #include <QTimer>
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <thread>
 
+#include "app/script_reader.h"
+
 namespace tvx::app {
+
+namespace {
+// A send at the end of a script is given this long to go out (an andon grid takes 15.6 s).
+constexpr qint64 kEndBoundMs = 60'000;
+constexpr int kEndPollMs = 10;
+}  // namespace
 
 HeadlessRunner::HeadlessRunner(console::ScriptInterpreter& interpreter)
     : interpreter_(interpreter) {}
@@ -16,35 +23,38 @@ HeadlessRunner::~HeadlessRunner() {
   reader_->runner = nullptr;  // events already posted die with this object
 }
 
-bool HeadlessRunner::Start(const std::string& path) {
+std::optional<std::string> HeadlessRunner::Start(const std::string& path) {
   if (!path.empty()) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::string line;
-    while (std::getline(file, line)) lines_.emplace_back(line);
-    lines_.emplace_back(std::nullopt);
+    std::string error;
+    ReadScriptLines(
+        path, [this](std::string text) { lines_.push_back({Line::kText, std::move(text)}); },
+        [&error](std::string why) { error = std::move(why); });
+    if (!error.empty()) return error;
+    lines_.push_back({Line::kEnd, {}});
     QTimer::singleShot(0, this, [this] { Pump(); });
-    return true;
+    return std::nullopt;
   }
   // Standard input may be a person typing: read it on its own thread so the console keeps
   // running meanwhile. The thread is detached; it may still be blocked in a read at exit.
   reader_->runner = this;
   std::thread([link = reader_] {
-    auto post = [&link](std::optional<std::string> line) {
+    auto post = [&link](Line line) {
       std::lock_guard lock(link->mutex);
       if (HeadlessRunner* runner = link->runner) {
         QMetaObject::invokeMethod(
             runner, [runner, line] { runner->Enqueue(line); }, Qt::QueuedConnection);
       }
     };
-    std::string line;
-    while (std::getline(std::cin, line)) post(line);
-    post(std::nullopt);
+    ReadScriptLines(
+        {}, [&post](std::string text) { post({Line::kText, std::move(text)}); },
+        [&post](std::string why) {
+          post(why.empty() ? Line{Line::kEnd, {}} : Line{Line::kUnreadable, std::move(why)});
+        });
   }).detach();
-  return true;
+  return std::nullopt;
 }
 
-void HeadlessRunner::Enqueue(std::optional<std::string> line) {
+void HeadlessRunner::Enqueue(Line line) {
   lines_.push_back(std::move(line));
   Pump();
 }
@@ -62,17 +72,32 @@ void HeadlessRunner::WaitUntil(QDeadlineTimer deadline) {
                      [this, deadline] { WaitUntil(deadline); });
 }
 
+void HeadlessRunner::FinishWhenSent(QDeadlineTimer bound) {
+  if (!interpreter_.SendPending() || bound.hasExpired()) {
+    emit Finished(0);
+    return;
+  }
+  QTimer::singleShot(kEndPollMs, this, [this, bound] { FinishWhenSent(bound); });
+}
+
 void HeadlessRunner::Pump() {
   while (!waiting_ && !done_ && !lines_.empty()) {
-    std::optional<std::string> line = std::move(lines_.front());
+    Line line = std::move(lines_.front());
     lines_.pop_front();
-    if (!line) {
+    if (line.kind == Line::kEnd) {
       done_ = true;
-      emit Finished(0);
+      FinishWhenSent(QDeadlineTimer(kEndBoundMs));
+      return;
+    }
+    if (line.kind == Line::kUnreadable) {
+      std::cerr << "ERROR: the script could not be read from standard input: " << line.text
+                << std::endl;
+      done_ = true;
+      emit Finished(2);
       return;
     }
     ++line_number_;
-    const auto outcome = interpreter_.Execute(*line);
+    const auto outcome = interpreter_.Execute(line.text);
     if (outcome.kind == console::ScriptInterpreter::Outcome::kError) {
       std::cerr << "ERROR: line " << line_number_ << ": " << outcome.error << std::endl;
       done_ = true;

@@ -13,24 +13,30 @@
 namespace tvx::app {
 
 // Runs a console script on the live event loop: lines run in order, a wait lets real time
-// pass with timers and links running, and the loop never blocks on input.
+// pass with timers and links running, and the loop never blocks on input. At the end of the
+// script a send still going out finishes before the run ends.
 class HeadlessRunner : public QObject {
   Q_OBJECT
  public:
   explicit HeadlessRunner(console::ScriptInterpreter& interpreter);
   ~HeadlessRunner() override;
 
-  // Reads the script from a file, or from standard input when path is empty; false when
-  // the file cannot be read.
-  bool Start(const std::string& path);
+  // Reads the script from a file, or from standard input when path is empty. For a file that
+  // cannot be read (missing, a directory, a read error) it says why and nothing runs.
+  std::optional<std::string> Start(const std::string& path);
 
  signals:
   void Finished(int exit_code);
 
  private:
-  void Enqueue(std::optional<std::string> line);
+  struct Line {
+    enum Kind { kText, kEnd, kUnreadable } kind = kText;
+    std::string text;  // the line, or why the script could not be read
+  };
+  void Enqueue(Line line);
   void Pump();
   void WaitUntil(QDeadlineTimer deadline);
+  void FinishWhenSent(QDeadlineTimer bound);
 
   // The standard-input reader outlives the runner; it may post lines only while this is set.
   struct ReaderLink {
@@ -40,7 +46,7 @@ class HeadlessRunner : public QObject {
 
   console::ScriptInterpreter& interpreter_;
   std::shared_ptr<ReaderLink> reader_ = std::make_shared<ReaderLink>();
-  std::deque<std::optional<std::string>> lines_;  // nullopt marks the end of the script
+  std::deque<Line> lines_;
   bool waiting_ = false;
   bool done_ = false;
   int line_number_ = 0;

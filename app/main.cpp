@@ -17,8 +17,8 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   tvx::app::HeadlessRunner runner(interpreter);
   QObject::connect(&runner, &tvx::app::HeadlessRunner::Finished, &app,
                    [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
-  if (!runner.Start(options.script)) {
-    std::cerr << "tvxorm: cannot read script '" << options.script << "'" << std::endl;
+  if (const auto error = runner.Start(options.script)) {
+    std::cerr << "tvxorm: cannot read script '" << options.script << "': " << *error << std::endl;
     return 2;
   }
   return app.exec();

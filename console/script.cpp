@@ -38,6 +38,16 @@ std::optional<Int> ParseWhole(std::string_view s) {
 
 std::string Bool(bool b) { return b ? "True" : "False"; }
 
+// A piece of the script line inside an error message: quoted, printable, and short, so a
+// huge or binary line cannot flood the terminal.
+constexpr std::size_t kMaxQuoted = 80;
+std::string Quoted(std::string_view text) {
+  const std::string characters = ToConsoleText(text);
+  const bool cut = characters.size() > kMaxQuoted;
+  return "'" + PrintableValue(std::string_view(characters).substr(0, kMaxQuoted)) +
+         (cut ? "...'" : "'");
+}
+
 std::string ReplaceLineBreaks(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -128,7 +138,7 @@ ScriptInterpreter::ScriptInterpreter(window::FrmMain& w, std::ostream& out) : w_
 
 Control* ScriptInterpreter::Find(std::string_view name, std::string& error) const {
   Control* c = w_.controls.Find(std::string(name));
-  if (!c) error = "unknown control '" + std::string(name) + "'";
+  if (!c) error = "unknown control " + Quoted(name);
   return c;
 }
 
@@ -146,7 +156,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     Control* c = Find(name, fail.error);
     if (!c) return fail;
     if (c->Kind() != ControlKind::TextBox) {
-      fail.error = "'" + std::string(name) + "' is not a text box";
+      fail.error = Quoted(name) + " is not a text box";
       return fail;
     }
     window::OperatorType(*static_cast<window::TextBox*>(c), ToConsoleText(ReplaceLineBreaks(text)));
@@ -157,7 +167,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
   if (verb == "wait") {
     const auto ms = ParseWhole<std::int64_t>(args);
     if (!ms || *ms < 0) {
-      fail.error = "'" + std::string(args) + "' is not a number of milliseconds";
+      fail.error = Quoted(args) + " is not a number of milliseconds";
       return fail;
     }
     if (*ms > kMaxWaitMs) {
@@ -174,7 +184,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     Control* c = Find(name, fail.error);
     if (!c) return fail;
     if (!params.empty()) {
-      fail.error = "unexpected '" + std::string(params) + "'";
+      fail.error = "unexpected " + Quoted(params);
       return fail;
     }
     if (verb == "dblclick") {
@@ -191,11 +201,11 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     const auto key = window::KeyCodeByName(key_text);
     const auto shift = shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
     if (!key) {
-      fail.error = "unknown key '" + std::string(key_text) + "'";
+      fail.error = "unknown key " + Quoted(key_text);
       return fail;
     }
     if (!shift || *shift < 0 || *shift > window::kMaxShiftState) {
-      fail.error = "shift state must be 0 to 7, not '" + std::string(shift_text) + "'";
+      fail.error = "shift state must be 0 to 7, not " + Quoted(shift_text);
       return fail;
     }
     window::OperatorKeyDown(*c, *key, *shift);
@@ -206,15 +216,19 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     if (!c) return fail;
     const auto position = ParseWhole<int>(params);
     if (c->Kind() != ControlKind::TextBox || !position || *position < 0) {
-      fail.error = c->Kind() != ControlKind::TextBox ? "'" + std::string(name) + "' is not a text box"
-                                                     : "'" + std::string(params) + "' is not a caret position";
+      fail.error = c->Kind() != ControlKind::TextBox ? Quoted(name) + " is not a text box"
+                                                     : Quoted(params) + " is not a caret position";
       return fail;
     }
     static_cast<window::TextBox*>(c)->SetCaret(*position);
     return {};
   }
-  fail.error = "unknown verb '" + std::string(verb) + "'";
+  fail.error = "unknown verb " + Quoted(verb);
   return fail;
+}
+
+bool ScriptInterpreter::SendPending() const {
+  return w_.SendFlag && w_.flags.Any() && w_.Timer1->Enabled();
 }
 
 ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
@@ -224,7 +238,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
   const std::string key(name);
   if (const window::VariableRef* var = w_.controls.FindVariable(key)) {
     if (!property.empty()) {
-      fail.error = "variable '" + key + "' has no properties";
+      fail.error = "variable " + Quoted(key) + " has no properties";
       return fail;
     }
     out_ << key << "=" << PrintableValue(VariableValue(*var)) << "\n" << std::flush;
@@ -232,7 +246,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
   }
   Control* c = Find(name, fail.error);
   if (!c) {
-    fail.error = "unknown control or variable '" + key + "'";
+    fail.error = "unknown control or variable " + Quoted(key);
     return fail;
   }
   const std::string prop = property.empty()
@@ -240,7 +254,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
                                : std::string(property);
   const auto value = PropertyValue(*c, prop);
   if (!value) {
-    fail.error = "'" + key + "' has no property '" + prop + "'";
+    fail.error = Quoted(key) + " has no property " + Quoted(prop);
     return fail;
   }
   out_ << key << "." << prop << "=" << PrintableValue(*value) << "\n" << std::flush;
@@ -248,7 +262,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
 }
 
 int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::istream& in,
-              std::ostream& err) {
+              std::ostream& err, AtEnd at_end) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     const auto outcome = interpreter.Execute(line);
@@ -257,6 +271,15 @@ int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::
       return 2;
     }
     if (outcome.kind == ScriptInterpreter::Outcome::kWait) clock.Advance(outcome.wait_ms);
+  }
+  if (in.bad()) {
+    err << "ERROR: the script could not be read to its end\n";
+    return 2;
+  }
+  // What the script asked for goes out: a Send on its last line included.
+  for (int tick = 0; at_end == AtEnd::kFinishSends && tick < kMaxEndTicks && interpreter.SendPending();
+       ++tick) {
+    clock.Advance(kEndTickMs);
   }
   return 0;
 }

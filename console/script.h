@@ -25,6 +25,10 @@ class ScriptInterpreter {
   // virtual or in real time.
   Outcome Execute(std::string_view line);
 
+  // Whether a Send is still going out: armed and not yet done (an andon grid included). A
+  // timer left ticking after Cancel is not a pending send.
+  bool SendPending() const;
+
  private:
   Outcome Print(std::string_view rest);
   window::Control* Find(std::string_view name, std::string& error) const;
@@ -36,10 +40,16 @@ class ScriptInterpreter {
 // The longest wait a script may ask for, about 31,700 years: any longer cannot be timed.
 inline constexpr std::int64_t kMaxWaitMs = 1'000'000'000'000'000;
 
+// At the end of a script a pending send runs on: its ticks, 156 for the andon grid, with room.
+inline constexpr int kEndTickMs = 100;
+inline constexpr int kMaxEndTicks = 600;
+
 // Runs a whole script with a virtual clock, as the tests do. Writes "ERROR: line N: ..." to
-// err and returns 2 at the first line that cannot be run; returns 0 at the end.
+// err and returns 2 at the first line that cannot be run; returns 0 at the end, once a send
+// still going out has finished. A test running a fragment of a script asks for no finish.
+enum class AtEnd { kFinishSends, kStop };
 int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::istream& in,
-              std::ostream& err);
+              std::ostream& err, AtEnd at_end = AtEnd::kFinishSends);
 
 // A value as one printable line: characters below 32 as display tokens, the rest (codes
 // up to 255) in UTF-8.

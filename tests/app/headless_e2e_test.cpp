@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <QCoreApplication>
 #include <QSerialPort>
@@ -131,6 +132,27 @@ TEST(Headless, BadScriptLineStopsWithStatus2) {
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "ERROR: line 1: 'StatusText' has no property 'Caption'\n");
+}
+
+TEST(Headless, AScriptThatCannotBeReadIsRefused) {
+  QTemporaryDir dir;
+  const ConsoleRun from_file = RunProgram({"--headless", "--script", dir.path()});
+  EXPECT_EQ(from_file.exit_code, 2);
+  EXPECT_NE(from_file.err.find("cannot read script"), std::string::npos) << from_file.err;
+  QProcess from_stdin;
+  from_stdin.setStandardInputFile(dir.path());
+  from_stdin.start(ProgramPath(), {"--headless", "--comm", "1=/nonexistent/tty1"});
+  ASSERT_TRUE(from_stdin.waitForFinished(10000));
+  EXPECT_EQ(from_stdin.exitCode(), 2);
+  EXPECT_NE(from_stdin.readAllStandardError().toStdString().find("could not be read"), std::string::npos);
+}
+
+TEST(Headless, ASendOnTheLastLineReachesTheLink) {
+  Pty pty;
+  const ConsoleRun run = RunConsole("click MiscButton\ntype PacketText <02>END<04>\nclick SendButton",
+                                    Comm(pty.Path()));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(pty.Drain(), "\x02" "END\x04");
 }
 
 // Qt timers stop at 2^31 - 1 ms; a longer wait must still last as long as it says.

@@ -35,6 +35,9 @@ TEST(Script, LinesThatCannotRunStopTheScriptWithStatus2) {
       {"caret SendButton 1", "ERROR: line 2: 'SendButton' is not a text box\n"},
       {"type SendButton x", "ERROR: line 2: 'SendButton' is not a text box\n"},
       {"click txtSGUGroup(15)", "ERROR: line 2: unknown control 'txtSGUGroup(15)'\n"},
+      // Echoes are short and printable whatever the line holds.
+      {"jump\x01\x1b[2J", "ERROR: line 2: unknown verb 'jump<01><1B>[2J'\n"},
+      {"print \xff\xfe", "ERROR: line 2: unknown control or variable '\xc3\xbf\xc3\xbe'\n"},
   };
   for (const auto& [line, error] : cases) {
     Harness h;
@@ -42,6 +45,27 @@ TEST(Script, LinesThatCannotRunStopTheScriptWithStatus2) {
     EXPECT_EQ(code, 2) << line;
     EXPECT_EQ(err, error) << line;
     EXPECT_FALSE(h.w.flags.MiscFlag) << "nothing after the bad line runs: " << line;
+  }
+  Harness h;
+  const auto [code, err] = RunRaw(h, std::string(1'000'000, 'x') + "\n");
+  EXPECT_EQ(code, 2);
+  EXPECT_EQ(err, "ERROR: line 1: unknown verb '" + std::string(80, 'x') + "...'\n");
+}
+
+// Whatever a script asked for goes out before the run ends, and nothing it cancelled does.
+TEST(Script, ASendOnTheLastLineStillGoesOut) {
+  const std::string grid = "click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick ORM610R6(25)\n";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"click MiscButton\ntype PacketText <02>END<04>\nclick SendButton", "<02>END<04>"},
+      {grid + "click SendButton\n", "<02>0102<1B>AC16R25C1A1P<04>"},
+      {"click MiscButton\ntype PacketText X\nclick SendButton\nclick CancelButton\n", ""},
+      {"click MiscButton\n", ""},
+  };
+  for (const auto& [script, sent] : cases) {
+    Harness h;
+    const auto [code, err] = RunRaw(h, script);
+    EXPECT_EQ(code, 0) << err;
+    EXPECT_EQ(Shown(h.serial.Bytes()), sent) << script;
   }
 }
 
