@@ -7,6 +7,7 @@
 #include "app/send_command.h"
 #include "app/live_console.h"
 #include "app/view/run_window.h"
+#include "links/drains.h"
 #include "console/script.h"
 
 namespace {
@@ -31,7 +32,9 @@ int main(int argc, char** argv) {
   // The codec commands need no display and no window.
   if (!args.empty() && args[0] == "send") {
     QCoreApplication app(argc, argv);
-    return tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    const int code = tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    tvx::links::drains::FinishAll();
+    return code;
   }
   const auto parsed = tvx::app::ParseOptions(args);
   if (const auto* error = std::get_if<tvx::app::OptionsError>(&parsed)) {
@@ -51,12 +54,17 @@ int main(int argc, char** argv) {
   }
   if (options.headless) {
     QCoreApplication app(argc, argv);
-    return RunHeadless(app, options);
+    const int code = RunHeadless(app, options);
+    // Bytes still queued on a closed port or connection get to leave before the process ends.
+    tvx::links::drains::FinishAll();
+    return code;
   }
   if (!tvx::app::DisplayAvailable()) {
     std::cerr << tvx::app::kNoDisplayMessage << std::endl;
     return 2;
   }
   QApplication app(argc, argv);
-  return tvx::app::RunWindow(app, {options.comm, options.screenshot, options.clicks});
+  const int code = tvx::app::RunWindow(app, {options.comm, options.screenshot, options.clicks});
+  tvx::links::drains::FinishAll();  // the window is gone already
+  return code;
 }

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
 
   QElapsedTimer clock;
   std::vector<qint64> ticks;
-  auto dispatch = w.Timer1->on_tick;
+  auto dispatch = w.Timer1->on_tick.Take();
   w.Timer1->on_tick = [&] {
     ticks.push_back(clock.nsecsElapsed());
     dispatch();

@@ -186,9 +186,11 @@ Outcome RunCommand(const CommandRequest& request) {
   }
   const auto fields = *FieldsOf(c.w, *caption);
   std::vector<std::string> given;
+  auto find = [&fields](const std::string& name) {
+    return std::find_if(fields.begin(), fields.end(), [&name](const CommandField& f) { return f.name == name; });
+  };
   for (const auto& [name, value] : request.fields) {
-    const auto field = std::find_if(fields.begin(), fields.end(),
-                                    [&](const CommandField& f) { return f.name == name; });
+    const auto field = find(name);
     if (field == fields.end()) {
       return BadUsage(*caption + " has no field '" + name + "'; its fields: " + FieldNames(fields));
     }
@@ -200,8 +202,7 @@ Outcome RunCommand(const CommandRequest& request) {
   }
   // Choices that exclude each other: what was asked must be what the window holds.
   for (const auto& [name, value] : request.fields) {
-    const auto field = std::find_if(fields.begin(), fields.end(),
-                                    [&](const CommandField& f) { return f.name == name; });
+    const auto field = find(name);
     if (!field->box && !OffscreenConsole::SameLetters(field->Value(), value)) {
       return BadUsage("field '" + name + "' cannot be " + value +
                                       " together with the other fields given");

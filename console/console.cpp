@@ -27,6 +27,8 @@ Console::Console(window::FrmMain& w)
   RegisterAndonBranches(dispatcher_, grid_, rows_);
 }
 
+Console::~Console() { w_.controls.ClearHooks(); }
+
 std::string WindowCaption(int major, int minor, int revision) {
   return std::string(texts::kApplicationTitle) + ", version " + std::to_string(major) + "." +
          std::to_string(minor) + std::to_string(revision);

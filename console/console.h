@@ -16,6 +16,10 @@ namespace tvx::console {
 class Console {
  public:
   explicit Console(window::FrmMain& w);
+  // The window's handlers point into the console: unwired before it goes.
+  ~Console();
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
 
   // The window load: caption, base state, default port probe.
   void Load();

@@ -106,8 +106,9 @@ void RegisterDisplayBranches(Dispatcher& d) {
       {&CommandFlags::ClearFlag, protocol::Maintenance::kClear},
       {&CommandFlags::DiagFlag, protocol::Maintenance::kDiagnostics},
       {&CommandFlags::BootFlag, protocol::Maintenance::kSoftBoot}};
-  for (const auto& [flag, command] : maintenance) {
-    d.SetBranch(flag, [&d, command] {
+  for (const auto& entry : maintenance) {
+    const protocol::Maintenance command = entry.second;
+    d.SetBranch(entry.first, [&d, command] {
       const auto packet = protocol::BuildMaintenance(command, SentAddress(d.Window()));
       d.Finish(packet, packet.status);
     });
@@ -146,7 +147,9 @@ void WireDisplayOptions(window::FrmMain& w) {
 
   const std::pair<window::Control*, window::Color> attributes[] = {
       {w.NUMAttOFF, kRed}, {w.NUMAttON, kGreen}, {w.NUMAttFS, kGreen}, {w.NUMAttFF, kGreen}};
-  for (const auto& [button, color] : attributes) {
+  for (const auto& attribute : attributes) {
+    window::Control* button = attribute.first;
+    const window::Color color = attribute.second;
     button->on_click = [&w, button, color] {
       Choose(button, color, {w.NUMAttOFF, w.NUMAttON, w.NUMAttFS, w.NUMAttFF});
     };

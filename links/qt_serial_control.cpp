@@ -1,6 +1,7 @@
 #include "links/qt_serial_control.h"
 
-#include <QDeadlineTimer>
+#include "links/drains.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -73,14 +74,24 @@ std::optional<QSerialPort::StopBits> ParseStopBits(std::string_view field) {
   return {};
 }
 
+// Whether the device behind an open port has hung up (a pulled USB adapter, a closed pty).
+bool HungUp(const QSerialPort& port) {
+#ifdef Q_OS_UNIX
+  pollfd descriptor{static_cast<int>(port.handle()), POLLOUT, 0};
+  if (::poll(&descriptor, 1, 0) < 0) return true;
+  return (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+  Q_UNUSED(port);
+  return false;
+#endif
+}
+
 // On Unix a full output queue also reports ResourceError (EAGAIN), and a device that vanished
 // with an unusual errno reports WriteError; the descriptor's hang-up state tells them apart.
 bool DeviceGone(const QSerialPort& port, QSerialPort::SerialPortError error) {
 #ifdef Q_OS_UNIX
   if (error != QSerialPort::ResourceError && error != QSerialPort::WriteError) return false;
-  pollfd descriptor{static_cast<int>(port.handle()), POLLOUT, 0};
-  if (::poll(&descriptor, 1, 0) < 0) return true;
-  return (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+  return HungUp(port);
 #else
   Q_UNUSED(port);
   return error == QSerialPort::ResourceError;
@@ -102,71 +113,97 @@ std::optional<SerialSettings> ParseSerialSettings(std::string_view text) {
 
 QtSerialControl::QtSerialControl(const PortNames& names, QObject* parent)
     : QObject(parent), names_(names) {
-  connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialControl::OnError);
+  NewPort();
 }
 
 QtSerialControl::~QtSerialControl() {
   DrainAndClose();
 }
 
+void QtSerialControl::NewPort() {
+  port_ = std::make_unique<QSerialPort>();
+  connect(port_.get(), &QSerialPort::errorOccurred, this, &QtSerialControl::OnError);
+}
+
 bool QtSerialControl::SetPortOpen(bool open) {
   if (!open) {
     DrainAndClose();
-    return !port_.isOpen();
+    return !port_->isOpen();
   }
-  return port_.isOpen() || Open();
+  return port_->isOpen() || Open();
 }
 
 bool QtSerialControl::Open() {
   const auto settings = ParseSerialSettings(settings_);
   const std::string device = names_.Device(comm_port_);
-  if (!settings || device.empty()) return false;
+  if (!settings || device.empty()) {
+    last_error_ = "no device for this port";
+    return false;
+  }
+  // Bytes of an earlier close are still leaving on it: writing now would cut in among them.
+  if (drains::Draining(device)) {
+    last_error_ = "busy: still sending what was queued before it was closed";
+    return false;
+  }
 
   // Qt applies these while opening, so any setting the device refuses makes the open fail.
-  port_.setPortName(QString::fromStdString(device));
-  port_.setBaudRate(settings->baud_rate);
-  port_.setParity(settings->parity);
-  port_.setDataBits(settings->data_bits);
-  port_.setStopBits(settings->stop_bits);
-  port_.setFlowControl(QSerialPort::NoFlowControl);
+  port_->setPortName(QString::fromStdString(device));
+  port_->setBaudRate(settings->baud_rate);
+  port_->setParity(settings->parity);
+  port_->setDataBits(settings->data_bits);
+  port_->setStopBits(settings->stop_bits);
+  port_->setFlowControl(QSerialPort::NoFlowControl);
   // Write-only: with a read notifier, a hung-up tty reads end-of-file forever and Qt reports it
   // as ReadError in a tight loop that never turns into ResourceError.
-  return port_.open(QIODevice::WriteOnly);
+  const bool opened = port_->open(QIODevice::WriteOnly);
+  open_device_ = device;
+  last_error_ = opened ? "" : port_->errorString().toStdString();
+  return opened;
 }
 
 bool QtSerialControl::Output(const std::string& piece) {
-  if (!port_.isOpen()) return false;
-  port_.clearError();
+  if (!port_->isOpen()) return false;
+  port_->clearError();
   const auto size = static_cast<qint64>(piece.size());
-  if (port_.write(piece.data(), size) != size) return false;
+  if (port_->write(piece.data(), size) != size) {
+    last_error_ = port_->errorString().toStdString();
+    return false;
+  }
   // Hands the bytes to the driver now without waiting, so a write error shows at this call.
-  port_.flush();
+  port_->flush();
   // A vanished device has been closed by OnError; a merely full queue keeps the bytes for later.
-  return port_.isOpen() && port_.error() != QSerialPort::WriteError;
+  const bool ok = port_->isOpen() && port_->error() != QSerialPort::WriteError;
+  if (!ok) last_error_ = port_->errorString().toStdString();
+  return ok;
 }
 
+// The port closes at once for the console; what it still has queued leaves in the background.
 void QtSerialControl::DrainAndClose() {
-  if (!port_.isOpen() || closing_) return;
-  const qint64 pending = port_.bytesToWrite();
-  if (pending > 0) {
-    const qint64 baud = std::max<qint64>(port_.baudRate(), 1);
-    QDeadlineTimer deadline(pending * kBitsPerByte * 1000 / baud + kDrainMarginMs);
-    while (port_.isOpen() && port_.bytesToWrite() > 0 && !deadline.hasExpired()) {
-      if (!port_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
-    }
+  if (!port_->isOpen() || closing_) return;
+  const qint64 pending = port_->bytesToWrite();
+  if (pending == 0) {
+    // Closing a hung-up port reports errors of its own; they must not re-enter the close.
+    closing_ = true;
+    port_->close();
+    closing_ = false;
+    return;
   }
-  if (!port_.isOpen()) return;
-  // Closing a hung-up port reports errors of its own; they must not re-enter the close.
-  closing_ = true;
-  port_.close();
-  closing_ = false;
+  const qint64 baud = std::max<qint64>(port_->baudRate(), 1);
+  const qint64 bound = pending * kBitsPerByte * 1000 / baud + kDrainMarginMs;
+  disconnect(port_.get(), nullptr, this, nullptr);
+  QSerialPort* port = port_.get();
+  drains::Adopt(
+      std::move(port_), open_device_, bound,
+      [](QIODevice& device) { static_cast<QSerialPort&>(device).close(); },
+      [port] { return HungUp(*port); });
+  NewPort();
 }
 
 void QtSerialControl::OnError(QSerialPort::SerialPortError error) {
   // Left open, a vanished device makes Qt repeat the error from its notifier at full CPU.
-  if (!port_.isOpen() || closing_ || !DeviceGone(port_, error)) return;
+  if (!port_->isOpen() || closing_ || !DeviceGone(*port_, error)) return;
   closing_ = true;
-  port_.close();
+  port_->close();
   closing_ = false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,7 +24,8 @@ struct SerialSettings {
 std::optional<SerialSettings> ParseSerialSettings(std::string_view text);
 
 // The serial control on QSerialPort. Writes are queued and go out from the event loop, so a slow
-// line never blocks the caller; only closing waits, and only for bytes already written.
+// line never blocks the caller; closing never waits either: bytes still queued leave in the
+// background, and the device counts as busy until they have.
 class QtSerialControl : public QObject, public tvx::window::MSComm {
   Q_OBJECT
 
@@ -36,21 +38,24 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
   void SetCommPort(int port) override { comm_port_ = port; }
   std::string Settings() const override { return settings_; }
   void SetSettings(const std::string& settings) override { settings_ = settings; }
-  bool PortOpen() const override { return port_.isOpen(); }
+  bool PortOpen() const override { return port_->isOpen(); }
   bool SetPortOpen(bool open) override;
   bool Output(const std::string& piece) override;
 
   // Bytes written but not yet handed to the driver, and the last error in words.
-  qint64 BytesToWrite() const { return port_.bytesToWrite(); }
-  std::string LastError() const { return port_.errorString().toStdString(); }
+  qint64 BytesToWrite() const { return port_->bytesToWrite(); }
+  std::string LastError() const { return last_error_; }
 
  private:
+  void NewPort();
   bool Open();
   void DrainAndClose();
   void OnError(QSerialPort::SerialPortError error);
 
   const PortNames& names_;
-  QSerialPort port_;
+  std::unique_ptr<QSerialPort> port_;
+  std::string last_error_;
+  std::string open_device_;  // as named, so that a drain blocks the same name
   int comm_port_ = 1;
   std::string settings_ = "9600,N,8,1";
   bool closing_ = false;

@@ -1,6 +1,7 @@
 #include "links/qt_socket_control.h"
 
-#include <QDeadlineTimer>
+#include "links/drains.h"
+
 #include <QHostAddress>
 
 namespace tvx::links {
@@ -13,9 +14,12 @@ constexpr int kMaxPort = 65535;
 
 }  // namespace
 
-QtSocketControl::QtSocketControl(QObject* parent) : QObject(parent) {
+QtSocketControl::QtSocketControl(QObject* parent) : QObject(parent) { NewSocket(); }
+
+void QtSocketControl::NewSocket() {
+  socket_ = std::make_unique<QTcpSocket>();
   // Unread input would pile up forever, and reading is also how a peer's close gets noticed.
-  connect(&socket_, &QTcpSocket::readyRead, this, &QtSocketControl::DiscardIncoming);
+  connect(socket_.get(), &QTcpSocket::readyRead, this, &QtSocketControl::DiscardIncoming);
 }
 
 QtSocketControl::~QtSocketControl() {
@@ -23,7 +27,7 @@ QtSocketControl::~QtSocketControl() {
 }
 
 int QtSocketControl::State() const {
-  switch (socket_.state()) {
+  switch (socket_->state()) {
     case QAbstractSocket::UnconnectedState:
       return tvx::window::kSckClosed;
     case QAbstractSocket::HostLookupState:
@@ -42,27 +46,32 @@ int QtSocketControl::State() const {
   return tvx::window::kSckError;
 }
 
+// Closed at once for the console; bytes already sent leave in the background first.
 void QtSocketControl::Close() {
-  if (socket_.state() == QAbstractSocket::ConnectedState && socket_.bytesToWrite() > 0) {
-    QDeadlineTimer deadline(kCloseDrainMs);
-    while (socket_.bytesToWrite() > 0 && !deadline.hasExpired()) {
-      if (!socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
-    }
+  if (socket_->state() != QAbstractSocket::ConnectedState || socket_->bytesToWrite() == 0) {
+    socket_->abort();
+    return;
   }
-  socket_.abort();
+  disconnect(socket_.get(), nullptr, this, nullptr);
+  QTcpSocket* socket = socket_.get();
+  const std::string name = socket->peerName().toStdString() + ":" + std::to_string(socket->peerPort());
+  drains::Adopt(std::move(socket_), name, kCloseDrainMs,
+                [](QIODevice& device) { static_cast<QTcpSocket&>(device).abort(); },
+                [socket] { return socket->state() != QAbstractSocket::ConnectedState; });
+  NewSocket();
 }
 
 int QtSocketControl::LocalPort() const {
-  const auto state = socket_.state();
+  const auto state = socket_->state();
   if (state == QAbstractSocket::BoundState || state == QAbstractSocket::ConnectedState) {
-    return socket_.localPort();
+    return socket_->localPort();
   }
   return local_port_;
 }
 
 std::string QtSocketControl::RemoteHostIP() const {
-  if (socket_.state() != QAbstractSocket::ConnectedState) return {};
-  QHostAddress peer = socket_.peerAddress();
+  if (socket_->state() != QAbstractSocket::ConnectedState) return {};
+  QHostAddress peer = socket_->peerAddress();
   bool is_ipv4 = false;
   const quint32 ipv4 = peer.toIPv4Address(&is_ipv4);
   // A dual-stack socket shows an IPv4 peer as ::ffff:a.b.c.d; the console expects a.b.c.d.
@@ -71,28 +80,28 @@ std::string QtSocketControl::RemoteHostIP() const {
 }
 
 void QtSocketControl::Connect(const std::string& host, int port) {
-  if (socket_.state() != QAbstractSocket::UnconnectedState) socket_.abort();
+  if (socket_->state() != QAbstractSocket::UnconnectedState) socket_->abort();
   remote_host_ = host;
   remote_port_ = port;
   if (host.empty() || port <= 0 || port > kMaxPort) return;
   if (local_port_ > 0 && local_port_ <= kMaxPort &&
-      !socket_.bind(QHostAddress::Any, static_cast<quint16>(local_port_))) {
+      !socket_->bind(QHostAddress::Any, static_cast<quint16>(local_port_))) {
     return;
   }
-  socket_.connectToHost(QString::fromStdString(host), static_cast<quint16>(port),
+  socket_->connectToHost(QString::fromStdString(host), static_cast<quint16>(port),
                         QIODevice::ReadWrite);
 }
 
 bool QtSocketControl::SendData(const std::string& piece) {
-  if (socket_.state() != QAbstractSocket::ConnectedState) return false;
-  if (socket_.write(piece.data(), static_cast<qint64>(piece.size())) < 0) return false;
+  if (socket_->state() != QAbstractSocket::ConnectedState) return false;
+  if (socket_->write(piece.data(), static_cast<qint64>(piece.size())) < 0) return false;
   // Starts the send now instead of at the next event-loop pass; never waits.
-  socket_.flush();
+  socket_->flush();
   return true;
 }
 
 void QtSocketControl::DiscardIncoming() {
-  socket_.readAll();
+  socket_->readAll();
 }
 
 }  // namespace tvx::links

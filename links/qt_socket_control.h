@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTcpSocket>
+#include <memory>
 #include <string>
 
 #include "window/comm_controls.h"
@@ -32,13 +33,14 @@ class QtSocketControl : public QObject, public tvx::window::Winsock {
   bool SendData(const std::string& piece) override;
 
   // Bytes written but not yet handed to the driver, and the last error in words.
-  qint64 BytesToWrite() const { return socket_.bytesToWrite(); }
-  std::string LastError() const { return socket_.errorString().toStdString(); }
+  qint64 BytesToWrite() const { return socket_->bytesToWrite(); }
+  std::string LastError() const { return socket_->errorString().toStdString(); }
 
  private:
+  void NewSocket();
   void DiscardIncoming();
 
-  QTcpSocket socket_;
+  std::unique_ptr<QTcpSocket> socket_;
   int protocol_ = 0;
   int local_port_ = 0;
   std::string remote_host_;

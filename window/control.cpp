@@ -13,6 +13,12 @@ void Control::SetContainer(Control* container) {
   if (container_) container_->children_.push_back(this);
 }
 
+void Control::ClearHooks() {
+  on_click.Clear();
+  on_dbl_click.Clear();
+  on_key_down.Clear();
+}
+
 bool Control::Reachable() const {
   for (const Control* c = this; c; c = c->container_) {
     if (!c->visible_ || !c->enabled_) return false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "window/color.h"
+#include "window/hook.h"
 
 namespace tvx::window {
 
@@ -42,9 +43,12 @@ class Control {
   bool Reachable() const;
 
   // Event hooks. Empty hooks mean the control has no handler for that event.
-  std::function<void()> on_click;
-  std::function<void()> on_dbl_click;
-  std::function<void(int key_code, int shift)> on_key_down;
+  Hook<void()> on_click;
+  Hook<void()> on_dbl_click;
+  Hook<void(int key_code, int shift)> on_key_down;
+
+  // Unwires every event of the control.
+  virtual void ClearHooks();
 
  private:
   std::string name_;

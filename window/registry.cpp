@@ -30,4 +30,8 @@ const VariableRef* Registry::FindVariable(const std::string& name) const {
   return it == variables_.end() ? nullptr : &it->second;
 }
 
+void Registry::ClearHooks() {
+  for (auto& control : order_) control->ClearHooks();
+}
+
 }  // namespace tvx::window

@@ -57,6 +57,8 @@ class Registry {
   void AddVariable(const std::string& name, VariableRef ref) { variables_[name] = ref; }
 
   Control* Find(const std::string& name) const;
+  // Unwires every control's events.
+  void ClearHooks();
   const VariableRef* FindVariable(const std::string& name) const;
   const std::vector<std::unique_ptr<Control>>& All() const { return order_; }
 

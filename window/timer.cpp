@@ -22,6 +22,12 @@ void Timer::SetEnabled(bool enabled) {
   if (driver_) driver_->TimerChanged(*this);
 }
 
+void Timer::ClearHooks() {
+  Control::ClearHooks();
+  on_tick.Clear();
+  idle.Clear();
+}
+
 void Timer::AttachDriver(TimerDriver* driver) {
   driver_ = driver;
   if (driver_) driver_->TimerChanged(*this);

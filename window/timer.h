@@ -33,9 +33,11 @@ class Timer : public Control {
   void AttachDriver(TimerDriver* driver);
   void Fire();
 
-  std::function<void()> on_tick;
+  Hook<void()> on_tick;
   // Whether a tick now would change nothing; a virtual clock may then skip ahead.
-  std::function<bool()> idle;
+  Hook<bool()> idle;
+
+  void ClearHooks() override;
 
  private:
   int interval_ms_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -153,6 +154,32 @@ TEST(Headless, ASendOnTheLastLineReachesTheLink) {
                                     Comm(pty.Path()));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(pty.Drain(), "\x02" "END\x04");
+}
+
+// More than a pty holds is still queued when the script ends: the program ends only once it
+// has all left, and it does end.
+TEST(Headless, QuittingLetsQueuedBytesLeaveFirst) {
+  Pty pty;
+  std::string script = "click MiscButton\ntype PacketText " + std::string(256, 'A') + "\n";
+  constexpr int kSends = 100;  // 25.6 KB: more than the 20 KB a pty holds
+  for (int i = 0; i < kSends; ++i) script += "click SendButton\nwait 100\n";
+  QProcess process;
+  process.start(ProgramPath(), QStringList{"--headless"} << Comm(pty.Path()));
+  ASSERT_TRUE(process.waitForStarted());
+  process.write(script.c_str());
+  process.closeWriteChannel();
+  std::string received;
+  QElapsedTimer clock;
+  clock.start();
+  // Reads only once the script is over, so the bytes pile up inside the program first.
+  while (process.state() != QProcess::NotRunning && clock.elapsed() < 60000) {
+    process.waitForFinished(50);
+    if (clock.elapsed() > 12000) received += pty.Drain();
+  }
+  received += pty.Drain();
+  EXPECT_EQ(process.state(), QProcess::NotRunning);
+  EXPECT_EQ(process.exitCode(), 0);
+  EXPECT_EQ(received, std::string(256 * kSends, 'A'));
 }
 
 // Qt timers stop at 2^31 - 1 ms; a longer wait must still last as long as it says.

@@ -133,7 +133,7 @@ TEST(DoubleClick, EmptiesTheDataBoxesAndNothingElse) {
   h.Run("dblclick StatusText\n");
   EXPECT_EQ(h.w.StatusText->Text(), "s");
   int boxes = 0;
-  for (const auto& c : h.w.controls.All()) boxes += c->Kind() == window::ControlKind::TextBox && c->on_dbl_click != nullptr;
+  for (const auto& c : h.w.controls.All()) boxes += c->Kind() == window::ControlKind::TextBox && static_cast<bool>(c->on_dbl_click);
   EXPECT_EQ(boxes, 24 + 30) << "24 boxes and the 30 elements of the two SGU arrays";
 }
 

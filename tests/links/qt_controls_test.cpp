@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include "links/drains.h"
 #include "links/port_names.h"
 #include "links/qt_serial_control.h"
 #include "links/qt_socket_control.h"
@@ -177,6 +178,26 @@ TEST_F(SerialTest, QueuedBytesSurviveAFullLineAndDrainAtClose) {
   }
 }
 
+// Closing never waits for a slow line: the queued bytes leave in the background, nobody writes
+// around them in the meantime, and the device is free again once they are out.
+TEST_F(SerialTest, CloseHandsQueuedBytesToABackgroundDrain) {
+  const std::string bytes = Pattern(100000, 3);
+  const std::string device = names_.Device(kPort);
+  ASSERT_TRUE(control_->SetPortOpen(true));
+  EXPECT_TRUE(control_->Output(bytes));
+  EXPECT_TRUE(control_->SetPortOpen(false));  // nobody reads yet: the bytes cannot have left
+  EXPECT_FALSE(control_->PortOpen());
+  EXPECT_TRUE(drains::Draining(device));
+  QtSerialControl other(names_);
+  other.SetCommPort(kPort);
+  EXPECT_FALSE(other.SetPortOpen(true)) << "opened around a drain";
+  EXPECT_NE(other.LastError().find("busy"), std::string::npos) << other.LastError();
+  auto received = ReadInBackground(master_, bytes.size());
+  EXPECT_TRUE(Await(received) == bytes);
+  EXPECT_TRUE(WaitFor([] { return drains::Count() == 0; }));
+  EXPECT_TRUE(other.SetPortOpen(true));
+}
+
 TEST_F(SerialTest, VanishedDeviceClosesThePort) {
   // With bytes still queued Qt notices at once; with none, the next write does.
   for (const bool queued : {true, false}) {
@@ -318,7 +339,9 @@ TEST(SocketCloseTest, CloseDeliversWhatWasSent) {
   EXPECT_TRUE(control.SendData(bytes));
   auto received = ReadInBackground(server.accepted[0], bytes.size());
   control.Close();
+  EXPECT_EQ(control.State(), window::kSckClosed) << "closed at once for the console";
   EXPECT_TRUE(Await(received) == bytes);
+  EXPECT_TRUE(WaitFor([] { return drains::Count() == 0; }));
   ::close(server.accepted[0]);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,22 +57,33 @@ std::string RunScenario(const std::string& script) {
   return out.str();
 }
 
-TEST(Scenarios, EachScriptPrintsWhatItsExpectedOutputSays) {
-  int count = 0;
+std::vector<std::string> ScenarioNames() {
+  std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(TVX_SCENARIO_DIR)) {
-    if (entry.path().extension() != ".tvx") continue;
-    ++count;
-    fs::path expected = entry.path();
-    expected.replace_extension(".out");
-    const std::string actual = RunScenario(ReadFile(entry.path()));
-    if (std::getenv("TVX_UPDATE_SCENARIOS")) {
-      std::ofstream(expected, std::ios::binary) << actual;  // for a reviewed change of behaviour
-    }
-    ASSERT_TRUE(fs::exists(expected)) << expected;
-    EXPECT_EQ(actual, ReadFile(expected)) << entry.path().filename();
+    if (entry.path().extension() == ".tvx") names.push_back(entry.path().stem().string());
   }
-  EXPECT_GT(count, 0);
+  std::sort(names.begin(), names.end());
+  return names;
 }
+
+// One test per script, so each shows in the test list on its own.
+class Scenario : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Scenario, PrintsWhatItsExpectedOutputSays) {
+  const fs::path script = fs::path(TVX_SCENARIO_DIR) / (GetParam() + ".tvx");
+  const fs::path expected = fs::path(TVX_SCENARIO_DIR) / (GetParam() + ".out");
+  const std::string actual = RunScenario(ReadFile(script));
+  if (std::getenv("TVX_UPDATE_SCENARIOS")) {
+    std::ofstream(expected, std::ios::binary) << actual;  // for a reviewed change of behaviour
+  }
+  ASSERT_TRUE(fs::exists(expected)) << expected;
+  EXPECT_EQ(actual, ReadFile(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(ScenarioNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+TEST(Scenarios, ThereAreScenarios) { EXPECT_FALSE(ScenarioNames().empty()); }
 
 }  // namespace
 }  // namespace tvx::testing
