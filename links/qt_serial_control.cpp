@@ -16,8 +16,9 @@ namespace tvx::links {
 
 namespace {
 
-// Time a drain may take beyond the line time of the pending bytes.
-constexpr qint64 kDrainMarginMs = 200;
+// Time a drain may take beyond the line time of the pending bytes. A drain holds nothing up,
+// so the margin can allow for a line a little slower than nominal (adapters buffer too).
+constexpr qint64 kDrainMarginMs = 2000;
 // Start, 8 data bits at most, parity or a second stop bit: 10 bits is the usual budget.
 constexpr qint64 kBitsPerByte = 10;
 constexpr qint32 kMaxBaudRate = 4'000'000;

@@ -214,5 +214,24 @@ TEST(Sections, GlobalSetsTheGlobalAddressOnly) {
   EXPECT_EQ(h.w.SernoText->Text(), "00");
 }
 
+// The window's handlers capture the console: they go with it.
+TEST(Console, UnwiresTheWindowWhenItGoes) {
+  FakeSerial serial;
+  FakeSocket socket;
+  window::FrmMain w(serial, socket);
+  {
+    console::Console console(w);
+    EXPECT_TRUE(w.SendButton->on_click);
+    EXPECT_TRUE(w.Timer1->on_tick);
+  }
+  for (const auto& c : w.controls.All()) {
+    EXPECT_FALSE(c->on_click) << c->Name();
+    EXPECT_FALSE(c->on_key_down) << c->Name();
+    EXPECT_FALSE(c->on_dbl_click) << c->Name();
+  }
+  EXPECT_FALSE(w.Timer1->on_tick);
+  EXPECT_FALSE(w.Timer1->idle);
+}
+
 }  // namespace
 }  // namespace tvx::testing

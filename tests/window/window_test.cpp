@@ -177,3 +177,21 @@ TEST(FrmMain, InitialPropertiesOfTheWindowDefinition) {
 
 }  // namespace
 }  // namespace tvx::window
+
+namespace tvx::window {
+namespace {
+
+TEST(Hook, WiringAnEventTwiceStopsADebugBuild) {
+#ifdef NDEBUG
+  GTEST_SKIP() << "checked in debug builds";
+#else
+  Control c("c", ControlKind::Button);
+  c.on_click = [] {};
+  EXPECT_DEATH(c.on_click = [] {}, "already wired");
+  auto handler = c.on_click.Take();
+  c.on_click = [handler] { handler(); };  // rewiring is explicit
+#endif
+}
+
+}  // namespace
+}  // namespace tvx::window
