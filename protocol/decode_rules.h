@@ -1,0 +1,62 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "protocol/decode.h"
+#include "protocol/envelope.h"
+#include "protocol/packet.h"
+
+// Inside the decoder: the envelope split hands each command's decoder its parameters, and
+// the decoder proposes field values that the command's builder must turn into the very same
+// bytes. Candidates come in the order an operator most likely typed them, so where two
+// splits give the same bytes the plainer one is reported.
+namespace tvx::protocol::decoding {
+
+struct Context {
+  std::string_view bytes;  // the whole packet, STX to EOT
+  Address address;         // the address field split the way the builders take it
+  std::string serial;      // the serial-number place, when the packet has one
+  std::string_view code;
+  std::string_view params;  // after the code, up to EOT
+};
+
+// Free-text fields can be split in several ways that give the same bytes; a console packet
+// needs one or two tries, and this bound keeps a hostile packet full of markers cheap.
+inline constexpr int kMaxCandidates = 16;
+
+// Adds the fields to `out` and returns true when the builder writes `c.bytes` again.
+using CommandDecoder = bool (*)(const Context& c, DecodedPacket& out);
+
+enum class Addressing {
+  kChecked,    // two-digit group and unit, checked at Send
+  kUnchecked,  // the boxes as typed: 0 to 4 characters
+  kFixed,      // always "0000"
+};
+enum class SerialPlace { kNone, kField, kWildcard, kTypedText };
+
+struct CommandRule {
+  std::string_view code;
+  const char* command;
+  Addressing addressing;
+  SerialPlace serial;
+  CommandDecoder decode;
+};
+
+// Commands whose code follows the address.
+std::span<const CommandRule> AddressedCommands();
+// Commands whose code follows the serial-number head.
+std::span<const CommandRule> SerialCommands();
+// The marquee text: no ESC and no code; `c.params` is everything after the address.
+bool DecodeMarqueeText(const Context& c, DecodedPacket& out);
+
+bool SameBytes(const Packet& packet, std::string_view bytes);
+bool SameBytes(const BuildResult& result, std::string_view bytes);
+bool SameBytes(const std::optional<Packet>& packet, std::string_view bytes);
+
+void AddField(DecodedPacket& out, const char* name, std::string_view value);
+const char* OnOff(bool on);
+
+}  // namespace tvx::protocol::decoding
