@@ -110,6 +110,25 @@ TEST(DecodeRoundTrip, TunesWithEverySubsetOfOptionalValues) {
   }
 }
 
+// A value may hold a later field's letter; the split must look ahead to stay the inverse.
+TEST(DecodeRoundTrip, TuneValuesHoldingOtherFieldsLetters) {
+  const TuneFields cases[] = {
+      {{"01", "02"}, "TU1", "3", "3R2", "", "", ""},
+      {{"01", "02"}, "TU1", "3", "", "", "SR", ""},
+      {{"01", "02"}, "TU2", "3", "1", "", "SR", ""},
+      {{"01", "02"}, "TU2", "3", "", "2S", "", ""},
+  };
+  for (const TuneFields& f : cases) {
+    Fields expected = {{"tune", "3"}};
+    if (!f.seconds.empty()) expected.push_back({"seconds", f.seconds});
+    if (!f.repeat.empty()) expected.push_back({"repeat", f.repeat});
+    if (!f.duration.empty()) expected.push_back({"duration", f.duration});
+    if (!f.priority.empty()) expected.push_back({"priority", f.priority});
+    const Packet p = Built(BuildTune(f));
+    ExpectFields(p, f.code, expected, p.display);
+  }
+}
+
 TEST(DecodeRoundTrip, DisplayModeAndMaintenance) {
   for (const char* number : {"7", "007", "-5", "32767", "-32768"}) {
     const Packet p = Built(BuildDisplayMode(number));
