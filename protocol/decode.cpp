@@ -1,6 +1,8 @@
 #include "protocol/decode.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 
 #include "protocol/control_bytes.h"
 #include "protocol/decode_rules.h"
@@ -15,9 +17,11 @@ namespace {
 
 constexpr char kOptionBytes[] = {kClearHome, kCarriageReturn, kFlashOn, kFlashOff};
 
+// Why bytes are no packet of the console; nothing when they are one.
+using Reason = std::optional<std::string>;
+
 bool IsDigits(std::string_view text, std::size_t count) {
-  return text.size() == count &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return text.size() == count && decoding::AllDigits(text);
 }
 
 std::string Quoted(std::string_view text) {
@@ -25,8 +29,12 @@ std::string Quoted(std::string_view text) {
 }
 
 const CommandRule* Find(std::span<const CommandRule> rules, std::string_view rest) {
+  // Codes are a few characters: a plain loop beats a call to memcmp per rule.
   for (const CommandRule& rule : rules) {
-    if (rest.starts_with(rule.code)) return &rule;
+    if (rule.code.size() > rest.size()) continue;
+    std::size_t k = 0;
+    while (k < rule.code.size() && rest[k] == rule.code[k]) ++k;
+    if (k == rule.code.size()) return &rule;
   }
   return nullptr;
 }
@@ -42,29 +50,23 @@ std::string UnknownCode(std::string_view rest, bool after_serial) {
   return "unknown command code " + Quoted(rest.substr(0, std::min<std::size_t>(rest.size(), 3)));
 }
 
-// The builders take group and unit separately but write them side by side.
-Address SplitAddress(std::string_view address) {
-  const std::size_t group = std::min<std::size_t>(address.size(), 2);
-  return {std::string(address.substr(0, group)), std::string(address.substr(group))};
-}
-
-std::optional<std::string> CheckAddress(const CommandRule& rule, std::string_view address) {
-  const std::string name = rule.command;
+Reason CheckAddress(const CommandRule& rule, std::string_view address) {
+  const std::string_view name = rule.command;
   switch (rule.addressing) {
     case Addressing::kChecked:
       if (IsDigits(address, 4)) return std::nullopt;
-      return name + " needs a two-digit group and unit, not " + Quoted(address);
+      return std::string(name) + " needs a two-digit group and unit, not " + Quoted(address);
     case Addressing::kUnchecked:
       if (address.size() <= 4) return std::nullopt;
       return "address " + Quoted(address) + " is longer than four characters";
     case Addressing::kFixed:
       if (address == kFixedAddress) return std::nullopt;
-      return name + " goes to address 0000, not " + Quoted(address);
+      return std::string(name) + " goes to address 0000, not " + Quoted(address);
   }
   return std::nullopt;
 }
 
-std::optional<std::string> CheckSerial(const CommandRule& rule, std::string_view serial) {
+Reason CheckSerial(const CommandRule& rule, std::string_view serial) {
   switch (rule.serial) {
     case SerialPlace::kField:
       if (IsDigits(serial, 5)) return std::nullopt;
@@ -81,83 +83,129 @@ std::optional<std::string> CheckSerial(const CommandRule& rule, std::string_view
   return std::nullopt;
 }
 
-DecodeError Error(std::string_view packet, std::string reason) {
-  return {std::string(packet), std::move(reason)};
+// Fills the parts every packet has, reusing the strings `out` already holds.
+void Header(DecodedPacket& out, std::string_view packet, Envelope envelope,
+            std::string_view address, std::string_view serial = {}, std::string_view code = {},
+            std::string_view command = {}) {
+  const bool four = address.size() == 4;
+  out.envelope = envelope;
+  out.address.assign(address);
+  out.group.assign(four ? address.substr(0, 2) : std::string_view());
+  out.unit.assign(four ? address.substr(2) : std::string_view());
+  out.serial.assign(serial);
+  out.code.assign(code);
+  out.command.assign(command);
+  out.fields.clear();
+  out.bytes.assign(packet);
 }
 
-DecodedPacket Header(std::string_view packet, std::string_view address) {
-  DecodedPacket out;
-  out.address = address;
-  if (address.size() == 4) {
-    out.group = address.substr(0, 2);
-    out.unit = address.substr(2);
-  }
-  out.bytes = packet;
-  return out;
-}
-
-DecodedItem DecodeMarquee(std::string_view packet, std::string_view body, std::size_t option) {
+Reason DecodeMarquee(std::string_view packet, std::string_view body, std::size_t option,
+                     bool rebuild, DecodedPacket& out) {
   const std::string_view address = body.substr(0, option);
-  if (address.size() > 4) {
-    return Error(packet, "address " + Quoted(address) + " is longer than four characters");
-  }
-  DecodedPacket out = Header(packet, address);
-  out.envelope = Envelope::kMarqueeText;
-  out.command = "MRQ";
-  const decoding::Context c{packet, SplitAddress(address), {}, {}, body.substr(option)};
-  if (!decoding::DecodeMarqueeText(c, out)) {
-    return Error(packet, "marquee options that no MRQ command sends");
-  }
-  return out;
+  if (address.size() > 4) return "address " + Quoted(address) + " is longer than four characters";
+  Header(out, packet, Envelope::kMarqueeText, address, {}, {}, "MRQ");
+  const decoding::Context c{packet, address, {}, {}, body.substr(option), rebuild};
+  if (!decoding::DecodeMarqueeText(c, out)) return "marquee options that no MRQ command sends";
+  return std::nullopt;
 }
 
-DecodedItem DecodeCommand(std::string_view packet, std::string_view address,
-                          std::string_view rest) {
+Reason DecodeCommand(std::string_view packet, std::string_view address, std::string_view rest,
+                     bool rebuild, DecodedPacket& out) {
   std::string_view serial;
   const bool serial_head = rest.starts_with(kSerialSelector);
   if (serial_head) {
     const std::size_t end = rest.find(ESC, 3);
-    if (end == std::string_view::npos) return Error(packet, "no ESC after the serial number");
+    if (end == std::string_view::npos) return "no ESC after the serial number";
     serial = rest.substr(3, end - 3);
     rest.remove_prefix(end + 1);
   }
   const CommandRule* rule =
       Find(serial_head ? decoding::SerialCommands() : decoding::AddressedCommands(), rest);
-  if (!rule) return Error(packet, UnknownCode(rest, serial_head));
-  if (auto reason = CheckAddress(*rule, address)) return Error(packet, *reason);
-  if (auto reason = CheckSerial(*rule, serial)) return Error(packet, *reason);
+  if (!rule) return UnknownCode(rest, serial_head);
+  if (auto reason = CheckAddress(*rule, address)) return reason;
+  if (auto reason = CheckSerial(*rule, serial)) return reason;
 
-  DecodedPacket out = Header(packet, address);
-  out.envelope = serial_head                              ? Envelope::kSerialNumber
-                 : rule->addressing == Addressing::kFixed ? Envelope::kFixedAddress
-                                                          : Envelope::kGroupUnit;
-  out.serial = serial;
-  out.code = rule->code;
-  out.command = rule->command;
-  const decoding::Context c{packet, SplitAddress(address), std::string(serial), rule->code,
-                            rest.substr(rule->code.size())};
-  if (!rule->decode(c, out)) {
-    return Error(packet, "parameters that no " + out.command + " command sends");
+  const Envelope envelope = serial_head                              ? Envelope::kSerialNumber
+                            : rule->addressing == Addressing::kFixed ? Envelope::kFixedAddress
+                                                                     : Envelope::kGroupUnit;
+  Header(out, packet, envelope, address, serial, rule->code, rule->command);
+  const decoding::Context c{packet, address, serial, rule->code, rest.substr(rule->code.size()),
+                            rebuild};
+  if (!rule->decode(c, out)) return "parameters that no " + out.command + " command sends";
+  return std::nullopt;
+}
+
+Reason Decode(std::string_view packet, bool rebuild, DecodedPacket& out) {
+  if (packet.size() < 2 || packet.front() != STX || packet.back() != EOT) {
+    return "not framed by STX and EOT";
   }
-  return out;
+  const std::string_view body = packet.substr(1, packet.size() - 2);
+  if (body.empty()) return "empty packet";
+  // The address runs up to the ESC before the code, or up to the marquee's option bytes.
+  const auto end = std::find_if(body.begin(), body.end(), [](char c) {
+    return c == ESC ||
+           std::find(std::begin(kOptionBytes), std::end(kOptionBytes), c) != std::end(kOptionBytes);
+  });
+  if (end == body.end()) return "no ESC and no marquee option byte";
+  const auto at = static_cast<std::size_t>(end - body.begin());
+  if (*end != ESC) return DecodeMarquee(packet, body, at, rebuild, out);
+  return DecodeCommand(packet, body.substr(0, at), body.substr(at + 1), rebuild, out);
 }
 
 }  // namespace
 
+bool decoding::SameBytes(const Packet& packet, std::string_view bytes) {
+  std::size_t at = 0;
+  for (const std::string& piece : packet.pieces) {
+    if (piece.size() > bytes.size() - at || bytes.substr(at, piece.size()) != piece) return false;
+    at += piece.size();
+  }
+  return at == bytes.size();
+}
+
+bool decoding::SameBytes(const BuildResult& result, std::string_view bytes) {
+  const Packet* packet = std::get_if<Packet>(&result);
+  return packet && SameBytes(*packet, bytes);
+}
+
+bool decoding::SameBytes(const std::optional<Packet>& packet, std::string_view bytes) {
+  return packet && SameBytes(*packet, bytes);
+}
+
+void decoding::AddField(DecodedPacket& out, std::string_view name, std::string_view value) {
+  if (out.fields.empty()) out.fields.reserve(8);
+  DecodedField& field = out.fields.emplace_back();
+  field.name.assign(name);
+  field.value.assign(value);
+}
+
+bool decoding::AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+const char* decoding::OnOff(bool on) {
+  return on ? "ON" : "OFF";
+}
+
+Address decoding::AddressOf(const Context& c) {
+  // The builders take group and unit separately but write them side by side.
+  const std::size_t group = std::min<std::size_t>(c.address.size(), 2);
+  return {std::string(c.address.substr(0, group)), std::string(c.address.substr(group))};
+}
+
+void decoding::DecodeInto(std::string_view packet, DecodedItem& item, bool rebuild) {
+  auto* out = std::get_if<DecodedPacket>(&item);
+  if (!out) out = &item.emplace<DecodedPacket>();
+  if (Reason reason = Decode(packet, rebuild, *out)) {
+    item = DecodeError{std::string(packet), std::move(*reason)};
+  }
+}
+
 DecodedItem DecodePacket(std::string_view packet) {
-  if (packet.size() < 2 || packet.front() != STX || packet.back() != EOT) {
-    return Error(packet, "not framed by STX and EOT");
-  }
-  const std::string_view body = packet.substr(1, packet.size() - 2);
-  if (body.empty()) return Error(packet, "empty packet");
-  // The address runs up to the ESC before the code, or up to the marquee's option bytes.
-  const std::size_t end = body.find_first_of(std::string_view(kOptionBytes, sizeof kOptionBytes));
-  const std::size_t esc = body.find(ESC);
-  if (esc == std::string_view::npos && end == std::string_view::npos) {
-    return Error(packet, "no ESC and no marquee option byte");
-  }
-  if (esc == std::string_view::npos || end < esc) return DecodeMarquee(packet, body, end);
-  return DecodeCommand(packet, body.substr(0, esc), body.substr(esc + 1));
+  DecodedItem item;
+  decoding::DecodeInto(packet, item, false);
+  return item;
 }
 
 void Decoder::Emit(const Sink& sink, std::string reason) {
@@ -172,8 +220,12 @@ void Decoder::Feed(std::string_view bytes, const Sink& sink) {
     if (state_ == State::kInside) {
       // A packet ends at EOT, is cut off by STX, and gives up once it is kMaxItemBytes long.
       const std::size_t window = std::min(n - i, kMaxItemBytes - pending_.size());
-      std::size_t j = i;
-      while (j < i + window && bytes[j] != EOT && bytes[j] != STX) ++j;
+      const std::string_view span = bytes.substr(i, window);
+      const std::size_t eot = span.find(EOT);
+      const std::size_t stx = span.substr(0, eot).find(STX);
+      const std::size_t j = i + (stx != std::string_view::npos   ? stx
+                                 : eot != std::string_view::npos ? eot
+                                                                 : window);
       if (j == i + window) {
         pending_.append(bytes.substr(i, window));
         i += window;
@@ -183,7 +235,8 @@ void Decoder::Feed(std::string_view bytes, const Sink& sink) {
         }
       } else if (bytes[j] == EOT) {
         pending_.append(bytes.substr(i, j + 1 - i));
-        sink(DecodePacket(pending_));
+        decoding::DecodeInto(pending_, item_, false);
+        sink(std::move(item_));
         pending_.clear();
         state_ = State::kOutside;
         i = j + 1;

@@ -57,6 +57,9 @@ class Decoder {
   void Emit(const Sink& sink, std::string reason);
   State state_ = State::kOutside;
   std::string pending_;  // the open packet, or the stray bytes seen since the last packet
+  // Handed to the sink each time: a sink that only reads it leaves its strings' room for the
+  // next packet.
+  DecodedItem item_;
 };
 
 std::vector<DecodedItem> Decode(std::string_view bytes);
@@ -67,5 +70,7 @@ DecodedItem DecodePacket(std::string_view packet);
 // One line a technician understands, for example
 // "NUM to group 01 unit 02: number 1234, attribute ON". The token text is not part of it.
 std::string Describe(const DecodedItem& item);
+// The same, appended to `line`: output loops reuse one buffer.
+void DescribeTo(const DecodedItem& item, std::string& line);
 
 }  // namespace tvx::protocol

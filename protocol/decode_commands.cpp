@@ -1,11 +1,15 @@
 // Decoders of the commands whose code follows the address: display, numeric, tune,
 // maintenance and andon packets, and the marquee text.
+#include <algorithm>
+#include <cstdint>
 #include <iterator>
+#include <vector>
 
 #include "protocol/andon_commands.h"
 #include "protocol/commands.h"
 #include "protocol/control_bytes.h"
 #include "protocol/decode_rules.h"
+#include "protocol/numeric.h"
 
 namespace tvx::protocol::decoding {
 
@@ -18,8 +22,11 @@ constexpr const char* kAttributeNames[] = {"OFF", "ON", "FS", "FF"};
 
 // The index in kAttributes of a two-character attribute code, or -1.
 int AttributeIndex(std::string_view code) {
+  static const std::string_view kCodes[] = {
+      AttributeCode(kAttributes[0]), AttributeCode(kAttributes[1]), AttributeCode(kAttributes[2]),
+      AttributeCode(kAttributes[3])};
   for (int i = 0; i < 4; ++i) {
-    if (code == AttributeCode(kAttributes[i])) return i;
+    if (code == kCodes[i]) return i;
   }
   return -1;
 }
@@ -52,32 +59,31 @@ bool Number(const Context& c, DecodedPacket& out) {
   std::string_view p = c.params;
   std::string_view attribute;
   if (!SplitAttribute(p, 'N', attribute)) return false;
-  NumberFields f{c.address, {}, {}, {}, std::string(attribute)};
   // A number never holds a "C", so the last one closes the column.
   const std::size_t close = p.rfind('C');
-  auto accept = [&] {
-    if (!SameBytes(BuildNumber(f), c.bytes)) return false;
-    if (!f.row.empty()) {
-      AddField(out, "row", f.row);
-      AddField(out, "column", f.column);
+  const std::string_view number = close == std::string_view::npos ? p : p.substr(close + 1);
+  const bool fast = !number.empty() && ToInt16(number);
+  auto accept = [&](std::string_view row, std::string_view column) {
+    auto build = [&] {
+      return BuildNumber({AddressOf(c), std::string(number), std::string(row), std::string(column),
+                          std::string(attribute)});
+    };
+    if (!Accepted(c, fast, build)) return false;
+    if (!row.empty()) {
+      AddField(out, "row", row);
+      AddField(out, "column", column);
     }
-    AddField(out, "number", f.number);
+    AddField(out, "number", number);
     AddAttribute(out, attribute);
     return true;
   };
-  if (close == std::string_view::npos) {
-    f.number = p;
-    return accept();
-  }
-  f.number = p.substr(close + 1);
+  if (close == std::string_view::npos) return accept({}, {});
   const std::string_view position = p.substr(0, close);
   int tries = 0;
   for (std::size_t r = 1; r + 1 < position.size() && tries < kMaxCandidates; ++r) {
     if (position[r] != 'R') continue;
     ++tries;
-    f.row = position.substr(0, r);
-    f.column = position.substr(r + 1);
-    if (accept()) return true;
+    if (accept(position.substr(0, r), position.substr(r + 1))) return true;
   }
   return false;
 }
@@ -86,8 +92,11 @@ bool StackLight(const Context& c, DecodedPacket& out) {
   std::string_view row = c.params;
   std::string_view attribute;
   if (!SplitAttribute(row, 'R', attribute)) return false;
-  const StackLightFields f{c.address, std::string(row), std::string(attribute), Link::Serial};
-  if (!SameBytes(BuildStackLight(f), c.bytes)) return false;
+  const bool fast = !row.empty() && ToInt16(row);
+  auto build = [&] {
+    return BuildStackLight({AddressOf(c), std::string(row), std::string(attribute), Link::Serial});
+  };
+  if (!Accepted(c, fast, build)) return false;
   AddField(out, "row", row);
   AddAttribute(out, attribute);
   return true;
@@ -112,7 +121,7 @@ bool TuneTailFits(std::string_view rest, int after) {
 bool Tune(const Context& c, DecodedPacket& out) {
   const std::size_t t = c.params.find('T');  // a tune number never holds a "T"
   if (t == std::string_view::npos) return false;
-  TuneFields f{c.address, std::string(c.code), std::string(c.params.substr(0, t)), {}, {}, {}, {}};
+  TuneFields f{{}, std::string(c.code), std::string(c.params.substr(0, t)), {}, {}, {}, {}};
   std::string* values[] = {&f.seconds, &f.repeat, &f.duration, &f.priority};
   // Optional values in order, each ended by its letter; the shortest value wins a tie.
   const std::string_view rest = c.params.substr(t + 1);
@@ -128,7 +137,11 @@ bool Tune(const Context& c, DecodedPacket& out) {
     *values[after] = rest.substr(at, end - at);
     at = end + 1;
   }
-  if (!SameBytes(BuildTune(f), c.bytes)) return false;
+  auto build = [&] {
+    f.address = AddressOf(c);
+    return BuildTune(f);
+  };
+  if (!Accepted(c, TuneNumberAccepted(f.tune), build)) return false;
   AddField(out, "tune", f.tune);
   for (int i = 0; i < 4; ++i) {
     if (!values[i]->empty()) AddField(out, kTuneNames[i], *values[i]);
@@ -138,8 +151,9 @@ bool Tune(const Context& c, DecodedPacket& out) {
 
 bool DisplayMode(const Context& c, DecodedPacket& out) {
   if (!c.params.ends_with('M')) return false;
-  const std::string_view number = c.params.substr(0, c.params.size() - 1);
-  if (!SameBytes(BuildDisplayMode(std::string(number)), c.bytes)) return false;
+  const std::string number(c.params.substr(0, c.params.size() - 1));
+  const bool fast = !number.empty() && ToInt16(number);
+  if (!Accepted(c, fast, [&] { return BuildDisplayMode(number); })) return false;
   AddField(out, "template", number);
   return true;
 }
@@ -147,7 +161,9 @@ bool DisplayMode(const Context& c, DecodedPacket& out) {
 bool MaintenanceCommand(const Context& c, DecodedPacket&) {
   for (int i = 0; i < static_cast<int>(std::size(kMaintenance)); ++i) {
     if (c.code == kMaintenance[i].code) {
-      return SameBytes(BuildMaintenance(static_cast<Maintenance>(i), c.address), c.bytes);
+      // The head is checked already: fixed, or a two-digit group and unit.
+      return Accepted(c, c.params.empty(),
+                      [&] { return BuildMaintenance(static_cast<Maintenance>(i), AddressOf(c)); });
     }
   }
   return false;
@@ -155,51 +171,67 @@ bool MaintenanceCommand(const Context& c, DecodedPacket&) {
 
 constexpr const char* kShadeNames[] = {"unset", "dark", "red", "yellow", "green"};
 
+// What BuildAndonCell writes after the column, for every cell state: asked of it once.
+struct CellCodes {
+  AndonCell cell;
+  std::uint64_t codes;  // packed, see Packed
+};
+
+// Up to eight characters as one number, for a quick look-up; longer text matches nothing.
+std::uint64_t Packed(std::string_view text) {
+  if (text.size() > 8) return 0;
+  std::uint64_t key = 0;
+  for (const char c : text) key = key << 8 | static_cast<unsigned char>(c);
+  return key;
+}
+const std::vector<CellCodes>& CellCodeTable() {
+  static const std::vector<CellCodes> table = [] {
+    std::vector<CellCodes> t;
+    const std::string head = {STX, ESC, 'A', 'C', '1', '1', 'R', '1', 'C'};
+    for (const Shade shade : {Shade::kDark, Shade::kRed, Shade::kYellow, Shade::kGreen}) {
+      for (const char* flash : {"", "BS", "RS", "YS", "GS", "BF", "RF", "YF", "GF"}) {
+        const AndonCell cell{shade, flash};
+        const std::string bytes = BuildAndonCell({}, 1, 1, cell)->Bytes();
+        t.push_back({cell, Packed(bytes.substr(head.size(), bytes.size() - head.size() - 1))});
+      }
+    }
+    return t;
+  }();
+  return table;
+}
+
 bool AndonCellPacket(const Context& c, DecodedPacket& out) {
   const int row = c.code[3] - '0';
   const std::size_t close = c.params.find('C');
   if (close == 0 || close > 2) return false;
+  const std::string_view column_text = c.params.substr(0, close);
   int column = 0;
-  for (char d : c.params.substr(0, close)) {
+  for (char d : column_text) {
     if (d < '0' || d > '9') return false;
     column = column * 10 + (d - '0');
   }
   if (column < 1 || column > kAndonColumns) return false;
-  // Each code is a colour digit and a letter: A attribute, P primary, S secondary.
   const std::string_view codes = c.params.substr(close + 1);
-  if (codes.size() % 2 != 0) return false;
-  bool dark = false;
-  char flash_kind = 0, primary = 0, secondary = 0;
-  for (std::size_t i = 0; i < codes.size(); i += 2) {
-    const char digit = codes[i];
-    switch (codes[i + 1]) {
-      case 'A':
-        if (digit == '0') dark = true;
-        if (digit == '2') flash_kind = 'S';
-        if (digit == '3') flash_kind = 'F';
-        break;
-      case 'P':
-        primary = LetterOfDigit(digit);
-        break;
-      case 'S':
-        secondary = LetterOfDigit(digit);
-        break;
-      default:
-        return false;
-    }
+  const auto& table = CellCodeTable();
+  const std::uint64_t key = Packed(codes);
+  const auto found = std::find_if(table.begin(), table.end(),
+                                  [key](const CellCodes& entry) { return entry.codes == key; });
+  if (found == table.end()) return false;
+  const AndonCell& cell = found->cell;
+  const bool fast = column_text == std::to_string(column);
+  if (!Accepted(c, fast, [&] { return BuildAndonCell(AddressOf(c), row, column, cell); })) {
+    return false;
   }
-  AndonCell cell;
-  cell.shade = dark ? Shade::kDark : primary ? ShadeOf(primary) : Shade::kUnset;
-  if (flash_kind && secondary) cell.flash = {secondary, flash_kind};
-  if (!SameBytes(BuildAndonCell(c.address, row, column, cell), c.bytes)) return false;
   AddField(out, "row", std::to_string(row));
-  AddField(out, "column", std::to_string(column));
+  AddField(out, "column", column_text);
   AddField(out, "shade", kShadeNames[static_cast<int>(cell.shade)]);
+  const bool dark = cell.shade == Shade::kDark;
   if (!cell.flash.empty()) AddField(out, "flash", cell.flash);
-  const char* attribute = flash_kind == 'S' ? "FS" : flash_kind == 'F' ? "FF" : dark ? "OFF" : "ON";
-  AddField(out, "attribute", attribute);
-  if (primary) AddField(out, "primary", std::string(1, primary));
-  if (secondary) AddField(out, "secondary", std::string(1, secondary));
+  const char kind = cell.flash.empty() ? 0 : cell.flash[1];
+  AddField(out, "attribute", kind == 'S' ? "FS" : kind == 'F' ? "FF" : dark ? "OFF" : "ON");
+  // A dark cell sends no primary code.
+  if (!dark) AddField(out, "primary", std::string(1, LetterOf(cell.shade)));
+  if (kind) AddField(out, "secondary", std::string(1, cell.flash[0]));
   return true;
 }
 
@@ -220,7 +252,6 @@ bool EachSubSplit(std::string_view text, std::string& main, std::string& sub, Tr
 bool SubCell(const Context& c, DecodedPacket& out) {
   std::string_view p = c.params;
   SubCellFields f;
-  f.address = c.address;
   // With characters the packet ends "[chars]" and the attribute; without, the three codes.
   const bool colours = p.ends_with('S');
   const std::size_t codes = colours ? 6 : 2;
@@ -236,8 +267,15 @@ bool SubCell(const Context& c, DecodedPacket& out) {
     f.secondary = LetterOfDigit(tail[4]);
     if (!f.primary || !f.secondary) return false;
   }
+  // A split of these very bytes, with codes read back through the pickers' own tables: the
+  // builder refuses nothing else, so it writes the same bytes.
   int tries = 0;
-  auto attempt = [&] { return ++tries <= kMaxCandidates && SameBytes(BuildSubCell(f), c.bytes); };
+  auto attempt = [&] {
+    return ++tries <= kMaxCandidates && Accepted(c, true, [&] {
+      f.address = AddressOf(c);
+      return BuildSubCell(f);
+    });
+  };
   // "row R column C", each part with an optional ".sub" when there are no characters.
   auto split_cell = [&](std::string_view cell) {
     for (std::size_t r = 1; r + 1 < cell.size(); ++r) {
@@ -315,7 +353,6 @@ std::span<const CommandRule> AddressedCommands() {
 bool DecodeMarqueeText(const Context& c, DecodedPacket& out) {
   std::string_view p = c.params;
   MarqueeFields f;
-  f.address = c.address;
   f.clear_home = !p.empty() && p.front() == kClearHome;
   if (f.clear_home) p.remove_prefix(1);
   f.carriage_return = !p.empty() && p.front() == kCarriageReturn;
@@ -323,38 +360,17 @@ bool DecodeMarqueeText(const Context& c, DecodedPacket& out) {
   if (p.empty() || (p.front() != kFlashOn && p.front() != kFlashOff)) return false;
   f.flash = p.front() == kFlashOn;
   f.message = p.substr(1);
-  if (!SameBytes(BuildMarquee(f), c.bytes)) return false;
+  // The options and the text are read straight off the bytes, and the builder checks nothing.
+  auto build = [&] {
+    f.address = AddressOf(c);
+    return BuildMarquee(f);
+  };
+  if (!Accepted(c, true, build)) return false;
   AddField(out, "clear-home", OnOff(f.clear_home));
   AddField(out, "carriage-return", OnOff(f.carriage_return));
   AddField(out, "flash", OnOff(f.flash));
   AddField(out, "message", f.message);
   return true;
-}
-
-bool SameBytes(const Packet& packet, std::string_view bytes) {
-  std::size_t at = 0;
-  for (const std::string& piece : packet.pieces) {
-    if (piece.size() > bytes.size() - at || bytes.substr(at, piece.size()) != piece) return false;
-    at += piece.size();
-  }
-  return at == bytes.size();
-}
-
-bool SameBytes(const BuildResult& result, std::string_view bytes) {
-  const Packet* packet = std::get_if<Packet>(&result);
-  return packet && SameBytes(*packet, bytes);
-}
-
-bool SameBytes(const std::optional<Packet>& packet, std::string_view bytes) {
-  return packet && SameBytes(*packet, bytes);
-}
-
-void AddField(DecodedPacket& out, const char* name, std::string_view value) {
-  out.fields.push_back({name, std::string(value)});
-}
-
-const char* OnOff(bool on) {
-  return on ? "ON" : "OFF";
 }
 
 }  // namespace tvx::protocol::decoding

@@ -1,9 +1,12 @@
 // Decoders of the commands whose code follows the serial-number head: the marquee's
 // auto-centre, the configuration and setting commands, and the tune volume.
+#include <array>
+
 #include "protocol/commands.h"
 #include "protocol/config_commands.h"
 #include "protocol/control_bytes.h"
 #include "protocol/decode_rules.h"
+#include "protocol/numeric.h"
 
 namespace tvx::protocol::decoding {
 
@@ -11,44 +14,78 @@ namespace {
 
 constexpr Link kLinks[] = {Link::Serial, Link::Tcp};
 
+bool IsNumber(std::string_view text) {
+  return !text.empty() && ToInt16(text);
+}
+
+// What a builder writes after `marker` up to EOT: layouts are asked of the builders, never
+// written down twice.
+std::string After(const std::string& bytes, const std::string& marker) {
+  const std::size_t at = bytes.find(marker) + marker.size();
+  return bytes.substr(at, bytes.size() - at - 1);
+}
+
 bool AutoCentrePacket(const Context& c, DecodedPacket& out) {
-  for (const AutoCentre state : {AutoCentre::kOn, AutoCentre::kOff}) {
-    MarqueeFields f;
-    f.auto_centre = state;
-    f.serial_field = c.serial;
-    // The marquee writes its auto-centre packet first, then the text.
-    const std::string both = BuildMarquee(f).Bytes();
-    if (both.substr(0, both.find(EOT) + 1) == c.bytes) {
-      AddField(out, "auto-centre", OnOff(state == AutoCentre::kOn));
-      return true;
+  static const std::array<std::string, 2> kCodes = [] {
+    std::array<std::string, 2> codes;
+    for (int on = 0; on < 2; ++on) {
+      MarqueeFields f;
+      f.auto_centre = on ? AutoCentre::kOn : AutoCentre::kOff;
+      f.serial_field = "00000";
+      const std::string both = BuildMarquee(f).Bytes();
+      codes[on] = After(both.substr(0, both.find(EOT) + 1), "SMC");
     }
+    return codes;
+  }();
+  for (int on = 0; on < 2; ++on) {
+    if (c.params != kCodes[on]) continue;
+    const bool same = Accepted(c, true, [&] {
+      MarqueeFields f;
+      f.auto_centre = on ? AutoCentre::kOn : AutoCentre::kOff;
+      f.serial_field = c.serial;
+      // The marquee writes its auto-centre packet first, then the text.
+      const std::string both = BuildMarquee(f).Bytes();
+      return both.substr(0, both.find(EOT) + 1) == c.bytes;
+    });
+    if (!same) return false;
+    AddField(out, "auto-centre", OnOff(on));
+    return true;
   }
   return false;
 }
 
 bool SetGroupUnit(const Context& c, DecodedPacket& out) {
   if (c.params.size() != 4 * kDeviceSets) return false;
-  DeviceSets sets;
-  for (int i = 0; i < kDeviceSets; ++i) {
-    sets.groups[i] = c.params.substr(4 * i, 2);
-    sets.units[i] = c.params.substr(4 * i + 2, 2);
-  }
-  if (!SameBytes(BuildSetGroupUnit(c.serial, sets), c.bytes)) return false;
-  for (int i = 0; i < kDeviceSets; ++i) {
-    const std::string set = "ds" + std::to_string(i + 1);
-    out.fields.push_back({set + "-group", sets.groups[i]});
-    out.fields.push_back({set + "-unit", sets.units[i]});
-  }
+  // The builder sends each number as two digits, and any two digits come back as they are.
+  const bool fast = AllDigits(c.params);
+  const bool same = Accepted(c, fast, [&] {
+    DeviceSets sets;
+    for (int i = 0; i < kDeviceSets; ++i) {
+      sets.groups[i] = c.params.substr(4 * i, 2);
+      sets.units[i] = c.params.substr(4 * i + 2, 2);
+    }
+    return BuildSetGroupUnit(std::string(c.serial), sets);
+  });
+  if (!same) return false;
+  static const auto kNames = [] {
+    std::array<std::string, 2 * kDeviceSets> names;
+    for (int i = 0; i < kDeviceSets; ++i) {
+      names[2 * i] = "ds" + std::to_string(i + 1) + "-group";
+      names[2 * i + 1] = "ds" + std::to_string(i + 1) + "-unit";
+    }
+    return names;
+  }();
+  out.fields.reserve(kNames.size());
+  for (std::size_t i = 0; i < kNames.size(); ++i)
+    AddField(out, kNames[i], c.params.substr(2 * i, 2));
   return true;
 }
 
 bool ModifySerial(const Context& c, DecodedPacket& out) {
   // The new number is a serial field like any other: five digits.
   const std::string_view number = c.params;
-  if (number.size() != 5 || number.find_first_not_of("0123456789") != std::string_view::npos) {
-    return false;
-  }
-  if (!SameBytes(BuildModifySerial(std::string(number)), c.bytes)) return false;
+  if (number.size() != 5 || !AllDigits(number)) return false;
+  if (!Accepted(c, true, [&] { return BuildModifySerial(std::string(number)); })) return false;
   AddField(out, "new-serial", number);
   return true;
 }
@@ -63,46 +100,60 @@ constexpr SettingName kSettingNames[] = {
     {SerialSetting::kSeriesFlag, "series"},      {SerialSetting::kMarqueeDetect, "detect"},
 };
 
-bool Rebuilds(SerialSetting command, const Context& c, const std::string& text) {
-  for (const Link link : kLinks) {
-    if (SameBytes(BuildSerialSetting(command, c.serial, text, link), c.bytes)) return true;
-  }
-  return false;
+// The letter some settings put after their text, in the order of kSettingNames.
+const std::string& Suffix(int index) {
+  static const auto kSuffixes = [] {
+    std::array<std::string, std::size(kSettingNames)> suffixes;
+    for (std::size_t i = 0; i < suffixes.size(); ++i) {
+      const SerialSetting command = kSettingNames[i].command;
+      const auto built = BuildSerialSetting(command, "00000", "0", Link::Tcp);
+      suffixes[i] =
+          After(std::get<Packet>(built).Bytes(), SerialSettingCode(command) + std::string("0"));
+    }
+    return suffixes;
+  }();
+  return kSuffixes[index];
 }
 
-// The option commands send one character per option state; the others their text as typed,
-// some with a one-letter suffix.
+// The option settings send one character per option state and show it by its meaning.
+std::vector<std::pair<std::string, std::string>> Options(SerialSetting command) {
+  if (command == SerialSetting::kSeriesFlag) {
+    return {{SeriesFlagText(true), "610"}, {SeriesFlagText(false), "614"}};
+  }
+  std::vector<std::pair<std::string, std::string>> options;
+  for (const auto& [first, second] :
+       {std::pair{true, false}, std::pair{false, true}, std::pair{false, false}}) {
+    options.emplace_back(MarqueeDetectText(first, second), MarqueeDetectText(first, second));
+  }
+  return options;
+}
+
 bool Setting(const Context& c, DecodedPacket& out) {
-  for (const SettingName& name : kSettingNames) {
-    if (c.code != SerialSettingCode(name.command)) continue;
-    if (name.command == SerialSetting::kSeriesFlag) {
-      for (const bool series_610 : {true, false}) {
-        if (Rebuilds(name.command, c, SeriesFlagText(series_610))) {
-          AddField(out, name.field, series_610 ? "610" : "614");
+  for (int i = 0; i < static_cast<int>(std::size(kSettingNames)); ++i) {
+    const SerialSetting command = kSettingNames[i].command;
+    if (c.code != SerialSettingCode(command)) continue;
+    if (!c.params.ends_with(Suffix(i))) return false;
+    const std::string text(c.params.substr(0, c.params.size() - Suffix(i).size()));
+    auto rebuilds = [&] {
+      for (const Link link : kLinks) {
+        if (SameBytes(BuildSerialSetting(command, std::string(c.serial), text, link), c.bytes))
           return true;
-        }
       }
       return false;
-    }
-    if (name.command == SerialSetting::kMarqueeDetect) {
-      for (const auto& [first, second] :
-           {std::pair{true, false}, std::pair{false, true}, std::pair{false, false}}) {
-        const std::string text = MarqueeDetectText(first, second);
-        if (Rebuilds(name.command, c, text)) {
-          AddField(out, name.field, text);
-          return true;
-        }
+    };
+    std::string shown = text;
+    bool fast = IsNumber(text);  // the number rule; the sub-type's part names go to the builder
+    if (command == SerialSetting::kSeriesFlag || command == SerialSetting::kMarqueeDetect) {
+      fast = false;
+      for (const auto& [option, meaning] : Options(command)) {
+        if (text == option) shown = meaning;
+        fast = fast || text == option;
       }
-      return false;
+      if (!fast) return false;  // the builder takes any text; the buttons send only these
     }
-    for (const std::size_t suffix : {0, 1}) {
-      if (c.params.size() <= suffix) break;
-      const std::string text(c.params.substr(0, c.params.size() - suffix));
-      if (Rebuilds(name.command, c, text)) {
-        AddField(out, name.field, text);
-        return true;
-      }
-    }
+    if (!Accepted(c, fast, rebuilds)) return false;
+    AddField(out, kSettingNames[i].field, shown);
+    return true;
   }
   return false;
 }
@@ -110,13 +161,15 @@ bool Setting(const Context& c, DecodedPacket& out) {
 bool LedIntensity(const Context& c, DecodedPacket& out) {
   if (!c.params.ends_with('I')) return false;
   const std::string text(c.params.substr(0, c.params.size() - 1));
-  for (const Link link : kLinks) {
-    if (SameBytes(BuildLedIntensity(text, link, c.serial), c.bytes)) {
-      AddField(out, "intensity", text);
-      return true;
+  const bool same = Accepted(c, IsNumber(text), [&] {
+    for (const Link link : kLinks) {
+      if (SameBytes(BuildLedIntensity(text, link, std::string(c.serial)), c.bytes)) return true;
     }
-  }
-  return false;
+    return false;
+  });
+  if (!same) return false;
+  AddField(out, "intensity", text);
+  return true;
 }
 
 bool Brightness(const Context& c, DecodedPacket& out) {
@@ -125,7 +178,8 @@ bool Brightness(const Context& c, DecodedPacket& out) {
   if (r == std::string_view::npos || !c.params.ends_with('L')) return false;
   const std::string regular(c.params.substr(0, r));
   const std::string lamp_test(c.params.substr(r + 1, c.params.size() - r - 2));
-  if (!SameBytes(BuildMarqueeBrightness(regular, lamp_test), c.bytes)) return false;
+  const bool fast = IsNumber(regular) && IsNumber(lamp_test);
+  if (!Accepted(c, fast, [&] { return BuildMarqueeBrightness(regular, lamp_test); })) return false;
   AddField(out, "regular", regular);
   AddField(out, "lamp-test", lamp_test);
   return true;
@@ -134,16 +188,20 @@ bool Brightness(const Context& c, DecodedPacket& out) {
 bool Volume(const Context& c, DecodedPacket& out) {
   if (!c.params.ends_with('C')) return false;
   const std::string_view both = c.params.substr(0, c.params.size() - 1);
-  // The console fills an empty box with "00", so neither value is empty.
+  // The console fills an empty box with "00", so neither value is empty; the builder checks
+  // nothing.
   int tries = 0;
   for (std::size_t v = 1; v + 1 < both.size() && tries < kMaxCandidates; ++v) {
     if (both[v] != 'V') continue;
     ++tries;
-    const VolumeFields f{c.address, c.serial, std::string(both.substr(0, v)),
-                         std::string(both.substr(v + 1))};
-    if (SameBytes(BuildVolume(f), c.bytes)) {
-      AddField(out, "volume", f.volume);
-      AddField(out, "channel", f.channel);
+    const std::string_view volume = both.substr(0, v), channel = both.substr(v + 1);
+    auto build = [&] {
+      return BuildVolume(
+          {AddressOf(c), std::string(c.serial), std::string(volume), std::string(channel)});
+    };
+    if (Accepted(c, true, build)) {
+      AddField(out, "volume", volume);
+      AddField(out, "channel", channel);
       return true;
     }
   }
