@@ -4,9 +4,13 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "console/script.h"
+#include "protocol/decode.h"
 
 namespace tvx::app {
 namespace {
@@ -39,8 +43,8 @@ TEST(DecodeCommand, EachInputFormGivesTheSameLines) {
     EXPECT_EQ(r.err, "");
   }
   const Outcome piped = Decode({"-"},
-                           "\x02"
-                           "0000\x1bSVN\x04");
+                               "\x02"
+                               "0000\x1bSVN\x04");
   EXPECT_EQ(piped.out, kSvnLine);
 }
 
@@ -54,6 +58,31 @@ TEST(DecodeCommand, TextAboveAsciiStaysValidUtf8BothWays) {
   const Outcome stray = Decode({"--hex", "E9 FF"});
   EXPECT_EQ(stray.code, 1);
   EXPECT_EQ(stray.out, "\xC3\xA9\xC3\xBF  not a packet: bytes outside a packet\n");
+}
+
+// Lines are written with a copy of console::PrintableValue's rule: the two must agree on
+// every byte, in the packet text and in a message inside the description.
+TEST(DecodeCommand, EveryByteIsShownAsThePacketBoxShowsIt) {
+  for (int b = 0; b < 256; ++b) {
+    if (b == 0x02 || b == 0x04) continue;
+    const std::string packet = std::string(
+                                   "\x02"
+                                   "0105\x0c\x12"
+                                   "ab") +
+                               static_cast<char>(b) + "c\x04";
+    char hex[4];
+    std::string typed;
+    for (unsigned char c : packet) {
+      std::snprintf(hex, sizeof hex, "%02X", c);
+      typed += hex;
+    }
+    const Outcome r = Decode({"--hex", typed});
+    const auto items = protocol::Decode(packet);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(r.out, console::PrintableValue(packet) + "  " +
+                         console::PrintableValue(protocol::Describe(items[0])) + "\n")
+        << b;
+  }
 }
 
 TEST(DecodeCommand, ExitStatusSaysWhetherEveryItemWasAPacket) {
