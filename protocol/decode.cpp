@@ -83,7 +83,7 @@ Reason CheckSerial(const CommandRule& rule, std::string_view serial) {
   return std::nullopt;
 }
 
-// Fills the parts every packet has, reusing the strings `out` already holds.
+// Fills what every packet has, reusing the strings `out` already holds.
 void Header(DecodedPacket& out, std::string_view packet, Envelope envelope,
             std::string_view address, std::string_view serial = {}, std::string_view code = {},
             std::string_view command = {}) {
