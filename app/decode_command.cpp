@@ -1,0 +1,291 @@
+#include "app/decode_command.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <variant>
+
+#include "console/script.h"
+#include "protocol/decode.h"
+#include "protocol/token_conversion.h"
+
+namespace tvx::app {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]";
+// Raw input is decoded a chunk at a time, so memory stays flat whatever the input's size.
+constexpr std::size_t kChunk = 64 * 1024;
+
+enum class Source { kNone, kTokens, kHex, kFile, kStandardInput };
+
+struct Request {
+  bool json = false;
+  Source source = Source::kNone;
+  std::vector<std::string> typed;  // token text arguments
+  std::string value;               // the hexadecimal text or the file name
+};
+
+std::variant<Request, std::string> Parse(const std::vector<std::string>& args) {
+  Request r;
+  bool options = true;
+  auto take = [&r](Source source) {
+    const bool free =
+        r.source == Source::kNone || (r.source == source && source == Source::kTokens);
+    r.source = source;
+    return free;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (options && a == "--json") {
+      r.json = true;
+    } else if (options && (a == "--hex" || a == "--file")) {
+      if (i + 1 == args.size()) return a + " needs a value";
+      if (!take(a == "--hex" ? Source::kHex : Source::kFile)) return "give one input only";
+      r.value = args[++i];
+    } else if (options && a == "-") {
+      if (!take(Source::kStandardInput)) return "give one input only";
+    } else if (options && a == "--") {
+      options = false;
+    } else if (options && a.size() > 1 && a[0] == '-') {
+      return "unknown option '" + a + "'";
+    } else {
+      if (!take(Source::kTokens)) return "give one input only";
+      r.typed.push_back(a);
+    }
+  }
+  if (r.source == Source::kNone) return "no input given";
+  return r;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<std::string> FromHex(std::string_view text) {
+  std::string bytes;
+  int high = -1;
+  for (char c : text) {
+    if (c == ' ' || c == '\t') continue;
+    const int digit = HexDigit(c);
+    if (digit < 0) return std::nullopt;
+    if (high < 0) {
+      high = digit;
+    } else {
+      bytes += static_cast<char>(high * 16 + digit);
+      high = -1;
+    }
+  }
+  if (high >= 0) return std::nullopt;
+  return bytes;
+}
+
+const char* EnvelopeName(protocol::Envelope envelope) {
+  switch (envelope) {
+    case protocol::Envelope::kGroupUnit:
+      return "group-unit";
+    case protocol::Envelope::kFixedAddress:
+      return "fixed-address";
+    case protocol::Envelope::kSerialNumber:
+      return "serial-number";
+    case protocol::Envelope::kMarqueeText:
+      return "marquee-text";
+  }
+  return "";
+}
+
+// One JSON string, escaped as QJsonDocument escapes it.
+QByteArray JsonString(const QString& text) {
+  const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+  return array.mid(1, array.size() - 2);
+}
+
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Printable(const std::string& latin1) {
+  return QString::fromStdString(console::PrintableValue(latin1));
+}
+
+QByteArray JsonLine(const protocol::DecodedItem& item) {
+  QJsonObject o;
+  const auto* error = std::get_if<protocol::DecodeError>(&item);
+  const auto* packet = std::get_if<protocol::DecodedPacket>(&item);
+  o["kind"] = error ? "error" : "packet";
+  o["text"] = Printable(error ? error->bytes : packet->bytes);
+  o["description"] = Printable(protocol::Describe(item));
+  if (error) {
+    o["reason"] = Printable(error->reason);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+  }
+  o["command"] = QString::fromStdString(packet->command);
+  o["code"] = QString::fromStdString(packet->code);
+  o["envelope"] = EnvelopeName(packet->envelope);
+  o["address"] = Latin1(packet->address);
+  o["group"] = Latin1(packet->group);
+  o["unit"] = Latin1(packet->unit);
+  if (packet->envelope == protocol::Envelope::kSerialNumber) o["serial"] = Latin1(packet->serial);
+  // QJsonObject sorts its keys; the fields go last, written by hand in packet order.
+  QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
+  line.chop(1);
+  line += ",\"fields\":{";
+  for (std::size_t i = 0; i < packet->fields.size(); ++i) {
+    if (i > 0) line += ',';
+    line += JsonString(QString::fromStdString(packet->fields[i].name));
+    line += ':';
+    line += JsonString(Latin1(packet->fields[i].value));
+  }
+  line += "}}";
+  return line;
+}
+
+bool Plain(char c) {
+  return c >= 32 && static_cast<unsigned char>(c) < 128;
+}
+
+// console::PrintableValue, appended in place: the hot loop allocates nothing per line, and
+// plain runs go in one append.
+void AppendPrintable(std::string& out, std::string_view latin1) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < latin1.size();) {
+    std::size_t run = i;
+    while (run < latin1.size() && Plain(latin1[run])) ++run;
+    out.append(latin1.data() + i, run - i);
+    if (run == latin1.size()) break;
+    const auto code = static_cast<unsigned char>(latin1[run]);
+    if (code < 32) {
+      const char token[] = {'<', kHex[code >> 4], kHex[code & 0x0F], '>'};
+      out.append(token, 4);
+    } else {
+      const char utf8[] = {static_cast<char>(0xC0 | (code >> 6)),
+                           static_cast<char>(0x80 | (code & 0x3F))};
+      out.append(utf8, 2);
+    }
+    i = run + 1;
+  }
+}
+
+// Collects the lines and writes them in large blocks.
+class ItemWriter {
+ public:
+  ItemWriter(std::ostream& out, bool json) : out_(out), json_(json) {}
+  ~ItemWriter() { Flush(); }
+
+  void Write(const protocol::DecodedItem& item) {
+    const auto* error = std::get_if<protocol::DecodeError>(&item);
+    all_packets_ = all_packets_ && !error;
+    if (json_) {
+      const QByteArray line = JsonLine(item);
+      buffer_.append(line.constData(), static_cast<std::size_t>(line.size()));
+    } else {
+      AppendPrintable(buffer_,
+                      error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
+      buffer_ += "  ";
+      const std::size_t start = buffer_.size();
+      protocol::DescribeTo(item, buffer_);
+      // Only a message or typed text can bring control bytes or letters above ASCII.
+      if (!std::all_of(buffer_.begin() + static_cast<std::ptrdiff_t>(start), buffer_.end(),
+                       Plain)) {
+        line_.assign(buffer_, start);
+        buffer_.resize(start);
+        AppendPrintable(buffer_, line_);
+      }
+    }
+    buffer_ += '\n';
+    if (buffer_.size() >= kChunk) Flush();
+  }
+
+  void Flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+  }
+
+  bool AllPackets() const { return all_packets_; }
+
+ private:
+  std::ostream& out_;
+  bool json_;
+  std::string buffer_;
+  std::string line_;  // a description that needs re-encoding
+  bool all_packets_ = true;
+};
+
+// Streams raw bytes through the decoder; false when the stream fails before its end.
+bool DecodeStream(std::istream& in, protocol::Decoder& decoder,
+                  const protocol::Decoder::Sink& sink) {
+  std::string chunk(kChunk, '\0');
+  while (in) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    decoder.Feed(std::string_view(chunk.data(), got), sink);
+  }
+  return !in.bad();
+}
+
+}  // namespace
+
+int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+              std::ostream& err) {
+  const auto parsed = Parse(args);
+  if (const auto* problem = std::get_if<std::string>(&parsed)) {
+    err << "tvxorm decode: " << *problem << "\n" << kUsage << "\n";
+    return 2;
+  }
+  const Request& r = std::get<Request>(parsed);
+  std::string bytes;
+  if (r.source == Source::kHex) {
+    const auto hex = FromHex(r.value);
+    if (!hex) {
+      err << "tvxorm decode: '" << r.value << "' is not hexadecimal byte pairs\n";
+      return 2;
+    }
+    bytes = *hex;
+  }
+  std::ifstream file;
+  if (r.source == Source::kFile) {
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(r.value, ignored)) file.open(r.value, std::ios::binary);
+    if (!file.is_open()) {
+      err << "tvxorm decode: cannot read '" << r.value << "'\n";
+      return 2;
+    }
+  }
+  // Arguments arrive as UTF-8; the packet box reads the console's own characters.
+  for (const std::string& typed : r.typed) {
+    bytes += protocol::ConvertTokens(console::ToConsoleText(typed));
+  }
+
+  ItemWriter writer(out, r.json);
+  const protocol::Decoder::Sink sink = [&writer](protocol::DecodedItem&& item) {
+    writer.Write(item);
+  };
+  protocol::Decoder decoder;
+  bool read = true;
+  if (r.source == Source::kFile) {
+    read = DecodeStream(file, decoder, sink);
+  } else if (r.source == Source::kStandardInput) {
+    read = DecodeStream(in, decoder, sink);
+  } else {
+    decoder.Feed(bytes, sink);
+  }
+  decoder.Finish(sink);
+  writer.Flush();
+  if (!read) {
+    err << "tvxorm decode: cannot read '" << (r.source == Source::kFile ? r.value : "-") << "'\n";
+    return 2;
+  }
+  return writer.AllPackets() ? 0 : 1;
+}
+
+}  // namespace tvx::app

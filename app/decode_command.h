@@ -1,0 +1,15 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tvx::app {
+
+// `tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]`, given the arguments
+// after "decode": one line per packet or stray run, as text or as JSON. Returns 0 when every
+// item is a packet, 1 when one is not, 2 for bad usage or unreadable input.
+int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+              std::ostream& err);
+
+}  // namespace tvx::app
