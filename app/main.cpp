@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/headless_runner.h"
+#include "app/decode_command.h"
 #include "app/options.h"
 #include "app/send_command.h"
 #include "app/live_console.h"
@@ -30,6 +31,10 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   // The codec commands need no display and no window.
+  if (!args.empty() && args[0] == "decode") {
+    std::ios::sync_with_stdio(false);  // a capture can be large
+    return tvx::app::RunDecode({args.begin() + 1, args.end()}, std::cin, std::cout, std::cerr);
+  }
   if (!args.empty() && args[0] == "send") {
     QCoreApplication app(argc, argv);
     const int code = tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);
