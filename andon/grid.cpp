@@ -16,10 +16,14 @@ struct Picker {
 
 window::Color LetterColor(char letter) {
   switch (letter) {
-    case 'B': return window::kDarkGrey;
-    case 'R': return window::kRed;
-    case 'Y': return window::kYellow;
-    default: return window::kGreen;
+    case 'B':
+      return window::kDarkGrey;
+    case 'R':
+      return window::kRed;
+    case 'Y':
+      return window::kYellow;
+    default:
+      return window::kGreen;
   }
 }
 
@@ -37,12 +41,18 @@ protocol::AndonCell CellState(const window::FrmMain& w, int row, int column) {
 
 AndonGrid::AndonGrid(window::FrmMain& w) : w_(w) {
   const std::array<std::array<Picker, 4>, 3> groups = {{
-      {{{w.ORM610AttOFF, window::kRed}, {w.ORM610AttON, window::kGreen},
-        {w.ORM610AttFS, window::kGreen}, {w.ORM610AttFF, window::kGreen}}},
-      {{{w.ORM610PriB, LetterColor('B')}, {w.ORM610PriR, LetterColor('R')},
-        {w.ORM610PriY, LetterColor('Y')}, {w.ORM610PriG, LetterColor('G')}}},
-      {{{w.ORM610SecB, LetterColor('B')}, {w.ORM610SecR, LetterColor('R')},
-        {w.ORM610SecY, LetterColor('Y')}, {w.ORM610SecG, LetterColor('G')}}},
+      {{{w.ORM610AttOFF, window::kRed},
+        {w.ORM610AttON, window::kGreen},
+        {w.ORM610AttFS, window::kGreen},
+        {w.ORM610AttFF, window::kGreen}}},
+      {{{w.ORM610PriB, LetterColor('B')},
+        {w.ORM610PriR, LetterColor('R')},
+        {w.ORM610PriY, LetterColor('Y')},
+        {w.ORM610PriG, LetterColor('G')}}},
+      {{{w.ORM610SecB, LetterColor('B')},
+        {w.ORM610SecR, LetterColor('R')},
+        {w.ORM610SecY, LetterColor('Y')},
+        {w.ORM610SecG, LetterColor('G')}}},
   }};
   for (const auto& group : groups) {
     for (const Picker& p : group) {
@@ -68,10 +78,10 @@ AndonGrid::AndonGrid(window::FrmMain& w) : w_(w) {
 
 void AndonGrid::ShowPickers() {
   window::FrmMain& w = w_;
-  for (Control* c : Controls{w.ORM610AttLabel, w.ORM610AttOFF, w.ORM610AttON, w.ORM610AttFS,
-                             w.ORM610AttFF, w.ORM610PriLabel, w.ORM610PriB, w.ORM610PriR,
-                             w.ORM610PriY, w.ORM610PriG, w.ORM610SecLabel, w.ORM610SecB,
-                             w.ORM610SecR, w.ORM610SecY, w.ORM610SecG}) {
+  for (Control* c :
+       Controls{w.ORM610AttLabel, w.ORM610AttOFF, w.ORM610AttON, w.ORM610AttFS, w.ORM610AttFF,
+                w.ORM610PriLabel, w.ORM610PriB, w.ORM610PriR, w.ORM610PriY, w.ORM610PriG,
+                w.ORM610SecLabel, w.ORM610SecB, w.ORM610SecR, w.ORM610SecY, w.ORM610SecG}) {
     c->SetVisible(true);
     if (c->Kind() == window::ControlKind::Button) c->SetBackColor(window::kLightGrey);
   }

@@ -13,7 +13,9 @@ using protocol::Shade;
 
 namespace {
 
-bool IsColourLetter(char c) { return c == 'B' || c == 'R' || c == 'Y' || c == 'G'; }
+bool IsColourLetter(char c) {
+  return c == 'B' || c == 'R' || c == 'Y' || c == 'G';
+}
 
 std::optional<AndonCell> ParseCell(const std::string& token) {
   if (token == ".") return AndonCell{};
@@ -69,8 +71,9 @@ std::variant<GridLayout, LayoutError> ParseLayout(std::istream& in) {
       }
       const auto cell = ParseCell(token);
       if (!cell) {
-        return LayoutError{number, "'" + token + "' is not a cell (., B, R, Y, G, or one of them "
-                                                 "followed by a flash code such as RS or GF)"};
+        return LayoutError{number, "'" + token +
+                                       "' is not a cell (., B, R, Y, G, or one of them "
+                                       "followed by a flash code such as RS or GF)"};
       }
       layout.cells[row][column++] = *cell;
     }
@@ -106,7 +109,8 @@ void WriteLayout(const GridLayout& layout, std::ostream& out) {
 GridLayout ReadLayout(const window::FrmMain& w) {
   GridLayout layout;
   for (int n = 1; n <= protocol::kAndonRows; ++n) {
-    for (int i = 1; i <= protocol::kAndonColumns; ++i) layout.cells[n - 1][i - 1] = CellState(w, n, i);
+    for (int i = 1; i <= protocol::kAndonColumns; ++i)
+      layout.cells[n - 1][i - 1] = CellState(w, n, i);
   }
   return layout;
 }

@@ -27,7 +27,10 @@ std::optional<std::string> HeadlessRunner::Start(const std::string& path) {
   if (!path.empty()) {
     std::string error;
     ReadScriptLines(
-        path, [this](std::string text) { lines_.push_back({Line::kText, std::move(text)}); },
+        path,
+        [this](std::string text) {
+          lines_.push_back({Line::kText, std::move(text)});
+        },
         [&error](std::string why) { error = std::move(why); });
     if (!error.empty()) return error;
     lines_.push_back({Line::kEnd, {}});
@@ -46,7 +49,10 @@ std::optional<std::string> HeadlessRunner::Start(const std::string& path) {
       }
     };
     ReadScriptLines(
-        {}, [&post](std::string text) { post({Line::kText, std::move(text)}); },
+        {},
+        [&post](std::string text) {
+          post({Line::kText, std::move(text)});
+        },
         [&post](std::string why) {
           post(why.empty() ? Line{Line::kEnd, {}} : Line{Line::kUnreadable, std::move(why)});
         });

@@ -2,14 +2,14 @@
 #include <QCoreApplication>
 #include <iostream>
 
-#include "app/headless_runner.h"
 #include "app/decode_command.h"
+#include "app/headless_runner.h"
+#include "app/live_console.h"
 #include "app/options.h"
 #include "app/send_command.h"
-#include "app/live_console.h"
 #include "app/view/run_window.h"
-#include "links/drains.h"
 #include "console/script.h"
+#include "links/drains.h"
 
 namespace {
 
@@ -17,8 +17,9 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   tvx::app::LiveConsole live(options.comm);
   tvx::console::ScriptInterpreter interpreter(live.Window(), std::cout);
   tvx::app::HeadlessRunner runner(interpreter);
-  QObject::connect(&runner, &tvx::app::HeadlessRunner::Finished, &app,
-                   [&app](int code) { app.exit(code); }, Qt::QueuedConnection);
+  QObject::connect(
+      &runner, &tvx::app::HeadlessRunner::Finished, &app, [&app](int code) { app.exit(code); },
+      Qt::QueuedConnection);
   if (const auto error = runner.Start(options.script)) {
     std::cerr << "tvxorm: cannot read script '" << options.script << "': " << *error << std::endl;
     return 2;

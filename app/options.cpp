@@ -1,7 +1,6 @@
 #include "app/options.h"
 
 #include "app/arg_reader.h"
-
 #include "links/port_names.h"
 
 namespace tvx::app {
@@ -28,7 +27,8 @@ std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>&
       }
     } else if (is("--click")) {
       std::string name;
-      if (!value("--click", name) || name.empty()) return OptionsError{"--click needs a control name"};
+      if (!value("--click", name) || name.empty())
+        return OptionsError{"--click needs a control name"};
       options.clicks.push_back(name);
     } else if (is("--comm")) {
       std::string text;

@@ -11,10 +11,10 @@ struct Options {
   bool help = false;
   bool version = false;
   bool headless = false;
-  std::string script;                // empty: standard input
-  std::map<int, std::string> comm;   // port number -> device, from --comm k=DEVICE
-  std::string screenshot;            // window: write a PNG here after the clicks, then quit
-  std::vector<std::string> clicks;   // window: controls clicked after start-up, from --click
+  std::string script;               // empty: standard input
+  std::map<int, std::string> comm;  // port number -> device, from --comm k=DEVICE
+  std::string screenshot;           // window: write a PNG here after the clicks, then quit
+  std::vector<std::string> clicks;  // window: controls clicked after start-up, from --click
 };
 
 struct OptionsError {

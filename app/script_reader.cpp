@@ -1,10 +1,11 @@
 #include "app/script_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -24,7 +25,8 @@ namespace {
 
 std::optional<std::string> NotAFile(int fd) {
   struct stat info {};
-  if (fstat(fd, &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR) return std::string(std::strerror(EISDIR));
+  if (fstat(fd, &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR)
+    return std::string(std::strerror(EISDIR));
   return std::nullopt;
 }
 

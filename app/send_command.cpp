@@ -37,11 +37,13 @@ std::optional<std::string> ParseHostPort(const std::string& text, SendArgs& a) {
     return "--tcp takes HOST:PORT, not '" + text + "'";
   }
   std::string host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
   const std::string port = text.substr(colon + 1);
   long value = 0;
   for (char c : port) {
-    if (c < '0' || c > '9' || value > 65535) return "--tcp: '" + port + "' is not a port (1 to 65535)";
+    if (c < '0' || c > '9' || value > 65535)
+      return "--tcp: '" + port + "' is not a port (1 to 65535)";
     value = value * 10 + (c - '0');
   }
   if (value < 1 || value > 65535) return "--tcp: '" + port + "' is not a port (1 to 65535)";
@@ -64,10 +66,12 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs&
     } else if (!have_command && is("--tcp")) {
       std::string text;
       if (!value("--tcp", text)) return std::string("--tcp needs HOST:PORT");
-      if (!a.serial.empty() || !a.host.empty()) return std::string("give one link: --tcp or --serial, once");
+      if (!a.serial.empty() || !a.host.empty())
+        return std::string("give one link: --tcp or --serial, once");
       if (auto wrong = ParseHostPort(text, a)) return wrong;
     } else if (!have_command && is("--serial")) {
-      if (!value("--serial", a.serial) || a.serial.empty()) return std::string("--serial needs a device");
+      if (!value("--serial", a.serial) || a.serial.empty())
+        return std::string("--serial needs a device");
       if (!a.host.empty()) return std::string("give one link: --tcp or --serial, once");
     } else if (!have_command && arg.rfind("--", 0) == 0) {
       return "unknown option '" + arg + "'";
@@ -76,7 +80,8 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs&
       have_command = true;
     } else {
       const auto equals = arg.find('=');
-      if (equals == std::string::npos || equals == 0) return "expected FIELD=VALUE, not '" + arg + "'";
+      if (equals == std::string::npos || equals == 0)
+        return "expected FIELD=VALUE, not '" + arg + "'";
       const std::string name = arg.substr(0, equals);
       const std::string text = console::ToConsoleText(arg.substr(equals + 1));
       if (name == kLayoutField && console::CommandCaption(a.request.command) == "AC1") {
@@ -95,7 +100,8 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs&
 std::string CommandHelp(const std::string& command) {
   const auto defaults = console::CommandDefaults(command);
   if (!defaults) return {};
-  std::string text = "Fields of " + command + " (FIELD=VALUE; a field not given keeps its default):\n";
+  std::string text =
+      "Fields of " + command + " (FIELD=VALUE; a field not given keeps its default):\n";
   auto line = [&text](const std::string& name, const std::string& what) {
     std::string padded = "  " + name;
     padded.resize(std::max<std::size_t>(padded.size() + 1, 20), ' ');
@@ -108,7 +114,8 @@ std::string CommandHelp(const std::string& command) {
     } else {
       what = f.limit > 0 ? "up to " + std::to_string(f.limit) + " characters" : "text, no limit";
     }
-    line(f.name, what + "; default: " + (f.value.empty() ? "empty" : console::PrintableValue(f.value)));
+    line(f.name,
+         what + "; default: " + (f.value.empty() ? "empty" : console::PrintableValue(f.value)));
   }
   if (console::CommandCaption(command) == "AC1") {
     line(kLayoutField, "a saved andon grid file (required); see the README for its format");
@@ -135,14 +142,18 @@ std::string Hex(const console::CommandOutcome& outcome) {
 
 std::string SendUsage() {
   std::string commands;
-  for (const std::string& name : console::CommandNames()) commands += (commands.empty() ? "" : " ") + name;
-  return "Usage: tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND [FIELD=VALUE]...\n"
+  for (const std::string& name : console::CommandNames())
+    commands += (commands.empty() ? "" : " ") + name;
+  return "Usage: tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND "
+         "[FIELD=VALUE]...\n"
          "       tvxorm send --help COMMAND\n\n"
          "Sends one command as the console would send it with the same fields.\n"
          "  --tcp HOST:PORT   connect to HOST:PORT (TCP link rules apply)\n"
          "  --serial DEVICE   write to DEVICE at 9600 8N1 (serial link rules apply)\n"
          "  --dry-run         write nothing; print the packet and its bytes\n"
-         "Commands: " + commands + "\n"
+         "Commands: " +
+         commands +
+         "\n"
          "Exit status: 0 sent, 1 the link failed, 2 bad usage, 3 the command refused its fields.\n";
 }
 
@@ -204,8 +215,8 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     out << "hex: " << Hex(outcome) << "\n";
     return kSendOk;
   }
-  const TransmitResult sent = a.host.empty() ? TransmitSerial(a.serial, outcome)
-                                             : TransmitTcp(a.host, a.port, outcome);
+  const TransmitResult sent =
+      a.host.empty() ? TransmitSerial(a.serial, outcome) : TransmitTcp(a.host, a.port, outcome);
   if (!sent.ok) {
     err << "tvxorm send: " << sent.error << "\n";
     return kSendLinkFailed;

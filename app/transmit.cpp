@@ -44,7 +44,8 @@ bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms) {
 
 // The pieces at their times, one grid position per tick for the andon grid; false at the
 // first write that fails.
-bool Replay(const console::CommandOutcome& outcome, const std::function<bool(const std::string&)>& write) {
+bool Replay(const console::CommandOutcome& outcome,
+            const std::function<bool(const std::string&)>& write) {
   QElapsedTimer clock;
   clock.start();
   for (const console::TimedPiece& piece : outcome.pieces) {
@@ -57,7 +58,8 @@ bool Replay(const console::CommandOutcome& outcome, const std::function<bool(con
 
 qint64 ByteCount(const console::CommandOutcome& outcome) {
   qint64 n = 0;
-  for (const console::TimedPiece& piece : outcome.pieces) n += static_cast<qint64>(piece.bytes.size());
+  for (const console::TimedPiece& piece : outcome.pieces)
+    n += static_cast<qint64>(piece.bytes.size());
   return n;
 }
 
@@ -73,13 +75,15 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   serial.SetCommPort(1);
   serial.SetSettings("9600,N,8,1");
   if (!serial.SetPortOpen(true)) {
-    return {false, "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
+    return {false,
+            "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
   }
   if (!Replay(outcome, [&serial](const std::string& piece) { return serial.Output(piece); })) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
   }
   const qint64 line_ms = ByteCount(outcome) * kBitsPerByte * 1000 / kBaud + kDrainMarginMs;
-  const bool drained = RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms);
+  const bool drained =
+      RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;
   serial.SetPortOpen(false);
   if (!drained || left > 0) {
@@ -89,7 +93,8 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   return {};
 }
 
-TransmitResult TransmitTcp(const std::string& host, int port, const console::CommandOutcome& outcome) {
+TransmitResult TransmitTcp(const std::string& host, int port,
+                           const console::CommandOutcome& outcome) {
   const std::string where = host + ":" + std::to_string(port);
   links::QtSocketControl socket;
   socket.Connect(host, port);
@@ -105,14 +110,16 @@ TransmitResult TransmitTcp(const std::string& host, int port, const console::Com
     // Refused or unreachable ends the wait early; a silent host runs out the polls.
     const std::string why =
         connected ? socket.LastError()
-                  : "no answer within " + std::to_string(links::kPollMs * links::kPollLimit / 1000) + " s";
+                  : "no answer within " +
+                        std::to_string(links::kPollMs * links::kPollLimit / 1000) + " s";
     socket.Close();
     return {false, "could not connect to " + where + ": " + why};
   }
   if (!Replay(outcome, [&socket](const std::string& piece) { return socket.SendData(piece); })) {
     const std::string why = socket.LastError();
     socket.Close();
-    return {false, "the packet could not be written to the TCP/IP connection " + where + ": " + why};
+    return {false,
+            "the packet could not be written to the TCP/IP connection " + where + ": " + why};
   }
   const bool drained = RunWhile(
       [&socket] { return socket.State() == window::kSckConnected && socket.BytesToWrite() > 0; },

@@ -16,6 +16,7 @@ struct TransmitResult {
 };
 
 TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome);
-TransmitResult TransmitTcp(const std::string& host, int port, const console::CommandOutcome& outcome);
+TransmitResult TransmitTcp(const std::string& host, int port,
+                           const console::CommandOutcome& outcome);
 
 }  // namespace tvx::app

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
   qint64 received = 0;
   QObject::connect(&server, &QTcpServer::newConnection, [&] {
     QTcpSocket* peer = server.nextPendingConnection();
-    QObject::connect(peer, &QTcpSocket::readyRead, [&received, peer] { received += peer->readAll().size(); });
+    QObject::connect(peer, &QTcpSocket::readyRead,
+                     [&received, peer] { received += peer->readAll().size(); });
   });
 
   std::map<int, std::string> nowhere;
@@ -62,7 +63,8 @@ int main(int argc, char** argv) {
   if (app.exec() != 0) return 1;
 
   std::vector<double> intervals;
-  for (std::size_t i = 1; i < ticks.size(); ++i) intervals.push_back((ticks[i] - ticks[i - 1]) / 1e6);
+  for (std::size_t i = 1; i < ticks.size(); ++i)
+    intervals.push_back((ticks[i] - ticks[i - 1]) / 1e6);
   std::sort(intervals.begin(), intervals.end());
   std::printf("ticks: %zu\ntotal: %.1f ms (ideal 15600)\nbytes received: %lld\n", ticks.size(),
               ticks.back() / 1e6, static_cast<long long>(received));

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
 
   double answered_ms = -1;
   {
-    tvx::app::LiveConsole live({{1, first.path}, {2, second.path}, {3, "/nonexistent/a"}, {4, "/nonexistent/b"}});
+    tvx::app::LiveConsole live(
+        {{1, first.path}, {2, second.path}, {3, "/nonexistent/a"}, {4, "/nonexistent/b"}});
     tvx::window::FrmMain& w = live.Window();
     std::ostringstream sink;
     tvx::console::ScriptInterpreter run(w, sink);
@@ -83,16 +84,18 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "the switch did not answer within 10 s\n");
       return 1;
     }
-    std::printf("switch answered in %.1f ms (limit 50 ms): %s\n", answered_ms, w.StatusText->Text().c_str());
+    std::printf("switch answered in %.1f ms (limit 50 ms): %s\n", answered_ms,
+                w.StatusText->Text().c_str());
   }
   QElapsedTimer drain;
   drain.start();
   tvx::links::drains::FinishAll();
   // What already sits in the pty's own buffer is still to be read at line pace.
-  for (int i = 0; i < 400 && received < kQueued; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  for (int i = 0; i < 400 && received < kQueued; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   reading = false;
   reader.join();
-  std::printf("queued bytes received: %zu of %zu (drain ended after %.1f s)\n", received.load(), kQueued,
-              drain.elapsed() / 1000.0);
+  std::printf("queued bytes received: %zu of %zu (drain ended after %.1f s)\n", received.load(),
+              kQueued, drain.elapsed() / 1000.0);
   return received == kQueued ? 0 : 1;
 }

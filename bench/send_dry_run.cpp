@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     }
   }
   std::sort(times.begin(), times.end());
-  std::printf("tvxorm send --dry-run NUM: median %.1f ms, worst %.1f ms over %zu runs (limit 50 ms)\n",
-              times[times.size() / 2] / 1000.0, times.back() / 1000.0, times.size());
+  std::printf(
+      "tvxorm send --dry-run NUM: median %.1f ms, worst %.1f ms over %zu runs (limit 50 ms)\n",
+      times[times.size() / 2] / 1000.0, times.back() / 1000.0, times.size());
   return 0;
 }

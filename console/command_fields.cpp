@@ -20,7 +20,8 @@ struct CommandRow {
   std::vector<FieldRow> fields;
 };
 
-const std::vector<FieldRow> kAttribute = {{"attribute", {"NUMAttON", "NUMAttOFF", "NUMAttFS", "NUMAttFF"}}};
+const std::vector<FieldRow> kAttribute = {
+    {"attribute", {"NUMAttON", "NUMAttOFF", "NUMAttFS", "NUMAttFF"}}};
 
 std::vector<FieldRow> With(std::vector<FieldRow> fields, const std::vector<FieldRow>& more) {
   fields.insert(fields.end(), more.begin(), more.end());
@@ -39,7 +40,8 @@ std::vector<FieldRow> DeviceSets() {
     return n;
   }();
   std::vector<FieldRow> rows;
-  for (std::size_t i = 0; i < names.size(); i += 2) rows.push_back({names[i].c_str(), {names[i + 1].c_str()}});
+  for (std::size_t i = 0; i < names.size(); i += 2)
+    rows.push_back({names[i].c_str(), {names[i + 1].c_str()}});
   return rows;
 }
 
@@ -63,10 +65,18 @@ const std::vector<CommandRow>& Commands() {
         {"auto-centre", {"MRQAutoCenterON", "MRQAutoCenterOFF"}, true}}},
       {"NUM", With({{"number", {"NUMText"}}, {"row", {"NumRowText"}}, {"column", {"NumColText"}}},
                    kAttribute)},
-      {"TU1", {{"tune", {"TUNText"}}, {"seconds", {"SecondsText"}}, {"repeat", {"RepeatText"}},
-               {"duration", {"DurationText"}}, {"priority", {"PriorityText"}}}},
-      {"TU2", {{"tune", {"TUNText"}}, {"seconds", {"SecondsText"}}, {"repeat", {"RepeatText"}},
-               {"duration", {"DurationText"}}, {"priority", {"PriorityText"}}}},
+      {"TU1",
+       {{"tune", {"TUNText"}},
+        {"seconds", {"SecondsText"}},
+        {"repeat", {"RepeatText"}},
+        {"duration", {"DurationText"}},
+        {"priority", {"PriorityText"}}}},
+      {"TU2",
+       {{"tune", {"TUNText"}},
+        {"seconds", {"SecondsText"}},
+        {"repeat", {"RepeatText"}},
+        {"duration", {"DurationText"}},
+        {"priority", {"PriorityText"}}}},
       {"VL1", {{"volume", {"VolumeText"}}, {"channel", {"ChannelText"}}}},
       {"SL1", With({{"row", {"NumRowText"}}}, kAttribute)},
       {"SDM", {{"template", {"NUMText"}}}},
@@ -91,7 +101,8 @@ const std::vector<CommandRow>& Commands() {
 }
 
 bool Chosen(const Control& c) {
-  if (c.Kind() == ControlKind::OptionButton) return static_cast<const window::OptionButton&>(c).Value();
+  if (c.Kind() == ControlKind::OptionButton)
+    return static_cast<const window::OptionButton&>(c).Value();
   return c.BackColor() != window::kLightGrey;
 }
 
@@ -111,7 +122,9 @@ std::string CommandField::Value() const {
   return kNoChoice;
 }
 
-int CommandField::Limit() const { return box ? box->MaxLength() : 0; }
+int CommandField::Limit() const {
+  return box ? box->MaxLength() : 0;
+}
 
 std::vector<std::string> CommandField::Values() const {
   std::vector<std::string> values;

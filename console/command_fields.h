@@ -13,9 +13,9 @@ namespace tvx::console {
 
 struct CommandField {
   std::string name;
-  window::TextBox* box = nullptr;           // a text field
-  std::vector<window::Control*> choices;    // or the buttons of a choice
-  bool may_choose_none = false;             // a choice that can be left with none chosen
+  window::TextBox* box = nullptr;         // a text field
+  std::vector<window::Control*> choices;  // or the buttons of a choice
+  bool may_choose_none = false;           // a choice that can be left with none chosen
 
   // The value as the window holds it: the box's text, or the chosen button's short caption
   // ("none" when none is chosen).

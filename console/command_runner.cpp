@@ -85,7 +85,8 @@ struct OffscreenConsole {
   }
   static bool SameLetters(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-      return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+      return std::tolower(static_cast<unsigned char>(x)) ==
+             std::tolower(static_cast<unsigned char>(y));
     });
   }
 
@@ -172,7 +173,8 @@ std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& comm
   std::vector<FieldDefault> defaults;
   const auto fields = *FieldsOf(c.w, *caption);
   for (const CommandField& f : fields) {
-    defaults.push_back({f.name, f.Value(), f.Limit(), f.box ? std::vector<std::string>{} : f.Values()});
+    defaults.push_back(
+        {f.name, f.Value(), f.Limit(), f.box ? std::vector<std::string>{} : f.Values()});
   }
   return defaults;
 }
@@ -181,13 +183,13 @@ Outcome RunCommand(const CommandRequest& request) {
   OffscreenConsole c(request.link);
   const auto caption = c.Enter(request.command);
   if (!caption) {
-    return BadUsage("unknown command '" + request.command + "'; commands: " +
-                                    Join(CommandNames()));
+    return BadUsage("unknown command '" + request.command + "'; commands: " + Join(CommandNames()));
   }
   const auto fields = *FieldsOf(c.w, *caption);
   std::vector<std::string> given;
   auto find = [&fields](const std::string& name) {
-    return std::find_if(fields.begin(), fields.end(), [&name](const CommandField& f) { return f.name == name; });
+    return std::find_if(fields.begin(), fields.end(),
+                        [&name](const CommandField& f) { return f.name == name; });
   };
   for (const auto& [name, value] : request.fields) {
     const auto field = find(name);
@@ -205,7 +207,7 @@ Outcome RunCommand(const CommandRequest& request) {
     const auto field = find(name);
     if (!field->box && !OffscreenConsole::SameLetters(field->Value(), value)) {
       return BadUsage("field '" + name + "' cannot be " + value +
-                                      " together with the other fields given");
+                      " together with the other fields given");
     }
   }
   if (request.layout) andon::ApplyLayout(c.w, *request.layout);

@@ -18,7 +18,8 @@ Console::Console(window::FrmMain& w)
       rows_(w, out_),
       dispatcher_(w, out_),
       sections_(w),
-      keyboard_(w, [this] { dispatcher_.Send(); }, [this] { sections_.Cancel(); }) {
+      keyboard_(
+          w, [this] { dispatcher_.Send(); }, [this] { sections_.Cancel(); }) {
   AddSections(sections_, w_, grid_);
   RegisterMiscBranch(dispatcher_);
   RegisterDisplayBranches(dispatcher_);
@@ -27,7 +28,9 @@ Console::Console(window::FrmMain& w)
   RegisterAndonBranches(dispatcher_, grid_, rows_);
 }
 
-Console::~Console() { w_.controls.ClearHooks(); }
+Console::~Console() {
+  w_.controls.ClearHooks();
+}
 
 std::string WindowCaption(int major, int minor, int revision) {
   return std::string(texts::kApplicationTitle) + ", version " + std::to_string(major) + "." +

@@ -16,11 +16,11 @@ constexpr int kTickMs = 100;
 // Commands whose Send skips the address check: they address by serial number, by the
 // fixed bus address, or carry the address as typed.
 constexpr std::array<FlagMember, 16> kExempt = {
-    &CommandFlags::SVNFlag, &CommandFlags::SGUFlag,   &CommandFlags::BootFlag,
-    &CommandFlags::SACFlag, &CommandFlags::SBTFlag,   &CommandFlags::SBSFlag,
+    &CommandFlags::SVNFlag,  &CommandFlags::SGUFlag,   &CommandFlags::BootFlag,
+    &CommandFlags::SACFlag,  &CommandFlags::SBTFlag,   &CommandFlags::SBSFlag,
     &CommandFlags::MiscFlag, &CommandFlags::ModSNFlag, &CommandFlags::SORFlag,
-    &CommandFlags::SMDFlag, &CommandFlags::SFDFlag,   &CommandFlags::SLIFlag,
-    &CommandFlags::SMBFlag, &CommandFlags::SDMFlag,   &CommandFlags::SL1Flag,
+    &CommandFlags::SMDFlag,  &CommandFlags::SFDFlag,   &CommandFlags::SLIFlag,
+    &CommandFlags::SMBFlag,  &CommandFlags::SDMFlag,   &CommandFlags::SL1Flag,
     &CommandFlags::MRQFlag};
 
 // The order in which a tick tests the flags; the setting commands come in another order on
@@ -33,12 +33,12 @@ constexpr std::array<FlagMember, 17> kCommonOrder = {
     &CommandFlags::BootFlag, &CommandFlags::SGUFlag,    &CommandFlags::ModSNFlag,
     &CommandFlags::SBTFlag,  &CommandFlags::SBSFlag};
 constexpr std::array<FlagMember, 7> kSerialSettingOrder = {
-    &CommandFlags::SLIFlag, &CommandFlags::SFDFlag,    &CommandFlags::SACFlag,
-    &CommandFlags::SMBFlag, &CommandFlags::SORFlag,    &CommandFlags::VolumeFlag,
+    &CommandFlags::SLIFlag, &CommandFlags::SFDFlag, &CommandFlags::SACFlag,
+    &CommandFlags::SMBFlag, &CommandFlags::SORFlag, &CommandFlags::VolumeFlag,
     &CommandFlags::SMDFlag};
 constexpr std::array<FlagMember, 7> kTcpSettingOrder = {
-    &CommandFlags::SFDFlag, &CommandFlags::SACFlag, &CommandFlags::SLIFlag,
-    &CommandFlags::SMBFlag, &CommandFlags::SORFlag, &CommandFlags::SMDFlag,
+    &CommandFlags::SFDFlag,   &CommandFlags::SACFlag, &CommandFlags::SLIFlag,
+    &CommandFlags::SMBFlag,   &CommandFlags::SORFlag, &CommandFlags::SMDFlag,
     &CommandFlags::VolumeFlag};
 }  // namespace
 

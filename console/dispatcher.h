@@ -1,9 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 #include "protocol/link_output.h"
 #include "protocol/packet.h"

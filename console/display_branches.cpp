@@ -11,9 +11,13 @@ using window::kGreen, window::kLightGrey, window::kRed;
 
 namespace {
 
-bool Is(const window::Control* c, window::Color color) { return c->BackColor() == color; }
+bool Is(const window::Control* c, window::Color color) {
+  return c->BackColor() == color;
+}
 
-protocol::Address SentAddress(const window::FrmMain& w) { return {w.GroupString, w.UnitString}; }
+protocol::Address SentAddress(const window::FrmMain& w) {
+  return {w.GroupString, w.UnitString};
+}
 
 // The code of each attribute button that shows its selected colour, in the order ON, OFF,
 // FS, FF: with one selected button, exactly one code.
@@ -29,13 +33,15 @@ std::string AttributeCodes(const window::FrmMain& w) {
 void Marquee(Dispatcher& d) {
   window::FrmMain& w = d.Window();
   protocol::MarqueeFields f;
-  const bool auto_centre = !Is(w.MRQAutoCenterON, kLightGrey) || !Is(w.MRQAutoCenterOFF, kLightGrey);
+  const bool auto_centre =
+      !Is(w.MRQAutoCenterON, kLightGrey) || !Is(w.MRQAutoCenterOFF, kLightGrey);
   if (auto_centre) {
     if (!ValidateSerno(w)) {
       w.Timer1->SetEnabled(false);
       return;
     }
-    f.auto_centre = Is(w.MRQAutoCenterON, kGreen) ? protocol::AutoCentre::kOn : protocol::AutoCentre::kOff;
+    f.auto_centre =
+        Is(w.MRQAutoCenterON, kGreen) ? protocol::AutoCentre::kOn : protocol::AutoCentre::kOff;
     f.serial_field = w.SernoValStringSend;
   }
   f.address = SentAddress(w);
@@ -65,8 +71,8 @@ void Number(Dispatcher& d) {
 
 void StackLight(Dispatcher& d) {
   window::FrmMain& w = d.Window();
-  SendOrRefuse(d, protocol::BuildStackLight(
-                      {SentAddress(w), w.NumRowText->Text(), AttributeCodes(w), d.Out().Current()}));
+  SendOrRefuse(d, protocol::BuildStackLight({SentAddress(w), w.NumRowText->Text(),
+                                             AttributeCodes(w), d.Out().Current()}));
 }
 
 void Tune(Dispatcher& d) {
@@ -78,7 +84,8 @@ void Tune(Dispatcher& d) {
 }
 
 // Exclusive colour buttons: the chosen one takes its colour, the rest turn grey.
-void Choose(window::Control* chosen, window::Color color, std::initializer_list<window::Control*> group) {
+void Choose(window::Control* chosen, window::Color color,
+            std::initializer_list<window::Control*> group) {
   for (window::Control* c : group) c->SetBackColor(kLightGrey);
   chosen->SetBackColor(color);
 }

@@ -1,8 +1,8 @@
 #include "console/keyboard.h"
 
-#include "window/key_codes.h"
-
 #include <utility>
+
+#include "window/key_codes.h"
 
 namespace tvx::console {
 
@@ -15,21 +15,79 @@ using Controls = std::initializer_list<Control*>;
 Keyboard::Keyboard(window::FrmMain& w, std::function<void()> send, std::function<void()> cancel)
     : w_(w), send_(std::move(send)), cancel_(std::move(cancel)) {
   auto common = [this](int key, int shift) { CommonKey(key, shift); };
-  for (Control* c : Controls{
-           w.AC2SubColText, w.AC2SubRowText, w.ACKCheck, w.AndonButton, w.BootButton,
-           w.CancelButton, w.ClearButton, w.Comm1Option, w.Comm2Option, w.Comm3Option,
-           w.Comm4Option, w.DiagButton, w.F1Label, w.F2Label, w.GlobalButton, w.GroupText,
-           w.MiscButton, w.ModSNButton, w.MRQAutoCenterLabel, w.MRQAutoCenterOFF,
-           w.MRQAutoCenterON, w.MrqButton, w.MRQCHLabel, w.MRQCHOFF, w.MRQCHON, w.MRQCRLabel,
-           w.MRQCROFF, w.MRQFlashLabel, w.MRQFlashOFF, w.MRQFlashON, w.MRQText, w.NUMAttFF,
-           w.NUMAttFS, w.NUMAttLabel, w.NUMAttOFF, w.NUMAttON, w.NumButton, w.NumColText,
-           w.NumRowText, w.NUMText, w.ORM610AttFF, w.ORM610AttFS, w.ORM610AttLabel,
-           w.ORM610AttOFF, w.ORM610AttON, w.ORM610ColLabel, w.ORM610PriB, w.ORM610PriG,
-           w.ORM610PriLabel, w.ORM610PriR, w.ORM610PriY, w.ORM610RowLabel, w.ORM610SecB,
-           w.ORM610SecG, w.ORM610SecLabel, w.ORM610SecR, w.ORM610SecY, w.RemoteIPButton,
-           w.RemoteIPLabel, w.RemoteIPText, w.SACButton, w.SBTButton, w.SBTText, w.SendButton,
-           w.SernoText, w.SFDButton, w.SGUButton, w.SLIButton, w.SMBButton, w.StatusText,
-           w.TestButton, w.TuneButton, w.TUNText}) {
+  for (Control* c : Controls{w.AC2SubColText,
+                             w.AC2SubRowText,
+                             w.ACKCheck,
+                             w.AndonButton,
+                             w.BootButton,
+                             w.CancelButton,
+                             w.ClearButton,
+                             w.Comm1Option,
+                             w.Comm2Option,
+                             w.Comm3Option,
+                             w.Comm4Option,
+                             w.DiagButton,
+                             w.F1Label,
+                             w.F2Label,
+                             w.GlobalButton,
+                             w.GroupText,
+                             w.MiscButton,
+                             w.ModSNButton,
+                             w.MRQAutoCenterLabel,
+                             w.MRQAutoCenterOFF,
+                             w.MRQAutoCenterON,
+                             w.MrqButton,
+                             w.MRQCHLabel,
+                             w.MRQCHOFF,
+                             w.MRQCHON,
+                             w.MRQCRLabel,
+                             w.MRQCROFF,
+                             w.MRQFlashLabel,
+                             w.MRQFlashOFF,
+                             w.MRQFlashON,
+                             w.MRQText,
+                             w.NUMAttFF,
+                             w.NUMAttFS,
+                             w.NUMAttLabel,
+                             w.NUMAttOFF,
+                             w.NUMAttON,
+                             w.NumButton,
+                             w.NumColText,
+                             w.NumRowText,
+                             w.NUMText,
+                             w.ORM610AttFF,
+                             w.ORM610AttFS,
+                             w.ORM610AttLabel,
+                             w.ORM610AttOFF,
+                             w.ORM610AttON,
+                             w.ORM610ColLabel,
+                             w.ORM610PriB,
+                             w.ORM610PriG,
+                             w.ORM610PriLabel,
+                             w.ORM610PriR,
+                             w.ORM610PriY,
+                             w.ORM610RowLabel,
+                             w.ORM610SecB,
+                             w.ORM610SecG,
+                             w.ORM610SecLabel,
+                             w.ORM610SecR,
+                             w.ORM610SecY,
+                             w.RemoteIPButton,
+                             w.RemoteIPLabel,
+                             w.RemoteIPText,
+                             w.SACButton,
+                             w.SBTButton,
+                             w.SBTText,
+                             w.SendButton,
+                             w.SernoText,
+                             w.SFDButton,
+                             w.SGUButton,
+                             w.SLIButton,
+                             w.SMBButton,
+                             w.StatusText,
+                             w.TestButton,
+                             w.TuneButton,
+                             w.TUNText}) {
     c->on_key_down = common;
   }
   for (int n = 1; n <= 6; ++n) {
@@ -63,11 +121,11 @@ Keyboard::Keyboard(window::FrmMain& w, std::function<void()> send, std::function
   }
 
   std::vector<window::TextBox*> emptied = {
-      w.AC2SubColText, w.AC2SubRowText, w.ChannelText, w.DurationText, w.GroupText,
-      w.MRQText,       w.NumColText,    w.NumRowText,  w.NUMText,      w.PriorityText,
-      w.RemoteIPText,  w.RemotePortText, w.RepeatText, w.SBSText,      w.SBTText,
-      w.SecondsText,   w.SernoText,     w.SFDText,     w.SLIText,      w.SMBText1,
-      w.SMBText2,      w.TUNText,       w.UnitText,    w.VolumeText};
+      w.AC2SubColText, w.AC2SubRowText,  w.ChannelText, w.DurationText, w.GroupText,
+      w.MRQText,       w.NumColText,     w.NumRowText,  w.NUMText,      w.PriorityText,
+      w.RemoteIPText,  w.RemotePortText, w.RepeatText,  w.SBSText,      w.SBTText,
+      w.SecondsText,   w.SernoText,      w.SFDText,     w.SLIText,      w.SMBText1,
+      w.SMBText2,      w.TUNText,        w.UnitText,    w.VolumeText};
   for (const auto* array : {&w.txtSGUGroup, &w.txtSGUUnit}) {
     for (window::TextBox* box : *array) emptied.push_back(box);
   }
@@ -112,7 +170,8 @@ void Keyboard::EditorKey(int key, int shift) {
     if (key >= 'A' && key <= 'Z') {
       Append(std::string(1, static_cast<char>(key)));
     } else if (key >= '0' && key <= '9') {
-      Append(std::string(1, shift == kShiftAlone ? kShiftedDigits[key - '0'] : static_cast<char>(key)));
+      Append(std::string(
+          1, shift == kShiftAlone ? kShiftedDigits[key - '0'] : static_cast<char>(key)));
     } else if (key == kKeyLeftBracket && shift != kShiftAlone) {
       Append("[");
     } else if (key == kKeyRightBracket && shift != kShiftAlone) {

@@ -16,8 +16,10 @@ using window::ControlKind;
 namespace {
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -36,7 +38,9 @@ std::optional<Int> ParseWhole(std::string_view s) {
   return value;
 }
 
-std::string Bool(bool b) { return b ? "True" : "False"; }
+std::string Bool(bool b) {
+  return b ? "True" : "False";
+}
 
 // A piece of the script line inside an error message: quoted, printable, and short, so a
 // huge or binary line cannot flood the terminal.
@@ -74,7 +78,8 @@ std::string VariableValue(const window::VariableRef& ref) {
 // The value of a property, or nothing when the control has no such property.
 std::optional<std::string> PropertyValue(const Control& c, std::string_view property) {
   const bool is_timer = c.Kind() == ControlKind::Timer;
-  const auto* box = c.Kind() == ControlKind::TextBox ? static_cast<const window::TextBox*>(&c) : nullptr;
+  const auto* box =
+      c.Kind() == ControlKind::TextBox ? static_cast<const window::TextBox*>(&c) : nullptr;
   if (property == "Text" && box) return box->Text();
   if (property == "Caption" && !box && !is_timer) return c.Caption();
   if (property == "Visible" && !is_timer) return Bool(c.Visible());
@@ -119,8 +124,11 @@ std::string ToConsoleText(std::string_view utf8) {
   std::string out;
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
-              : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = lead < 0x80             ? 0
+                : (lead & 0xE0) == 0xC0 ? 1
+                : (lead & 0xF0) == 0xE0 ? 2
+                : (lead & 0xF8) == 0xF0 ? 3
+                                        : -1;
     if (extra < 0 || i + extra >= utf8.size()) return std::string(utf8);  // not UTF-8
     unsigned code = extra == 0 ? lead : lead & (0x3F >> extra);
     for (int k = 1; k <= extra; ++k) {
@@ -199,7 +207,8 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     if (!c) return fail;
     auto [key_text, shift_text] = SplitWord(params);
     const auto key = window::KeyCodeByName(key_text);
-    const auto shift = shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
+    const auto shift =
+        shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
     if (!key) {
       fail.error = "unknown key " + Quoted(key_text);
       return fail;
@@ -277,8 +286,8 @@ int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::
     return 2;
   }
   // What the script asked for goes out: a Send on its last line included.
-  for (int tick = 0; at_end == AtEnd::kFinishSends && tick < kMaxEndTicks && interpreter.SendPending();
-       ++tick) {
+  for (int tick = 0;
+       at_end == AtEnd::kFinishSends && tick < kMaxEndTicks && interpreter.SendPending(); ++tick) {
     clock.Advance(kEndTickMs);
   }
   return 0;

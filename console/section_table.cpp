@@ -50,7 +50,8 @@ struct Address {
 };
 
 void SelectAttributeOn(window::FrmMain& w) {
-  for (Control* c : Controls{w.NUMAttOFF, w.NUMAttFS, w.NUMAttFF}) c->SetBackColor(window::kLightGrey);
+  for (Control* c : Controls{w.NUMAttOFF, w.NUMAttFS, w.NUMAttFF})
+    c->SetBackColor(window::kLightGrey);
   w.NUMAttON->SetBackColor(window::kGreen);
 }
 
@@ -157,9 +158,10 @@ void AddSections(Sections& s, window::FrmMain& w, andon::AndonGrid& grid) {
          }});
   s.Add({w.MiscButton, &CommandFlags::MiscFlag, st::kMisc.title, st::kMisc.help,
          [&w] {
-           Show({w.CntlText, w.STXButton, w.ESCButton, w.EOTButton, w.CntlB, w.CntlC, w.CntlD,
-                 w.CntlE, w.CntlH, w.CntlJ, w.CntlL, w.CntlM, w.CntlP, w.CntlR, w.CntlS, w.CntlT,
-                 w.CntlLeft, w.CntlColon, w.CntlDecimal, w.CntlClear});
+           Show({w.CntlText, w.STXButton, w.ESCButton, w.EOTButton,   w.CntlB,
+                 w.CntlC,    w.CntlD,     w.CntlE,     w.CntlH,       w.CntlJ,
+                 w.CntlL,    w.CntlM,     w.CntlP,     w.CntlR,       w.CntlS,
+                 w.CntlT,    w.CntlLeft,  w.CntlColon, w.CntlDecimal, w.CntlClear});
            w.PacketText->SetText("");
            w.PacketText->SetLocked(false);
            w.PacketText->SetMaxLength(256);
@@ -172,8 +174,7 @@ void AddSections(Sections& s, window::FrmMain& w, andon::AndonGrid& grid) {
          [a] { a.SernoHidden(); }});
   s.Add({w.DiagButton, &CommandFlags::DiagFlag, st::kDiag.title, st::kDiag.help, none,
          [a] { a.SernoHidden(); }});
-  s.Add({w.BootButton, &CommandFlags::BootFlag, st::kBoot.title, st::kBoot.help, none,
-         [a] {
+  s.Add({w.BootButton, &CommandFlags::BootFlag, st::kBoot.title, st::kBoot.help, none, [a] {
            a.SernoEnabled();
            a.GroupUnitHidden();
          }});
@@ -189,7 +190,8 @@ void AddSections(Sections& s, window::FrmMain& w, andon::AndonGrid& grid) {
            w.GoodSerno = false;
          },
          [&w, a] {
-           for (Control* c : Controls{w.GlobalButton, w.GroupText, w.UnitText}) c->SetEnabled(false);
+           for (Control* c : Controls{w.GlobalButton, w.GroupText, w.UnitText})
+             c->SetEnabled(false);
            a.SernoEnabled();
            a.GroupUnitHidden();
          }});
@@ -206,13 +208,17 @@ void AddSections(Sections& s, window::FrmMain& w, andon::AndonGrid& grid) {
          },
          [a] { a.SernoEnabled(); }});
   s.Add({w.SLIButton, &CommandFlags::SLIFlag, st::kSLI.title, st::kSLI.help,
-         [&w] { Show({w.SLIText, w.SLILabel}); },
+         [&w] {
+           Show({w.SLIText, w.SLILabel});
+         },
          [a] {
            a.GlobalAddressFixed();
            a.SernoDisabled();
          }});
   s.Add({w.SFDButton, &CommandFlags::SFDFlag, st::kSFD.title, st::kSFD.help,
-         [&w] { Show({w.SFDText, w.SFDLabel}); },
+         [&w] {
+           Show({w.SFDText, w.SFDLabel});
+         },
          [a] {
            a.GlobalAddressFixed();
            a.SernoEnabled();

@@ -1,6 +1,5 @@
 #include "console/sections.h"
 
-
 namespace tvx::console {
 
 using window::Control;
@@ -25,9 +24,8 @@ void Sections::Enter(const Section& s) {
   HideAllDataFields();
   for (window::Button* b : w_.SectionButtons()) b->SetEnabled(false);
   if (s.show_fields) s.show_fields();
-  for (Control* c : Controls{w_.SendButton, w_.F1Label,
-                     w_.F2Label, w_.CancelButton,
-                     w_.PacketText, w_.PacketLabel}) {
+  for (Control* c : Controls{w_.SendButton, w_.F1Label, w_.F2Label, w_.CancelButton, w_.PacketText,
+                             w_.PacketLabel}) {
     c->SetEnabled(true);
   }
   w_.CommandDataFrame->SetCaption(s.title);
@@ -42,12 +40,9 @@ void Sections::ResetFlags() {
 }
 
 void Sections::DisableSendControls() {
-  for (Control* c : Controls{w_.SendButton, w_.F1Label,
-        w_.CancelButton, w_.F2Label,
-        w_.PacketText, w_.PacketLabel,
-        w_.SernoText, w_.SernoLabel,
-        w_.SFDButton, w_.SMBButton,
-        w_.SLIButton}) {
+  for (Control* c : Controls{w_.SendButton, w_.F1Label, w_.CancelButton, w_.F2Label, w_.PacketText,
+                             w_.PacketLabel, w_.SernoText, w_.SernoLabel, w_.SFDButton,
+                             w_.SMBButton, w_.SLIButton}) {
     c->SetEnabled(false);
   }
 }
@@ -66,11 +61,8 @@ void Sections::Cancel() {
   w_.UnitText->SetEnabled(true);
   w_.GlobalButton->SetEnabled(true);
   w_.PacketText->SetLocked(true);
-  for (Control* c : Controls{w_.GroupText, w_.GroupLabel,
-                     w_.UnitText, w_.UnitLabel,
-                     w_.SernoText, w_.SernoLabel,
-                     w_.GlobalButton,
-                     w_.AddressFrame}) {
+  for (Control* c : Controls{w_.GroupText, w_.GroupLabel, w_.UnitText, w_.UnitLabel, w_.SernoText,
+                             w_.SernoLabel, w_.GlobalButton, w_.AddressFrame}) {
     c->SetVisible(true);
   }
 }
@@ -83,11 +75,11 @@ void Sections::HideAllDataFields() {
       w.AC2CharLabel2, w.MRQText, w.MRQTextLabel, w.MRQFlashLabel, w.MRQFlashON, w.MRQFlashOFF,
       w.MRQAutoCenterLabel, w.MRQAutoCenterON, w.MRQAutoCenterOFF, w.MRQCHLabel, w.MRQCHON,
       w.MRQCHOFF, w.MRQCRLabel, w.MRQCRON, w.MRQCROFF, w.NUMAttLabel, w.NUMAttOFF, w.NUMAttON,
-      w.NUMAttFS, w.NUMAttFF, w.fraTune, w.CntlText, w.STXButton, w.ESCButton, w.EOTButton,
-      w.CntlB, w.CntlC, w.CntlD, w.CntlE, w.CntlH, w.CntlJ, w.CntlL, w.CntlM, w.CntlP, w.CntlR,
-      w.CntlS, w.CntlT, w.CntlLeft, w.CntlColon, w.CntlDecimal, w.CntlClear, w.SBTText,
-      w.SBTLabel, w.SBSText, w.SBSLabel, w.SFDText, w.SFDLabel, w.SLIText, w.SLILabel, w.fraSGU,
-      w.fraSMB, w.fraSOR, w.fraSMD, w.fraVolume,
+      w.NUMAttFS, w.NUMAttFF, w.fraTune, w.CntlText, w.STXButton, w.ESCButton, w.EOTButton, w.CntlB,
+      w.CntlC, w.CntlD, w.CntlE, w.CntlH, w.CntlJ, w.CntlL, w.CntlM, w.CntlP, w.CntlR, w.CntlS,
+      w.CntlT, w.CntlLeft, w.CntlColon, w.CntlDecimal, w.CntlClear, w.SBTText, w.SBTLabel,
+      w.SBSText, w.SBSLabel, w.SFDText, w.SFDLabel, w.SLIText, w.SLILabel, w.fraSGU, w.fraSMB,
+      w.fraSOR, w.fraSMD, w.fraVolume,
       // The andon grid and its pickers.
       w.ORM610ColLabel, w.ORM610RowLabel, w.ORM610AttLabel, w.ORM610AttOFF, w.ORM610AttON,
       w.ORM610AttFS, w.ORM610AttFF, w.ORM610PriLabel, w.ORM610PriB, w.ORM610PriR, w.ORM610PriY,

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <functional>
 #include <deque>
+#include <functional>
 
 #include "console/dispatcher.h"
 #include "window/main_window.h"

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<DecodedItem> chunked;
   tvx::protocol::Decoder decoder;
   auto sink = [&chunked](DecodedItem&& item) { chunked.push_back(item); };
-  for (std::size_t at = 0; at < bytes.size(); at += chunk) decoder.Feed(std::string_view(bytes).substr(at, chunk), sink);
+  for (std::size_t at = 0; at < bytes.size(); at += chunk)
+    decoder.Feed(std::string_view(bytes).substr(at, chunk), sink);
   decoder.Finish(sink);
   if (chunked != whole) std::abort();
   for (const DecodedItem& item : whole) {

@@ -9,7 +9,9 @@
 
 namespace {
 
-bool Blank(char c) { return c == ' ' || c == '\t'; }
+bool Blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Rounds half to even by looking at twice the fraction: below one, exactly one, above one.
 std::optional<long long> Reference(std::string s, long long low, long long high) {

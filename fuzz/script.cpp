@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t before = out.str().size();
     const auto outcome = interpreter.Execute(line);
     if (outcome.kind == tvx::console::ScriptInterpreter::Outcome::kError) break;
-    if (outcome.kind == tvx::console::ScriptInterpreter::Outcome::kWait) h.clock.Advance(outcome.wait_ms);
+    if (outcome.kind == tvx::console::ScriptInterpreter::Outcome::kWait)
+      h.clock.Advance(outcome.wait_ms);
     const std::string printed = out.str().substr(before);
     std::istringstream words(line);
     std::string verb;

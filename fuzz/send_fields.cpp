@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::ostringstream out, err;
   const int code = tvx::app::RunSend(args, out, err);
-  if (code != tvx::app::kSendOk && code != tvx::app::kSendBadUsage && code != tvx::app::kSendRefused) {
+  if (code != tvx::app::kSendOk && code != tvx::app::kSendBadUsage &&
+      code != tvx::app::kSendRefused) {
     std::abort();
   }
   const std::string printed = out.str();

@@ -1,11 +1,12 @@
 // The packet box's token conversion: never more bytes than typed characters, and the display
 // form of any bytes without "<" or ">" converts back to exactly those bytes.
+#include "protocol/token_conversion.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "protocol/display.h"
-#include "protocol/token_conversion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string typed(reinterpret_cast<const char*>(data), size);

@@ -36,8 +36,8 @@ void Check(QObject* context, bool bound_passed) {
   auto& all = All();
   for (auto it = all.begin(); it != all.end(); ++it) {
     if (it->context.get() != context) continue;
-    const bool done = it->device->bytesToWrite() == 0 || !it->device->isOpen() ||
-                      (it->gone && it->gone());
+    const bool done =
+        it->device->bytesToWrite() == 0 || !it->device->isOpen() || (it->gone && it->gone());
     if (done || bound_passed) End(it);
     return;
   }
@@ -47,7 +47,8 @@ void Check(QObject* context, bool bound_passed) {
 
 void Adopt(std::unique_ptr<QIODevice> device, const std::string& name, qint64 bound_ms,
            std::function<void(QIODevice&)> finish, std::function<bool()> gone) {
-  Drain d{std::move(device), name, std::move(finish), std::move(gone),
+  Drain d{std::move(device),          name,
+          std::move(finish),          std::move(gone),
           std::make_unique<QTimer>(), std::make_unique<QObject>()};
   QObject* context = d.context.get();
   QObject::connect(d.device.get(), &QIODevice::bytesWritten, context,
@@ -75,6 +76,8 @@ void FinishAll() {
   while (!All().empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-int Count() { return static_cast<int>(All().size()); }
+int Count() {
+  return static_cast<int>(All().size());
+}
 
 }  // namespace tvx::links::drains

@@ -1,12 +1,12 @@
 #include "links/qt_serial_control.h"
 
-#include "links/drains.h"
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <utility>
 #include <vector>
+
+#include "links/drains.h"
 
 #ifdef Q_OS_UNIX
 #include <poll.h>

@@ -1,8 +1,8 @@
 #include "links/qt_socket_control.h"
 
-#include "links/drains.h"
-
 #include <QHostAddress>
+
+#include "links/drains.h"
 
 namespace tvx::links {
 
@@ -14,7 +14,9 @@ constexpr int kMaxPort = 65535;
 
 }  // namespace
 
-QtSocketControl::QtSocketControl(QObject* parent) : QObject(parent) { NewSocket(); }
+QtSocketControl::QtSocketControl(QObject* parent) : QObject(parent) {
+  NewSocket();
+}
 
 void QtSocketControl::NewSocket() {
   socket_ = std::make_unique<QTcpSocket>();
@@ -54,10 +56,12 @@ void QtSocketControl::Close() {
   }
   disconnect(socket_.get(), nullptr, this, nullptr);
   QTcpSocket* socket = socket_.get();
-  const std::string name = socket->peerName().toStdString() + ":" + std::to_string(socket->peerPort());
-  drains::Adopt(std::move(socket_), name, kCloseDrainMs,
-                [](QIODevice& device) { static_cast<QTcpSocket&>(device).abort(); },
-                [socket] { return socket->state() != QAbstractSocket::ConnectedState; });
+  const std::string name =
+      socket->peerName().toStdString() + ":" + std::to_string(socket->peerPort());
+  drains::Adopt(
+      std::move(socket_), name, kCloseDrainMs,
+      [](QIODevice& device) { static_cast<QTcpSocket&>(device).abort(); },
+      [socket] { return socket->state() != QAbstractSocket::ConnectedState; });
   NewSocket();
 }
 
@@ -89,7 +93,7 @@ void QtSocketControl::Connect(const std::string& host, int port) {
     return;
   }
   socket_->connectToHost(QString::fromStdString(host), static_cast<quint16>(port),
-                        QIODevice::ReadWrite);
+                         QIODevice::ReadWrite);
 }
 
 bool QtSocketControl::SendData(const std::string& piece) {

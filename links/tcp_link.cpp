@@ -5,8 +5,7 @@
 
 namespace tvx::links {
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 TcpLink::TcpLink(window::FrmMain& w) : w_(w) {
   w_.RemoteIPButton->on_click = [this] { ConnectRequest(); };
@@ -56,17 +55,31 @@ void TcpLink::PollTick() {
         w_.TCPIP = false;
       }
       break;
-    case window::kSckOpen: message = texts::PortOpened(port); break;
-    case window::kSckListening: message = texts::PortListening(port); break;
-    case window::kSckConnectionPending: message = texts::Connecting(s.RemoteHost()); break;
-    case window::kSckResolvingHost: message = texts::Resolving(s.RemoteHost()); break;
-    case window::kSckHostResolved: message = texts::Resolved(s.RemoteHost()); break;
-    case window::kSckConnecting: message = texts::Connecting(s.RemoteHost()); break;
+    case window::kSckOpen:
+      message = texts::PortOpened(port);
+      break;
+    case window::kSckListening:
+      message = texts::PortListening(port);
+      break;
+    case window::kSckConnectionPending:
+      message = texts::Connecting(s.RemoteHost());
+      break;
+    case window::kSckResolvingHost:
+      message = texts::Resolving(s.RemoteHost());
+      break;
+    case window::kSckHostResolved:
+      message = texts::Resolved(s.RemoteHost());
+      break;
+    case window::kSckConnecting:
+      message = texts::Connecting(s.RemoteHost());
+      break;
     case window::kSckConnected:
       message = texts::Connected(s.RemoteHostIP());
       stop = true;
       break;
-    case window::kSckClosing: message = texts::RemoteClosing(s.RemoteHostIP()); break;
+    case window::kSckClosing:
+      message = texts::RemoteClosing(s.RemoteHostIP());
+      break;
     case window::kSckError:
       message = texts::kSocketError;
       stop = true;

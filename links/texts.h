@@ -12,7 +12,9 @@ inline std::string DefaultPort(int port) {
 }
 inline constexpr const char* kNoPorts =
     "There are no comm ports available. This must be corrected before TVXUpload can operate.";
-inline std::string ErrorClosing(int port) { return "Error closing comm port " + std::to_string(port); }
+inline std::string ErrorClosing(int port) {
+  return "Error closing comm port " + std::to_string(port);
+}
 inline constexpr const char* kEnterRemoteAddress =
     "Please enter a target remote IP Address in the space provided above and then click the "
     "'Connect' button.";
@@ -47,7 +49,9 @@ inline std::string PortListening(int p) {
   return "TCP/IP port " + std::to_string(p) +
          " of this workstation is awaiting requests from remote IP Addresses.";
 }
-inline std::string Connecting(const std::string& host) { return "Connecting to IP Address " + host; }
+inline std::string Connecting(const std::string& host) {
+  return "Connecting to IP Address " + host;
+}
 inline std::string Resolving(const std::string& host) {
   return "Resolving connection to IP Address " + host;
 }

@@ -6,29 +6,42 @@ namespace tvx::protocol {
 
 char ColourDigit(char letter) {
   switch (letter) {
-    case 'R': return '1';
-    case 'Y': return '2';
-    case 'G': return '3';
-    default: return '0';
+    case 'R':
+      return '1';
+    case 'Y':
+      return '2';
+    case 'G':
+      return '3';
+    default:
+      return '0';
   }
 }
 
 Shade ShadeOf(char letter) {
   switch (letter) {
-    case 'R': return Shade::kRed;
-    case 'Y': return Shade::kYellow;
-    case 'G': return Shade::kGreen;
-    default: return Shade::kDark;
+    case 'R':
+      return Shade::kRed;
+    case 'Y':
+      return Shade::kYellow;
+    case 'G':
+      return Shade::kGreen;
+    default:
+      return Shade::kDark;
   }
 }
 
 char LetterOf(Shade shade) {
   switch (shade) {
-    case Shade::kRed: return 'R';
-    case Shade::kYellow: return 'Y';
-    case Shade::kGreen: return 'G';
-    case Shade::kDark: return 'B';
-    default: return '.';
+    case Shade::kRed:
+      return 'R';
+    case Shade::kYellow:
+      return 'Y';
+    case Shade::kGreen:
+      return 'G';
+    case Shade::kDark:
+      return 'B';
+    default:
+      return '.';
   }
 }
 
@@ -53,10 +66,14 @@ std::optional<Packet> BuildAndonCell(const Address& address, int row, int column
 
 const char* AttributeCode(AndonAttribute attribute) {
   switch (attribute) {
-    case AndonAttribute::kOff: return "0A";
-    case AndonAttribute::kOn: return "1A";
-    case AndonAttribute::kFlashSlow: return "2A";
-    default: return "3A";
+    case AndonAttribute::kOff:
+      return "0A";
+    case AndonAttribute::kOn:
+      return "1A";
+    case AndonAttribute::kFlashSlow:
+      return "2A";
+    default:
+      return "3A";
   }
 }
 

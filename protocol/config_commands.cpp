@@ -18,7 +18,9 @@ Check NumberCheck(const std::string& text, const char* missing) {
   return std::nullopt;
 }
 
-Check PlainNumber(const std::string& text, Link) { return NumberCheck(text, texts::kNumberMissing); }
+Check PlainNumber(const std::string& text, Link) {
+  return NumberCheck(text, texts::kNumberMissing);
+}
 
 // The sub-type is a part name on the serial link but a number over TCP.
 Check SubType(const std::string& text, Link link) {
@@ -34,10 +36,13 @@ Check SubType(const std::string& text, Link link) {
 }
 
 Check FaderLevel(const std::string& text, Link link) {
-  return NumberCheck(text, link == Link::Tcp ? texts::kFaderMissingTcp : texts::kFaderMissingSerial);
+  return NumberCheck(text,
+                     link == Link::Tcp ? texts::kFaderMissingTcp : texts::kFaderMissingSerial);
 }
 
-Check OptionOnly(const std::string&, Link) { return std::nullopt; }
+Check OptionOnly(const std::string&, Link) {
+  return std::nullopt;
+}
 
 struct SerialSettingRow {
   const char* code;
@@ -97,7 +102,9 @@ BuildResult BuildSerialSetting(SerialSetting command, const std::string& serial_
   return p;
 }
 
-std::string SeriesFlagText(bool series_610) { return series_610 ? "0" : "1"; }
+std::string SeriesFlagText(bool series_610) {
+  return series_610 ? "0" : "1";
+}
 
 std::string MarqueeDetectText(bool force_first, bool force_second) {
   return force_first ? "0" : force_second ? "1" : "2";

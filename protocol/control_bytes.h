@@ -15,6 +15,8 @@ inline constexpr char kFlashOn = 0x10;
 inline constexpr char kFlashOff = 0x12;
 
 // A one-character piece made from a byte value, as control bytes are written.
-inline std::string ByteText(char byte) { return std::string(1, byte); }
+inline std::string ByteText(char byte) {
+  return std::string(1, byte);
+}
 
 }  // namespace tvx::protocol

@@ -12,7 +12,9 @@ Packet& GroupUnitHead(Packet& p, const Address& address) {
   return MarqueeHead(p, address).Byte(ESC);
 }
 
-Packet& FixedHead(Packet& p) { return p.Byte(STX).Add(kFixedAddress).Byte(ESC); }
+Packet& FixedHead(Packet& p) {
+  return p.Byte(STX).Add(kFixedAddress).Byte(ESC);
+}
 
 Packet& SerialHead(Packet& p, const std::string& serial_field, const Address* address) {
   if (address) {

@@ -7,7 +7,9 @@ namespace tvx::protocol {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Whole numbers beyond this many digits are out of every range the console uses.
 constexpr std::size_t kMaxWholeDigits = 18;
@@ -32,7 +34,8 @@ std::optional<Int> ToInteger(std::string_view text) {
   const auto decimal = ToDecimal(text);
   if (!decimal) return std::nullopt;
   const auto value = Rounded(*decimal);
-  if (!value || *value < std::numeric_limits<Int>::min() || *value > std::numeric_limits<Int>::max()) {
+  if (!value || *value < std::numeric_limits<Int>::min() ||
+      *value > std::numeric_limits<Int>::max()) {
     return std::nullopt;
   }
   return static_cast<Int>(*value);
@@ -81,16 +84,24 @@ bool NumberWithin(std::string_view text, std::int64_t low, std::int64_t high) {
   for (char c : d->whole) whole = whole * 10 + (c - '0');
   const bool has_fraction = !d->fraction.empty();
   // The magnitude is whole + f with 0 <= f < 1, f > 0 exactly when there is a fraction.
-  auto at_most = [&](std::int64_t bound) { return whole < bound || (whole == bound && !has_fraction); };
+  auto at_most = [&](std::int64_t bound) {
+    return whole < bound || (whole == bound && !has_fraction);
+  };
   auto at_least = [&](std::int64_t bound) { return whole >= bound; };
   if (d->negative) return at_most(-low) && at_least(-high);
   return at_least(low) && at_most(high);
 }
 
-std::optional<std::int16_t> ToInt16(std::string_view text) { return ToInteger<std::int16_t>(text); }
+std::optional<std::int16_t> ToInt16(std::string_view text) {
+  return ToInteger<std::int16_t>(text);
+}
 
-std::optional<std::int32_t> ToInt32(std::string_view text) { return ToInteger<std::int32_t>(text); }
+std::optional<std::int32_t> ToInt32(std::string_view text) {
+  return ToInteger<std::int32_t>(text);
+}
 
-std::string TwoDigits(std::int16_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string TwoDigits(std::int16_t value) {
+  return (value < 10 ? "0" : "") + std::to_string(value);
+}
 
 }  // namespace tvx::protocol

@@ -4,7 +4,9 @@
 
 namespace tvx::protocol {
 
-Packet& Packet::Add(const std::string& piece) { return Add(piece, DisplayForm(piece)); }
+Packet& Packet::Add(const std::string& piece) {
+  return Add(piece, DisplayForm(piece));
+}
 
 Packet& Packet::Add(const std::string& piece, const std::string& display_text) {
   pieces.push_back(piece);
@@ -12,7 +14,9 @@ Packet& Packet::Add(const std::string& piece, const std::string& display_text) {
   return *this;
 }
 
-Packet& Packet::Byte(char byte) { return Add(std::string(1, byte)); }
+Packet& Packet::Byte(char byte) {
+  return Add(std::string(1, byte));
+}
 
 std::string Packet::Bytes() const {
   std::string bytes;

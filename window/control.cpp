@@ -27,7 +27,8 @@ bool Control::Reachable() const {
 }
 
 TextBox::TextBox(std::string name, int max_length, std::string text)
-    : Control(std::move(name), ControlKind::TextBox), text_(std::move(text)),
+    : Control(std::move(name), ControlKind::TextBox),
+      text_(std::move(text)),
       max_length_(max_length) {
   SetBackColor(kWhite);
 }
@@ -53,7 +54,8 @@ OptionButton::OptionButton(std::string name, std::string caption)
 void OptionButton::DeselectSiblings() {
   if (!Container()) return;
   for (Control* c : Container()->Children()) {
-    if (c != this && c->Kind() == ControlKind::OptionButton) static_cast<OptionButton*>(c)->value_ = false;
+    if (c != this && c->Kind() == ControlKind::OptionButton)
+      static_cast<OptionButton*>(c)->value_ = false;
   }
 }
 

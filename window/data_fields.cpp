@@ -17,9 +17,10 @@ void FrmMain::BuildDataFields() {
   AC2SubColLabel = r.AddLabel(d, "AC2SubColLabel", "Sub-Col");
   AC2SubColText = r.AddText(d, "AC2SubColText", 2);
   AC2CharLabel = r.AddLabel(d, "AC2CharLabel", "Optional Characters:");
-  AC2CharLabel2 = r.AddLabel(d, "AC2CharLabel2",
-                           "The Primary and Secondary colors \r\npertain only to the andon cells, "
-                           "not the \r\ncharacters.");
+  AC2CharLabel2 =
+      r.AddLabel(d, "AC2CharLabel2",
+                 "The Primary and Secondary colors \r\npertain only to the andon cells, "
+                 "not the \r\ncharacters.");
   NUMAttLabel = r.AddLabel(d, "NUMAttLabel", "Att");
   NUMAttOFF = r.AddButton(d, "NUMAttOFF", "OFF", kLightGrey);
   NUMAttON = r.AddButton(d, "NUMAttON", "ON", kLightGrey);
@@ -92,20 +93,19 @@ void FrmMain::BuildDataFields() {
 void FrmMain::BuildAndon() {
   Registry& r = controls;
   Control* d = CommandDataFrame;
-  ControlArray<Button>* rows[] = {&ORM610R1, &ORM610R2, &ORM610R3,
-                                  &ORM610R4, &ORM610R5, &ORM610R6};
+  ControlArray<Button>* rows[] = {&ORM610R1, &ORM610R2, &ORM610R3, &ORM610R4, &ORM610R5, &ORM610R6};
   for (int n = 1; n <= 6; ++n) {
     const std::string name = "ORM610R" + std::to_string(n);
     for (int i = 0; i <= 25; ++i) {
       const std::string caption = i == 0 ? std::to_string(n) : "";
       rows[n - 1]->Append(r.AddButton(d, (name + "(" + std::to_string(i) + ")").c_str(),
-                                    caption.c_str(), kLightGrey));
+                                      caption.c_str(), kLightGrey));
     }
   }
   for (int i = 0; i <= 25; ++i) {
     const std::string caption = i == 0 ? "" : std::to_string(i);
-    ORM610C1.Append(r.AddButton(d, ("ORM610C1(" + std::to_string(i) + ")").c_str(),
-                              caption.c_str(), kLightGrey));
+    ORM610C1.Append(r.AddButton(d, ("ORM610C1(" + std::to_string(i) + ")").c_str(), caption.c_str(),
+                                kLightGrey));
   }
   ORM610R0C0.Append(r.AddButton(d, "ORM610R0C0(0)", "", kLightGrey));
   ORM610R0C0.Append(r.AddButton(d, "ORM610R0C0(1)", "", kLightGrey));

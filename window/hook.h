@@ -31,12 +31,20 @@ class Hook<R(Args...)> {
     return *this;
   }
   // Unwires the event; the owner does this before the objects its handler uses go away.
-  void Clear() { handler_ = nullptr; }
+  void Clear() {
+    handler_ = nullptr;
+  }
   // Unwires the event and hands back its handler, to wrap it in another.
-  std::function<R(Args...)> Take() { return std::exchange(handler_, nullptr); }
+  std::function<R(Args...)> Take() {
+    return std::exchange(handler_, nullptr);
+  }
 
-  explicit operator bool() const { return static_cast<bool>(handler_); }
-  R operator()(Args... args) const { return handler_(std::forward<Args>(args)...); }
+  explicit operator bool() const {
+    return static_cast<bool>(handler_);
+  }
+  R operator()(Args... args) const {
+    return handler_(std::forward<Args>(args)...);
+  }
 
  private:
   std::function<R(Args...)> handler_;

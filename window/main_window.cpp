@@ -110,9 +110,9 @@ void FrmMain::BuildMainAndStatus() {
   CntlColon = r.AddButton(d, "CntlColon", ":");
   CntlDecimal = r.AddButton(d, "CntlDecimal", ".");
   CntlClear = r.AddButton(d, "CntlClear", "CLEAR");
-  for (Control* c : {CntlText, STXButton, ESCButton, EOTButton, CntlB, CntlC, CntlD, CntlE, CntlH,
-                     CntlJ, CntlL, CntlM, CntlP, CntlR, CntlS, CntlT, CntlLeft, CntlColon,
-                     CntlDecimal, CntlClear}) {
+  for (Control* c : {CntlText, STXButton, ESCButton, EOTButton, CntlB,       CntlC,    CntlD,
+                     CntlE,    CntlH,     CntlJ,     CntlL,     CntlM,       CntlP,    CntlR,
+                     CntlS,    CntlT,     CntlLeft,  CntlColon, CntlDecimal, CntlClear}) {
     c->SetVisible(false);
   }
 
@@ -143,11 +143,10 @@ void FrmMain::BuildCommunications() {
 }
 
 std::vector<Button*> FrmMain::SectionButtons() const {
-  return {AndonButton, AndonButton2, MrqButton,   NumButton,   TuneButton, Tunebutton2,
-          VolumeButton, SL1Button,   SDMButton,   MiscButton,  TestButton, ClearButton,
-          DiagButton,  BootButton,   SVNButton,   ModSNButton, SGUButton,  SBTButton,
-          SBSButton,   SLIButton,    SFDButton,   SACButton,   SMBButton,  SORButton,
-          SMDButton};
+  return {AndonButton, AndonButton2, MrqButton,  NumButton,  TuneButton,  Tunebutton2, VolumeButton,
+          SL1Button,   SDMButton,    MiscButton, TestButton, ClearButton, DiagButton,  BootButton,
+          SVNButton,   ModSNButton,  SGUButton,  SBTButton,  SBSButton,   SLIButton,   SFDButton,
+          SACButton,   SMBButton,    SORButton,  SMDButton};
 }
 
 const ControlArray<Button>& FrmMain::AndonRow(int n) const {
@@ -171,17 +170,24 @@ void FrmMain::RegisterVariables() {
       {"SDMFlag", &f.SDMFlag},     {"SendFlag", &SendFlag},       {"TCPIP", &TCPIP},
       {"GoodSerno", &GoodSerno}};
   for (const auto& [name, ptr] : bools) r.AddVariable(name, ptr);
-  const std::pair<const char*, std::int16_t*> shorts[] = {
-      {"NewComm", &NewComm}, {"OldComm", &OldComm}, {"MSCommCount", &MSCommCount},
-      {"Group", &Group},     {"Unit", &Unit},       {"Row", &Row},
-      {"Col", &Col},         {"TCPIPCounter", &TCPIPCounter}, {"NUMVal", &NUMVal},
-      {"NUMVal2", &NUMVal2}};
+  const std::pair<const char*, std::int16_t*> shorts[] = {{"NewComm", &NewComm},
+                                                          {"OldComm", &OldComm},
+                                                          {"MSCommCount", &MSCommCount},
+                                                          {"Group", &Group},
+                                                          {"Unit", &Unit},
+                                                          {"Row", &Row},
+                                                          {"Col", &Col},
+                                                          {"TCPIPCounter", &TCPIPCounter},
+                                                          {"NUMVal", &NUMVal},
+                                                          {"NUMVal2", &NUMVal2}};
   for (const auto& [name, ptr] : shorts) r.AddVariable(name, ptr);
   r.AddVariable("SernoVal", &SernoVal);
-  const std::pair<const char*, std::string*> texts[] = {
-      {"GroupString", &GroupString}, {"UnitString", &UnitString},
-      {"PacketString", &PacketString}, {"SernoValStringSend", &SernoValStringSend},
-      {"SBSVal", &SBSVal}, {"TUFlagVal", &TUFlagVal}};
+  const std::pair<const char*, std::string*> texts[] = {{"GroupString", &GroupString},
+                                                        {"UnitString", &UnitString},
+                                                        {"PacketString", &PacketString},
+                                                        {"SernoValStringSend", &SernoValStringSend},
+                                                        {"SBSVal", &SBSVal},
+                                                        {"TUFlagVal", &TUFlagVal}};
   for (const auto& [name, ptr] : texts) r.AddVariable(name, ptr);
 }
 

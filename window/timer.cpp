@@ -45,9 +45,13 @@ void VirtualClock::Attach(Timer& timer) {
 namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
-std::int64_t Later(std::int64_t t, std::int64_t ms) { return ms > kNever - t ? kNever : t + ms; }
+std::int64_t Later(std::int64_t t, std::int64_t ms) {
+  return ms > kNever - t ? kNever : t + ms;
+}
 // A tick that would fall beyond the last moment time can reach never comes.
-std::int64_t NextDue(std::int64_t t, std::int64_t ms) { return ms >= kNever - t ? -1 : t + ms; }
+std::int64_t NextDue(std::int64_t t, std::int64_t ms) {
+  return ms >= kNever - t ? -1 : t + ms;
+}
 }  // namespace
 
 void VirtualClock::TimerChanged(Timer& timer) {
@@ -68,13 +72,15 @@ void VirtualClock::Advance(std::int64_t ms) {
       // Nothing changes until a busy timer fires or the time is up: jump there in whole ticks.
       std::int64_t until = target;
       for (const Entry& e : entries_) {
-        if (&e != next && e.due >= 0 && !(e.timer->idle && e.timer->idle())) until = std::min(until, e.due);
+        if (&e != next && e.due >= 0 && !(e.timer->idle && e.timer->idle()))
+          until = std::min(until, e.due);
       }
       // Land on or after it; a tie is then settled in attach order, as always.
       const std::int64_t interval = next->timer->Interval();
       const std::int64_t gap = until - next->due;
       const std::int64_t ticks = std::max<std::int64_t>(1, gap / interval + (gap % interval != 0));
-      next->due = ticks > (kNever - next->due) / interval ? -1 : NextDue(next->due, ticks * interval);
+      next->due =
+          ticks > (kNever - next->due) / interval ? -1 : NextDue(next->due, ticks * interval);
       continue;
     }
     now_ = next->due;

@@ -14,7 +14,7 @@ struct CellCase {
   const char* pickers;  // picker clicks before the cell click
   const char* colour;   // the cell's back colour afterwards
   const char* caption;
-  const char* codes;    // what the cell sends between its command text and EOT
+  const char* codes;  // what the cell sends between its command text and EOT
 };
 
 TEST(AndonGrid, EveryPickerSettingGivesItsCellStateAndCodes) {
@@ -32,23 +32,25 @@ TEST(AndonGrid, EveryPickerSettingGivesItsCellStateAndCodes) {
   };
   for (const auto& c : cases) {
     Harness h;
-    const std::string out = h.Run(Paint(c.pickers) +
-                                  "click ORM610R3(12)\nprint ORM610R3(12) BackColor\nprint ORM610R3(12)\n"
-                                  "print Row\nprint Col\nclick SendButton\nwait 15600\n");
-    EXPECT_EQ(out, std::string("ORM610R3(12).BackColor=") + c.colour + "\nORM610R3(12).Caption=" +
-                       c.caption + "\nRow=3\nCol=12\n")
+    const std::string out =
+        h.Run(Paint(c.pickers) +
+              "click ORM610R3(12)\nprint ORM610R3(12) BackColor\nprint ORM610R3(12)\n"
+              "print Row\nprint Col\nclick SendButton\nwait 15600\n");
+    EXPECT_EQ(out, std::string("ORM610R3(12).BackColor=") + c.colour +
+                       "\nORM610R3(12).Caption=" + c.caption + "\nRow=3\nCol=12\n")
         << c.pickers;
-    EXPECT_EQ(Shown(h.serial.Bytes()), std::string("<02>0102<1B>AC13R12C") + c.codes + "<04>") << c.pickers;
+    EXPECT_EQ(Shown(h.serial.Bytes()), std::string("<02>0102<1B>AC13R12C") + c.codes + "<04>")
+        << c.pickers;
   }
 }
 
 TEST(AndonGrid, PickersAreExclusiveAndOnlyAClickWritesACell) {
   Harness h;
-  const std::string out = h.Run(Paint(
-      "click ORM610R1(1)\nclick ORM610AttFF\nclick ORM610PriY\n"
-      "print ORM610AttON BackColor\nprint ORM610AttFF BackColor\nprint ORM610PriR BackColor\n"
-      "print ORM610PriY BackColor\nprint ORM610R1(1) BackColor\n"
-      "click ORM610AttOFF\nprint ORM610AttOFF BackColor\nprint ORM610AttFF BackColor\n"));
+  const std::string out = h.Run(
+      Paint("click ORM610R1(1)\nclick ORM610AttFF\nclick ORM610PriY\n"
+            "print ORM610AttON BackColor\nprint ORM610AttFF BackColor\nprint ORM610PriR BackColor\n"
+            "print ORM610PriY BackColor\nprint ORM610R1(1) BackColor\n"
+            "click ORM610AttOFF\nprint ORM610AttOFF BackColor\nprint ORM610AttFF BackColor\n"));
   EXPECT_EQ(out,
             "ORM610AttON.BackColor=192,192,192\nORM610AttFF.BackColor=0,255,0\n"
             "ORM610PriR.BackColor=192,192,192\nORM610PriY.BackColor=255,255,0\n"
@@ -98,8 +100,9 @@ std::vector<std::string> Transmit(Harness& h, int ticks = 157) {
 
 TEST(AndonTransmission, OneGridPositionPerTickOver156Ticks) {
   Harness h;
-  h.Run(Paint("click ORM610R1(1)\nclick ORM610R2(5)\nclick ORM610R2(25)\nclick ORM610R6(25)\n"
-              "click SendButton\n"));
+  h.Run(
+      Paint("click ORM610R1(1)\nclick ORM610R2(5)\nclick ORM610R2(25)\nclick ORM610R6(25)\n"
+            "click SendButton\n"));
   std::vector<std::string> statuses;
   std::vector<std::string> log;
   std::size_t seen = 0;
@@ -115,9 +118,8 @@ TEST(AndonTransmission, OneGridPositionPerTickOver156Ticks) {
   }
   EXPECT_EQ(log, (std::vector<std::string>{
                      "1:<02>0102<1B>AC11R1C1A1P<04>",
-                     "31:<02>0102<1B>AC12R5C1A1P<04>",   // row 2 starts at column 0 on tick 26
-                     "51:<02>0102<1B>AC12R25C1A1P<04>",
-                     "155:<02>0102<1B>AC16R25C1A1P<04>"}));
+                     "31:<02>0102<1B>AC12R5C1A1P<04>",  // row 2 starts at column 0 on tick 26
+                     "51:<02>0102<1B>AC12R25C1A1P<04>", "155:<02>0102<1B>AC16R25C1A1P<04>"}));
   EXPECT_EQ(statuses[0], "Transmitting Row 1 settings.");
   EXPECT_EQ(statuses[24], "Transmitting Row 1 settings.");
   EXPECT_EQ(statuses[25], "Transmitting Row 2 settings.");
@@ -138,13 +140,15 @@ TEST(AndonTransmission, EmptyGridStillRunsToCompletion) {
   h.Run(Paint("click SendButton\nwait 15500\n"));
   EXPECT_EQ(h.w.StatusText->Text(), "Transmitting Row 6 settings.");
   h.Advance(100);
-  EXPECT_EQ(h.w.StatusText->Text(), "The 'Andon Cell' command has been sent to Group = 01, Unit = 02");
+  EXPECT_EQ(h.w.StatusText->Text(),
+            "The 'Andon Cell' command has been sent to Group = 01, Unit = 02");
   EXPECT_TRUE(h.serial.pieces.empty());
 }
 
 TEST(AndonTransmission, GridClickDuringTransmissionDoesNotMoveIt) {
   Harness h;
-  h.Run(Paint("click ORM610R1(3)\nclick SendButton\nwait 200\nclick ORM610R1(2)\nclick ORM610R1(20)\n"));
+  h.Run(Paint(
+      "click ORM610R1(3)\nclick SendButton\nwait 200\nclick ORM610R1(2)\nclick ORM610R1(20)\n"));
   EXPECT_EQ(h.w.Col, 20);
   const auto log = Transmit(h);
   // Column 2 was already passed; column 3 and 20 go out on their own ticks.
@@ -154,7 +158,8 @@ TEST(AndonTransmission, GridClickDuringTransmissionDoesNotMoveIt) {
 
 TEST(AndonTransmission, EachCellFollowsTheLinkAndTheTcpHalfUnlocksTheButtons) {
   Harness h;
-  h.Run(Paint("click ORM610R1(1)\nclick ORM610R1(2)\nclick ORM610R1(3)\nclick SendButton\nwait 100\n"));
+  h.Run(Paint(
+      "click ORM610R1(1)\nclick ORM610R1(2)\nclick ORM610R1(3)\nclick SendButton\nwait 100\n"));
   EXPECT_FALSE(h.w.SendButton->Enabled());
   h.socket.state = window::kSckConnected;
   h.Advance(100);
@@ -187,11 +192,13 @@ TEST(AndonTransmission, FailedWritesAreReportedAtCompletion) {
   Harness h;
   h.serial.Unplug();
   h.Run(Paint("click ORM610R2(2)\nclick SendButton\nwait 15600\n"));
-  EXPECT_EQ(h.w.StatusText->Text(),
-            "ERROR: The 'Andon Cell' command could not be written completely to Group = 01, Unit = 02");
+  EXPECT_EQ(
+      h.w.StatusText->Text(),
+      "ERROR: The 'Andon Cell' command could not be written completely to Group = 01, Unit = 02");
   h.serial.SetPortOpen(true);
   h.Run("click SendButton\nwait 15600\n");
-  EXPECT_EQ(h.w.StatusText->Text(), "The 'Andon Cell' command has been sent to Group = 01, Unit = 02");
+  EXPECT_EQ(h.w.StatusText->Text(),
+            "The 'Andon Cell' command has been sent to Group = 01, Unit = 02");
 }
 
 const std::string kAC2 = "click AndonButton2\ntype GroupText 1\ntype UnitText 2\n";
@@ -203,18 +210,29 @@ TEST(AndonSubCell, PiecesFollowTheFieldsAndPickers) {
   CheckCommands({
       {kAC2 + "type NumRowText 3\ntype NumColText 12\n" + kSend,
        {"<02>", "01", "02", "<1B>", "AC2", "3", "R", "12", "C", "1A", "1P", "0S", "<04>"},
-       "<02>0102<1B>AC23R12C1A1P0S<04>", entry},
-      {kAC2 + "type NumRowText 3\ntype NumColText 12\ntype AC2SubRowText 1\ntype AC2SubColText 2\n" + kSend,
-       {"<02>", "01", "02", "<1B>", "AC2", "3", ".1", "R", "12", ".2", "C", "1A", "1P", "0S", "<04>"},
-       "<02>0102<1B>AC23.1R12.2C1A1P0S<04>", entry},
-      {kAC2 + "type NumRowText 3\ntype NumColText 12\ntype AC2SubRowText 1\ntype AC2SubColText 2\n"
-              "type NUMText AB\nclick ORM610AttFS\n" + kSend,
+       "<02>0102<1B>AC23R12C1A1P0S<04>",
+       entry},
+      {kAC2 +
+           "type NumRowText 3\ntype NumColText 12\ntype AC2SubRowText 1\ntype AC2SubColText 2\n" +
+           kSend,
+       {"<02>", "01", "02", "<1B>", "AC2", "3", ".1", "R", "12", ".2", "C", "1A", "1P", "0S",
+        "<04>"},
+       "<02>0102<1B>AC23.1R12.2C1A1P0S<04>",
+       entry},
+      {kAC2 +
+           "type NumRowText 3\ntype NumColText 12\ntype AC2SubRowText 1\ntype AC2SubColText 2\n"
+           "type NUMText AB\nclick ORM610AttFS\n" +
+           kSend,
        {"<02>", "01", "02", "<1B>", "AC2", "3", "R", "12", "C", "[AB]", "2A", "<04>"},
-       "<02>0102<1B>AC23R12C[AB]2A<04>", entry},
-      {kAC2 + "type NumRowText 7\ntype NumColText 40\ntype AC2SubRowText 4\nclick ORM610AttOFF\n"
-              "click ORM610PriG\nclick ORM610SecY\n" + kSend,
+       "<02>0102<1B>AC23R12C[AB]2A<04>",
+       entry},
+      {kAC2 +
+           "type NumRowText 7\ntype NumColText 40\ntype AC2SubRowText 4\nclick ORM610AttOFF\n"
+           "click ORM610PriG\nclick ORM610SecY\n" +
+           kSend,
        {"<02>", "01", "02", "<1B>", "AC2", "7", ".4", "R", "40", "C", "0A", "3P", "2S", "<04>"},
-       "<02>0102<1B>AC27.4R40C0A3P2S<04>", entry},
+       "<02>0102<1B>AC27.4R40C0A3P2S<04>",
+       entry},
       {kAC2 + "type NumColText 12\ntype NUMText AB\n" + kSend, {}, "", entry},
       {kAC2 + "type NumRowText 1\n" + kSend, {}, "", entry},
   });

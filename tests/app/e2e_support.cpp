@@ -58,7 +58,9 @@ ConsoleRun RunConsole(const std::string& script, const QStringList& comm_args) {
   return RunProgram(args);
 }
 
-QString ProgramPath() { return TVX_BINARY; }
+QString ProgramPath() {
+  return TVX_BINARY;
+}
 
 ConsoleRun RunProgram(const QStringList& args) {
   QProcess process;

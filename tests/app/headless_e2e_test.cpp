@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTemporaryDir>
-
-#include <QCoreApplication>
 #include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
@@ -24,17 +23,19 @@ TEST(Headless, TypedPacketReachesThePtyAndASwitchMovesToTheOtherPort) {
   const ConsoleRun run = RunConsole(
       "print StatusText\n"
       "click MiscButton\n"
-      "type PacketText " + AllByteTokens().substr(0, 256 * 4) + "\n"
-      "click SendButton\n"
-      "wait 600\n"
-      "print StatusText\n"
-      "click Comm2Option\n"
-      "wait 50\n"
-      "print StatusText\n"
-      "type PacketText <02>0105<1B>NUM12N<04>\n"
-      "click SendButton\n"
-      "wait 300\n"
-      "print StatusText\n",
+      "type PacketText " +
+          AllByteTokens().substr(0, 256 * 4) +
+          "\n"
+          "click SendButton\n"
+          "wait 600\n"
+          "print StatusText\n"
+          "click Comm2Option\n"
+          "wait 50\n"
+          "print StatusText\n"
+          "type PacketText <02>0105<1B>NUM12N<04>\n"
+          "click SendButton\n"
+          "wait 300\n"
+          "print StatusText\n",
       Comm(one.Path(), two.Path()));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -46,7 +47,8 @@ TEST(Headless, TypedPacketReachesThePtyAndASwitchMovesToTheOtherPort) {
             "StatusText.Text=The command is sent\n");
   // The packet box holds at most 256 typed characters: the first 64 tokens.
   EXPECT_EQ(one.Drain(), AllBytes().substr(0, 64));
-  EXPECT_EQ(two.Drain(), std::string("\x02" "0105\x1bNUM12N\x04"));
+  EXPECT_EQ(two.Drain(), std::string("\x02"
+                                     "0105\x1bNUM12N\x04"));
 }
 
 TEST(Headless, ProbeSkipsMissingAndBusyPorts) {
@@ -54,7 +56,7 @@ TEST(Headless, ProbeSkipsMissingAndBusyPorts) {
   QSerialPort holder(QString::fromStdString(busy.Path()));
   ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
   const ConsoleRun run = RunConsole("print StatusText\nprint Comm3Option Value\n",
-                             Comm("/nonexistent/tty1", busy.Path(), free_port.Path()));
+                                    Comm("/nonexistent/tty1", busy.Path(), free_port.Path()));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out,
             "StatusText.Text=Comm port 3 was chosen as the default based upon availability. You "
@@ -82,19 +84,23 @@ TEST(Headless, TcpCarriesEveryByteAndAPeerCloseFallsBackToSerial) {
       "wait 20\n"
       "print StatusText\n"
       "type RemoteIPText 127.0.0.1\n"
-      "type RemotePortText " + port + "\n"
-      "click RemoteIPButton\n"
-      "wait 300\n"
-      "print StatusText\n"
-      "click MiscButton\n"
-      "type PacketText " + AllByteTokens().substr(0, 256 * 4) + "\n"
-      "click SendButton\n"
-      "wait 400\n"
-      "print StatusText\n"
-      "type PacketText AFTER\n"
-      "key PacketText F1\n"
-      "wait 200\n"
-      "print StatusText\n",
+      "type RemotePortText " +
+          port +
+          "\n"
+          "click RemoteIPButton\n"
+          "wait 300\n"
+          "print StatusText\n"
+          "click MiscButton\n"
+          "type PacketText " +
+          AllByteTokens().substr(0, 256 * 4) +
+          "\n"
+          "click SendButton\n"
+          "wait 400\n"
+          "print StatusText\n"
+          "type PacketText AFTER\n"
+          "key PacketText F1\n"
+          "wait 200\n"
+          "print StatusText\n",
       Comm(serial.Path()));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -128,8 +134,8 @@ TEST(Headless, RefusedConnectEndsWithTheTimeOutMessage) {
 }
 
 TEST(Headless, BadScriptLineStopsWithStatus2) {
-  const ConsoleRun run = RunConsole("print StatusText Caption\nprint StatusText\n",
-                             Comm("/nonexistent/tty1"));
+  const ConsoleRun run =
+      RunConsole("print StatusText Caption\nprint StatusText\n", Comm("/nonexistent/tty1"));
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "ERROR: line 1: 'StatusText' has no property 'Caption'\n");
@@ -145,15 +151,18 @@ TEST(Headless, AScriptThatCannotBeReadIsRefused) {
   from_stdin.start(ProgramPath(), {"--headless", "--comm", "1=/nonexistent/tty1"});
   ASSERT_TRUE(from_stdin.waitForFinished(10000));
   EXPECT_EQ(from_stdin.exitCode(), 2);
-  EXPECT_NE(from_stdin.readAllStandardError().toStdString().find("could not be read"), std::string::npos);
+  EXPECT_NE(from_stdin.readAllStandardError().toStdString().find("could not be read"),
+            std::string::npos);
 }
 
 TEST(Headless, ASendOnTheLastLineReachesTheLink) {
   Pty pty;
-  const ConsoleRun run = RunConsole("click MiscButton\ntype PacketText <02>END<04>\nclick SendButton",
-                                    Comm(pty.Path()));
+  const ConsoleRun run = RunConsole(
+      "click MiscButton\ntype PacketText <02>END<04>\nclick SendButton", Comm(pty.Path()));
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(pty.Drain(), "\x02" "END\x04");
+  EXPECT_EQ(pty.Drain(),
+            "\x02"
+            "END\x04");
 }
 
 // More than a pty holds is still queued when the script ends: the program ends only once it
@@ -190,7 +199,8 @@ TEST(Headless, WaitsBeyondTheQtTimerRangeDoNotEndEarly) {
     ASSERT_TRUE(process.waitForStarted());
     process.write(wait);
     process.write("print StatusText\n");
-    EXPECT_FALSE(process.waitForFinished(1500)) << wait << process.readAllStandardError().toStdString();
+    EXPECT_FALSE(process.waitForFinished(1500))
+        << wait << process.readAllStandardError().toStdString();
     EXPECT_EQ(process.readAllStandardOutput().toStdString(), "") << wait;
     process.kill();
     process.waitForFinished();

@@ -29,7 +29,8 @@ std::vector<Case> Cases() {
        "click MrqButton\ntype MRQText HELLO\nclick MRQAutoCenterON\ntype SernoText 12\n"
        "click MRQFlashON\ntype GroupText 01\ntype UnitText 05\n"},
       {{"SL1", "row=3", "attribute=OFF", "group=01", "unit=02"},
-       "click SL1Button\ntype NumRowText 3\nclick NUMAttOFF\ntype GroupText 01\ntype UnitText 02\n"},
+       "click SL1Button\ntype NumRowText 3\nclick NUMAttOFF\ntype GroupText 01\ntype UnitText "
+       "02\n"},
       {{"sgu", "serial=12345", "ds1-group=1", "ds1-unit=2"},
        "click SGUButton\ntype SernoText 12345\ntype txtSGUGroup(0) 1\ntype txtSGUUnit(0) 2\n"},
       // The packet box takes 256 characters: 64 tokens at a time.
@@ -74,7 +75,8 @@ TEST(Send, OverTcpSendsTheConsolesBytesAndStatus) {
     const ConsoleRun run = RunProgram(args << c.send);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     EXPECT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(protocol::DisplayForm(listener.received), protocol::DisplayForm(console_listener.received))
+    EXPECT_EQ(protocol::DisplayForm(listener.received),
+              protocol::DisplayForm(console_listener.received))
         << c.script;
     EXPECT_EQ(run.out, StatusOf(console.out)) << c.script;
   }
@@ -88,15 +90,19 @@ TEST(Send, AndonGridFromALayoutFileMatchesTheConsole) {
   std::string rows = "tvxorm-andon-grid 1\n";
   for (int n = 1; n <= 6; ++n) {
     for (int i = 1; i <= 25; ++i) {
-      rows += n == 1 && i == 2 ? "R " : n == 3 && i == 12 ? "RYS " : n == 6 && i == 25 ? "B " : ". ";
+      rows += n == 1 && i == 2    ? "R "
+              : n == 3 && i == 12 ? "RYS "
+              : n == 6 && i == 25 ? "B "
+                                  : ". ";
     }
     rows += "\n";
   }
   file.write(rows.c_str());
   file.close();
   Listener listener;
-  const ConsoleRun run = RunProgram({"send", "--tcp", QStringLiteral("127.0.0.1:%1").arg(listener.Port()),
-                                     "AC1", "layout=" + layout, "group=1", "unit=2"});
+  const ConsoleRun run =
+      RunProgram({"send", "--tcp", QStringLiteral("127.0.0.1:%1").arg(listener.Port()), "AC1",
+                  "layout=" + layout, "group=1", "unit=2"});
   QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
   EXPECT_EQ(run.exit_code, 0) << run.err;
   // The same cells the console's own andon test paints.
@@ -118,9 +124,11 @@ TEST(Send, ExitStatusSaysWhatHappened) {
     std::string err;
   };
   const std::vector<Expect> cases = {
-      {{"--serial", device, "NUM", "number=12a", "group=1", "unit=2"}, 3,
+      {{"--serial", device, "NUM", "number=12a", "group=1", "unit=2"},
+       3,
        "ERROR: Please enter only a numeric value. This value must be no longer than 4 digits."},
-      {{"--serial", device, "NUM", "number=5"}, 3,
+      {{"--serial", device, "NUM", "number=5"},
+       3,
        "ERROR: You must specify the Group and Unit address of your target device."},
       {{"--serial", device, "Misc"}, 3, "No command input!"},
       {{"--serial", device, "NOPE"}, 2, "unknown command 'NOPE'"},
@@ -147,7 +155,8 @@ TEST(Send, ExitStatusSaysWhatHappened) {
 }
 
 TEST(Send, DryRunNeedsNoLinkAndShowsPacketAndBytes) {
-  const ConsoleRun run = RunProgram({"send", "--dry-run", "TU1", "tune=5", "seconds=10", "group=1", "unit=2"});
+  const ConsoleRun run =
+      RunProgram({"send", "--dry-run", "TU1", "tune=5", "seconds=10", "group=1", "unit=2"});
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out,
             "packet: <02>0102<1B>TU15T10SRDP<04>\n"

@@ -14,7 +14,9 @@ QColor Drawn(QWidget* w) {
   return image.pixelColor(3, image.height() / 2);
 }
 
-std::string Caption(QWidget* w) { return qobject_cast<QPushButton*>(w)->text().toStdString(); }
+std::string Caption(QWidget* w) {
+  return qobject_cast<QPushButton*>(w)->text().toStdString();
+}
 
 TEST_F(ViewTest, ClicksOnCellsHeadersAndTheCornerPaintTheGrid) {
   ClickOn("AndonButton");
@@ -28,13 +30,15 @@ TEST_F(ViewTest, ClicksOnCellsHeadersAndTheCornerPaintTheGrid) {
   ClickOn("ORM610AttON");
   ClickOn("ORM610PriG");
   ClickOn("ORM610R2(0)");  // the row header
-  for (int i = 1; i <= 25; ++i) EXPECT_EQ(Drawn(W("ORM610R2(" + std::to_string(i) + ")")), QColor(0, 255, 0));
+  for (int i = 1; i <= 25; ++i)
+    EXPECT_EQ(Drawn(W("ORM610R2(" + std::to_string(i) + ")")), QColor(0, 255, 0));
   EXPECT_EQ(Drawn(W("ORM610R2(0)")), QColor(192, 192, 192)) << "headers keep their colour";
   EXPECT_EQ(Caption(W("ORM610R2(0)")), "2");
 
   ClickOn("ORM610PriY");
   ClickOn("ORM610C1(7)");  // the column header
-  for (int n = 1; n <= 6; ++n) EXPECT_EQ(Drawn(W("ORM610R" + std::to_string(n) + "(7)")), QColor(255, 255, 0));
+  for (int n = 1; n <= 6; ++n)
+    EXPECT_EQ(Drawn(W("ORM610R" + std::to_string(n) + "(7)")), QColor(255, 255, 0));
   EXPECT_EQ(Caption(W("ORM610C1(7)")), "7");
   EXPECT_EQ(h.w.Row, 6);
 
@@ -56,7 +60,9 @@ TEST_F(ViewTest, TransmissionLocksTheButtonsUntilItCompletes) {
   h.Advance(100);
   view.Refresh();
   EXPECT_FALSE(W("SendButton")->isEnabled());
-  EXPECT_EQ(h.serial.Bytes(), std::string("\x02" "0102\x1b" "AC11R1C1A1P\x04"));
+  EXPECT_EQ(h.serial.Bytes(), std::string("\x02"
+                                          "0102\x1b"
+                                          "AC11R1C1A1P\x04"));
   h.Advance(15500);
   view.Refresh();
   EXPECT_TRUE(W("SendButton")->isEnabled());

@@ -1,9 +1,10 @@
+#include "console/command_runner.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "andon/layout.h"
-#include "console/command_runner.h"
 #include "tests/support/harness.h"
 
 // One command without the window must send what the console sends for the same fields, with
@@ -31,7 +32,8 @@ void ExpectSameAsConsole(const SameAsConsole& c) {
   h.Advance(100);
   if (c.request.link == Link::Tcp) h.socket.state = window::kSckConnected;
   h.Run(c.script + "click SendButton\nwait 15700\n");
-  const std::string console_bytes = c.request.link == Link::Tcp ? h.socket.Bytes() : h.serial.Bytes();
+  const std::string console_bytes =
+      c.request.link == Link::Tcp ? h.socket.Bytes() : h.serial.Bytes();
 
   const CommandOutcome o = console::RunCommand(c.request);
   const bool sent = !console_bytes.empty() || h.w.flags.AndonFlag;
@@ -47,7 +49,13 @@ TEST(SendCommand, SendsWhatTheConsoleSendsForTheSameFields) {
   const std::vector<SameAsConsole> cases = {
       {{"NUM", {{"group", "1"}, {"unit", "2"}, {"number", "1234"}}},
        "click NumButton\ntype GroupText 1\ntype UnitText 2\ntype NUMText 1234\n"},
-      {{"num", {{"number", "-12"}, {"row", "1"}, {"column", "3"}, {"attribute", "fs"}, {"group", "07"}, {"unit", "3"}}},
+      {{"num",
+        {{"number", "-12"},
+         {"row", "1"},
+         {"column", "3"},
+         {"attribute", "fs"},
+         {"group", "07"},
+         {"unit", "3"}}},
        "click NumButton\ntype NUMText -12\ntype NumRowText 1\ntype NumColText 3\nclick NUMAttFS\n"
        "type GroupText 07\ntype UnitText 3\n"},
       {{"NUM", {{"group", "1"}, {"unit", "2"}, {"number", "12a"}}},
@@ -60,12 +68,20 @@ TEST(SendCommand, SendsWhatTheConsoleSendsForTheSameFields) {
       {{"SL1", {{"row", "3"}, {"group", "01"}, {"unit", "02"}}, Link::Tcp},
        "click SL1Button\ntype NumRowText 3\ntype GroupText 01\ntype UnitText 02\n"},
       {{"TU1", {{"group", "1"}, {"unit", "2"}, {"tune", "5"}, {"seconds", "10"}}},
-       "click TuneButton\ntype GroupText 1\ntype UnitText 2\ntype TUNText 5\ntype SecondsText 10\n"},
+       "click TuneButton\ntype GroupText 1\ntype UnitText 2\ntype TUNText 5\ntype SecondsText "
+       "10\n"},
       {{"TU2", {{"group", "1"}, {"unit", "2"}, {"tune", "256"}}},
        "click Tunebutton2\ntype GroupText 1\ntype UnitText 2\ntype TUNText 256\n"},
-      {{"MRQ", {{"group", "01"}, {"unit", "05"}, {"message", "HELLO"}, {"flash", "ON"},
-                {"carriage-return", "ON"}, {"auto-centre", "OFF"}, {"serial", "987"}}},
-       "click MrqButton\ntype GroupText 01\ntype UnitText 05\ntype MRQText HELLO\nclick MRQFlashON\n"
+      {{"MRQ",
+        {{"group", "01"},
+         {"unit", "05"},
+         {"message", "HELLO"},
+         {"flash", "ON"},
+         {"carriage-return", "ON"},
+         {"auto-centre", "OFF"},
+         {"serial", "987"}}},
+       "click MrqButton\ntype GroupText 01\ntype UnitText 05\ntype MRQText HELLO\nclick "
+       "MRQFlashON\n"
        "click MRQCRON\nclick MRQAutoCenterOFF\ntype SernoText 987\n"},
       {{"MRQ", {{"auto-centre", "ON"}}}, "click MrqButton\nclick MRQAutoCenterON\n"},
       {{"SDM", {{"template", "007"}}}, "click SDMButton\ntype NUMText 007\n"},
@@ -73,8 +89,10 @@ TEST(SendCommand, SendsWhatTheConsoleSendsForTheSameFields) {
        "click MiscButton\ntype PacketText <02>0105<1B>NUM12N<04>\n"},
       {{"Misc", {}}, "click MiscButton\n"},
       {{"Test", {{"group", "00"}, {"unit", "00"}}}, "click TestButton\nclick GlobalButton\n"},
-      {{"Clear", {{"group", "3"}, {"unit", "12"}}}, "click ClearButton\ntype GroupText 3\ntype UnitText 12\n"},
-      {{"Diag", {{"group", "3"}, {"unit", "12"}}}, "click DiagButton\ntype GroupText 3\ntype UnitText 12\n"},
+      {{"Clear", {{"group", "3"}, {"unit", "12"}}},
+       "click ClearButton\ntype GroupText 3\ntype UnitText 12\n"},
+      {{"Diag", {{"group", "3"}, {"unit", "12"}}},
+       "click DiagButton\ntype GroupText 3\ntype UnitText 12\n"},
       {{"Boot", {}}, "click BootButton\n"},
       {{"SVN", {}}, "click SVNButton\n"},
       {{"SS#", {{"serial", "42"}}}, "click ModSNButton\ntype SernoText 42\n"},
@@ -84,30 +102,51 @@ TEST(SendCommand, SendsWhatTheConsoleSendsForTheSameFields) {
        "type txtSGUUnit(14) 9\n"},
       {{"SGU", {{"serial", "1"}, {"ds3-unit", "-1"}}},
        "click SGUButton\ntype SernoText 1\ntype txtSGUUnit(2) -1\n"},
-      {{"SBT", {{"serial", "1"}, {"board-type", "007"}}}, "click SBTButton\ntype SernoText 1\ntype SBTText 007\n"},
+      {{"SBT", {{"serial", "1"}, {"board-type", "007"}}},
+       "click SBTButton\ntype SernoText 1\ntype SBTText 007\n"},
       {{"SBS", {{"serial", "1"}, {"sub-board-type", "AB-12"}}, Link::Serial},
        "click SBSButton\ntype SernoText 1\ntype SBSText AB-12\n"},
       {{"SBS", {{"serial", "1"}, {"sub-board-type", "AB-12"}}, Link::Tcp},
        "click SBSButton\ntype SernoText 1\ntype SBSText AB-12\n"},
-      {{"SLI", {{"intensity", "07"}}, Link::Serial}, "key GroupText K 4\nclick SLIButton\ntype SLIText 07\n"},
-      {{"SLI", {{"intensity", "07"}}, Link::Tcp}, "key GroupText K 4\nclick SLIButton\ntype SLIText 07\n"},
-      {{"SFD", {{"serial", "5"}}, Link::Tcp}, "key GroupText K 4\nclick SFDButton\ntype SernoText 5\n"},
-      {{"SFD", {{"serial", "5"}, {"fader-level", "50"}}}, "key GroupText K 4\nclick SFDButton\ntype SernoText 5\ntype SFDText 50\n"},
-      {{"SAC", {{"serial", "5"}, {"columns", "12"}}}, "click SACButton\ntype SernoText 5\ntype NUMText 12\n"},
-      {{"SMB", {{"regular", "07"}, {"lamp-test", "3"}}}, "key GroupText K 4\nclick SMBButton\ntype SMBText1 07\ntype SMBText2 3\n"},
-      {{"SOR", {{"serial", "42"}, {"series", "614"}}}, "click SORButton\ntype SernoText 42\nclick optSOR(1)\n"},
-      {{"SMD", {{"serial", "42"}, {"detect", "1"}}}, "click SMDButton\ntype SernoText 42\nclick optSMD(1)\n"},
-      {{"VL1", {{"group", "1"}, {"unit", "2"}, {"serial", "7"}, {"volume", "10"}, {"channel", "3"}}},
-       "click VolumeButton\ntype GroupText 1\ntype UnitText 2\ntype SernoText 7\ntype VolumeText 10\n"
+      {{"SLI", {{"intensity", "07"}}, Link::Serial},
+       "key GroupText K 4\nclick SLIButton\ntype SLIText 07\n"},
+      {{"SLI", {{"intensity", "07"}}, Link::Tcp},
+       "key GroupText K 4\nclick SLIButton\ntype SLIText 07\n"},
+      {{"SFD", {{"serial", "5"}}, Link::Tcp},
+       "key GroupText K 4\nclick SFDButton\ntype SernoText 5\n"},
+      {{"SFD", {{"serial", "5"}, {"fader-level", "50"}}},
+       "key GroupText K 4\nclick SFDButton\ntype SernoText 5\ntype SFDText 50\n"},
+      {{"SAC", {{"serial", "5"}, {"columns", "12"}}},
+       "click SACButton\ntype SernoText 5\ntype NUMText 12\n"},
+      {{"SMB", {{"regular", "07"}, {"lamp-test", "3"}}},
+       "key GroupText K 4\nclick SMBButton\ntype SMBText1 07\ntype SMBText2 3\n"},
+      {{"SOR", {{"serial", "42"}, {"series", "614"}}},
+       "click SORButton\ntype SernoText 42\nclick optSOR(1)\n"},
+      {{"SMD", {{"serial", "42"}, {"detect", "1"}}},
+       "click SMDButton\ntype SernoText 42\nclick optSMD(1)\n"},
+      {{"VL1",
+        {{"group", "1"}, {"unit", "2"}, {"serial", "7"}, {"volume", "10"}, {"channel", "3"}}},
+       "click VolumeButton\ntype GroupText 1\ntype UnitText 2\ntype SernoText 7\ntype VolumeText "
+       "10\n"
        "type ChannelText 3\n"},
       {{"VL1", {{"group", "1"}, {"unit", "2"}}, Link::Tcp},
        "click VolumeButton\ntype GroupText 1\ntype UnitText 2\n"},
-      {{"AC2", {{"group", "1"}, {"unit", "2"}, {"row", "3"}, {"column", "12"}, {"sub-row", "1"},
-                {"attribute", "OFF"}, {"primary", "G"}, {"secondary", "Y"}}},
-       "click AndonButton2\ntype GroupText 1\ntype UnitText 2\ntype NumRowText 3\ntype NumColText 12\n"
+      {{"AC2",
+        {{"group", "1"},
+         {"unit", "2"},
+         {"row", "3"},
+         {"column", "12"},
+         {"sub-row", "1"},
+         {"attribute", "OFF"},
+         {"primary", "G"},
+         {"secondary", "Y"}}},
+       "click AndonButton2\ntype GroupText 1\ntype UnitText 2\ntype NumRowText 3\ntype NumColText "
+       "12\n"
        "type AC2SubRowText 1\nclick ORM610AttOFF\nclick ORM610PriG\nclick ORM610SecY\n"},
-      {{"AC2", {{"group", "1"}, {"unit", "2"}, {"row", "3"}, {"column", "12"}, {"characters", "AB"}}},
-       "click AndonButton2\ntype GroupText 1\ntype UnitText 2\ntype NumRowText 3\ntype NumColText 12\n"
+      {{"AC2",
+        {{"group", "1"}, {"unit", "2"}, {"row", "3"}, {"column", "12"}, {"characters", "AB"}}},
+       "click AndonButton2\ntype GroupText 1\ntype UnitText 2\ntype NumRowText 3\ntype NumColText "
+       "12\n"
        "type NUMText AB\n"},
   };
   for (const auto& c : cases) ExpectSameAsConsole(c);
@@ -143,7 +182,8 @@ TEST(SendCommand, BadRequestsNameWhatIsWrong) {
   const std::vector<std::pair<CommandRequest, std::string>> cases = {
       {{"XYZ", {}}, "unknown command 'XYZ'; commands: AC1, AC2, MRQ,"},
       {{"TIM", {}}, "unknown command 'TIM'"},
-      {{"NUM", {{"colour", "1"}}}, "NUM has no field 'colour'; its fields: group, unit, number, row,"},
+      {{"NUM", {{"colour", "1"}}},
+       "NUM has no field 'colour'; its fields: group, unit, number, row,"},
       {{"NUM", {{"serial", "1"}}}, "NUM has no field 'serial'"},  // the section hides it
       {{"SDM", {{"group", "1"}}}, "SDM has no field 'group'"},
       {{"NUM", {{"number", "1"}, {"number", "2"}}}, "field 'number' is given twice"},
@@ -163,7 +203,8 @@ TEST(SendCommand, BadRequestsNameWhatIsWrong) {
 }
 
 TEST(SendCommand, AndonSubCellWithoutRowOrColumnIsRefused) {
-  const CommandOutcome o = console::RunCommand({"AC2", {{"group", "1"}, {"unit", "2"}, {"row", "3"}}});
+  const CommandOutcome o =
+      console::RunCommand({"AC2", {{"group", "1"}, {"unit", "2"}, {"row", "3"}}});
   EXPECT_EQ(o.kind, CommandOutcome::kRefused);
   EXPECT_EQ(o.message, "AC2 needs both row and column; nothing was sent");
 }
@@ -193,9 +234,11 @@ TEST(SendCommand, DefaultsAreWhatTheSectionSets) {
 // Layout files: what is written reads back; what the window holds after loading is the file.
 TEST(GridLayout, EveryCellStateRoundTripsThroughFileAndWindow) {
   andon::GridLayout layout;
-  const std::vector<protocol::AndonCell> states = {
-      {}, {protocol::Shade::kDark, ""}, {protocol::Shade::kRed, ""}, {protocol::Shade::kYellow, ""},
-      {protocol::Shade::kGreen, ""}};
+  const std::vector<protocol::AndonCell> states = {{},
+                                                   {protocol::Shade::kDark, ""},
+                                                   {protocol::Shade::kRed, ""},
+                                                   {protocol::Shade::kYellow, ""},
+                                                   {protocol::Shade::kGreen, ""}};
   int k = 0;
   for (auto& row : layout.cells) {
     for (auto& cell : row) {
@@ -205,7 +248,8 @@ TEST(GridLayout, EveryCellStateRoundTripsThroughFileAndWindow) {
       } else {
         const char shades[] = {'B', 'R', 'Y', 'G'};
         const char seconds[] = {'B', 'R', 'Y', 'G'};
-        cell = {protocol::ShadeOf(shades[i % 4]), std::string{seconds[(i / 4) % 4], i % 2 ? 'S' : 'F'}};
+        cell = {protocol::ShadeOf(shades[i % 4]),
+                std::string{seconds[(i / 4) % 4], i % 2 ? 'S' : 'F'}};
       }
     }
   }

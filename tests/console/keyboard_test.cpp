@@ -13,11 +13,11 @@ struct EditorCase {
 TEST(Editor, KeysOnAControlCharacterButtonAppendToThePacket) {
   const EditorCase cases[] = {
       {"key ESCButton S\nkey ESCButton V\nkey ESCButton N\n", "<1B>SVN"},
-      {"key ESCButton S 1\nkey ESCButton S 7\n", "<1B>SS"},          // letters: any shift state
+      {"key ESCButton S 1\nkey ESCButton S 7\n", "<1B>SS"},  // letters: any shift state
       {"key ESCButton 3 1\n", "<1B>#"},
       {"key ESCButton 0 1\nkey ESCButton 9 1\nkey ESCButton 1 1\n", "<1B>)(!"},
-      {"key ESCButton 3 2\nkey ESCButton 3 5\n", "<1B>33"},         // only Shift alone shifts
-      {"key ESCButton ] 1\nkey ESCButton [ 1\n", "<1B>"},           // shifted brackets: nothing
+      {"key ESCButton 3 2\nkey ESCButton 3 5\n", "<1B>33"},  // only Shift alone shifts
+      {"key ESCButton ] 1\nkey ESCButton [ 1\n", "<1B>"},    // shifted brackets: nothing
       {"key ESCButton [\nkey ESCButton ] 4\n", "<1B>[]"},
       {"key ESCButton Esc\n", "<1B><1B>"},
       {"key ESCButton 186\nkey ESCButton 32\nkey ESCButton 13\n", "<1B>"},  // no other key
@@ -73,12 +73,14 @@ TEST(Keys, F1AndF2ReachSendAndCancelWhateverTheirButtons) {
   h.Run("key StatusText F2\n");  // Cancel while disabled still runs
   EXPECT_EQ(h.w.StatusText->Text(), "");
   // Every kind of key handling passes F1 on: common, editor, F1/F2-only, packet box.
-  for (const char* control : {"GroupText", "CntlB", "UnitText", "optSOR(1)", "PacketText", "ORM610R6(25)", "txtSGUUnit(4)"}) {
+  for (const char* control : {"GroupText", "CntlB", "UnitText", "optSOR(1)", "PacketText",
+                              "ORM610R6(25)", "txtSGUUnit(4)"}) {
     Harness k;
     k.Run(std::string("click MiscButton\ntype PacketText Z\nkey ") + control + " F1\nwait 100\n");
     EXPECT_EQ(k.serial.Bytes(), "Z") << control;
   }
-  for (const char* control : {"RemotePortText", "SLIText", "MRQCRON", "SBSText", "VolumeText", "optSMD(0)"}) {
+  for (const char* control :
+       {"RemotePortText", "SLIText", "MRQCRON", "SBSText", "VolumeText", "optSMD(0)"}) {
     Harness k;
     k.Run(std::string("click MiscButton\ntype PacketText Z\nkey ") + control + " F1\nwait 100\n");
     EXPECT_EQ(k.serial.Bytes(), "") << control << " has no key handling";
@@ -109,12 +111,14 @@ TEST(Keys, EditorServiceToggleAppendsKAndSwitchesSixButtons) {
   Harness h;
   h.Run("click MiscButton\nkey CntlColon K 4\n");
   EXPECT_EQ(h.w.PacketText->Text(), "K");
-  for (window::Control* c : {h.w.SLIButton, h.w.SMBButton, h.w.SFDButton, h.w.ModSNButton, h.w.SBTButton, h.w.SACButton}) {
+  for (window::Control* c : {h.w.SLIButton, h.w.SMBButton, h.w.SFDButton, h.w.ModSNButton,
+                             h.w.SBTButton, h.w.SACButton}) {
     EXPECT_FALSE(c->Visible()) << c->Name();
   }
   h.Run("key CntlColon K 4\n");
   EXPECT_EQ(h.w.PacketText->Text(), "KK");
-  for (window::Control* c : {h.w.SLIButton, h.w.SMBButton, h.w.SFDButton, h.w.ModSNButton, h.w.SBTButton, h.w.SACButton}) {
+  for (window::Control* c : {h.w.SLIButton, h.w.SMBButton, h.w.SFDButton, h.w.ModSNButton,
+                             h.w.SBTButton, h.w.SACButton}) {
     EXPECT_TRUE(c->Visible()) << c->Name();
     EXPECT_FALSE(c->Enabled()) << c->Name() << ": Cancel is enabled, so they stay locked";
   }
@@ -124,7 +128,8 @@ TEST(DoubleClick, EmptiesTheDataBoxesAndNothingElse) {
   Harness h;
   h.Run("type GroupText 12\ndblclick GroupText\n");
   EXPECT_EQ(h.w.GroupText->Text(), "");
-  h.Run("click SGUButton\ntype txtSGUGroup(3) 11\ntype txtSGUGroup(4) 22\ndblclick txtSGUGroup(3)\n");
+  h.Run(
+      "click SGUButton\ntype txtSGUGroup(3) 11\ntype txtSGUGroup(4) 22\ndblclick txtSGUGroup(3)\n");
   EXPECT_EQ(h.w.txtSGUGroup(3)->Text(), "");
   EXPECT_EQ(h.w.txtSGUGroup(4)->Text(), "22");
   h.Run("click CancelButton\nclick MiscButton\ntype PacketText AB\ndblclick PacketText\n");
@@ -133,7 +138,8 @@ TEST(DoubleClick, EmptiesTheDataBoxesAndNothingElse) {
   h.Run("dblclick StatusText\n");
   EXPECT_EQ(h.w.StatusText->Text(), "s");
   int boxes = 0;
-  for (const auto& c : h.w.controls.All()) boxes += c->Kind() == window::ControlKind::TextBox && static_cast<bool>(c->on_dbl_click);
+  for (const auto& c : h.w.controls.All())
+    boxes += c->Kind() == window::ControlKind::TextBox && static_cast<bool>(c->on_dbl_click);
   EXPECT_EQ(boxes, 24 + 30) << "24 boxes and the 30 elements of the two SGU arrays";
 }
 

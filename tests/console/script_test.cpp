@@ -5,7 +5,8 @@
 namespace tvx::testing {
 namespace {
 
-std::pair<int, std::string> RunRaw(Harness& h, const std::string& script, std::string* out = nullptr) {
+std::pair<int, std::string> RunRaw(Harness& h, const std::string& script,
+                                   std::string* out = nullptr) {
   std::ostringstream o, e;
   std::istringstream in(script);
   console::ScriptInterpreter interpreter(h.w, o);
@@ -54,7 +55,8 @@ TEST(Script, LinesThatCannotRunStopTheScriptWithStatus2) {
 
 // Whatever a script asked for goes out before the run ends, and nothing it cancelled does.
 TEST(Script, ASendOnTheLastLineStillGoesOut) {
-  const std::string grid = "click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick ORM610R6(25)\n";
+  const std::string grid =
+      "click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick ORM610R6(25)\n";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"click MiscButton\ntype PacketText <02>END<04>\nclick SendButton", "<02>END<04>"},
       {grid + "click SendButton\n", "<02>0102<1B>AC16R25C1A1P<04>"},
@@ -109,20 +111,20 @@ TEST(Script, PrintShowsEveryKindOfValueOnOneLine) {
 TEST(Script, TypeActsAsTheKeyboardWould) {
   Harness h;
   std::string out = h.Run(
-      "type GroupText 12345\n"       // the limit applies
+      "type GroupText 12345\n"  // the limit applies
       "print GroupText\n"
-      "type GroupText\n"             // empties
+      "type GroupText\n"  // empties
       "print GroupText\n"
-      "type PacketText abc\n"        // disabled in the base state: nothing
+      "type PacketText abc\n"  // disabled in the base state: nothing
       "print PacketText\n"
       "click MiscButton\n"
-      "type PacketText  a b  \n"     // blanks kept, the one separator dropped
+      "type PacketText  a b  \n"  // blanks kept, the one separator dropped
       "print PacketText\n"
-      "type PacketText x\\ny\n"      // \n is a line break
+      "type PacketText x\\ny\n"  // \n is a line break
       "print PacketText\n"
       "type PacketText caf\xC3\xA9\xE2\x82\xAC!\n"  // U+20AC cannot be typed
       "print PacketText\n"
-      "type UnitText 5\n"            // hidden in Misc: nothing
+      "type UnitText 5\n"  // hidden in Misc: nothing
       "print UnitText\n");
   EXPECT_EQ(out,
             "GroupText.Text=12\n"

@@ -24,8 +24,9 @@ TEST(Load, BaseStateWithTheFirstPortOpen) {
   EXPECT_TRUE(h.w.Comm1Option->Value());
   EXPECT_TRUE(h.serial.PortOpen());
   EXPECT_EQ(h.serial.Settings(), "9600,N,8,1");
-  for (window::Control* c : {h.w.SendButton, h.w.CancelButton, static_cast<window::Control*>(h.w.PacketText),
-                             static_cast<window::Control*>(h.w.SernoText)}) {
+  for (window::Control* c :
+       {h.w.SendButton, h.w.CancelButton, static_cast<window::Control*>(h.w.PacketText),
+        static_cast<window::Control*>(h.w.SernoText)}) {
     EXPECT_FALSE(c->Enabled()) << c->Name();
   }
   for (window::Control* c : {static_cast<window::Control*>(h.w.GroupText),
@@ -48,7 +49,9 @@ TEST(Misc, TypedPacketGoesOutAsOnePieceOnTheNextTick) {
   EXPECT_TRUE(h.serial.pieces.empty()) << "Send itself writes nothing";
   h.Advance(1);
   ASSERT_EQ(h.serial.pieces.size(), 1u);
-  EXPECT_EQ(h.serial.pieces[0].bytes, "\x02" "0105\x1bNUM12N\x04");
+  EXPECT_EQ(h.serial.pieces[0].bytes,
+            "\x02"
+            "0105\x1bNUM12N\x04");
   EXPECT_EQ(h.w.StatusText->Text(), "The command is sent");
   EXPECT_EQ(h.w.PacketText->Text(), "<02>0105<1B>NUM12N<04>") << "the operator's text stays";
   EXPECT_FALSE(h.w.Timer1->Enabled());
@@ -184,10 +187,11 @@ TEST(Send, AddressCheckForCheckedCommands) {
 
 TEST(Send, ExemptCommandsCarryTheBoxesUnchecked) {
   const console::FlagMember exempt[] = {
-      &CommandFlags::SVNFlag, &CommandFlags::SGUFlag,  &CommandFlags::BootFlag, &CommandFlags::SACFlag,
-      &CommandFlags::SBTFlag, &CommandFlags::SBSFlag,  &CommandFlags::ModSNFlag, &CommandFlags::SORFlag,
-      &CommandFlags::SMDFlag, &CommandFlags::SFDFlag,  &CommandFlags::SLIFlag,  &CommandFlags::SMBFlag,
-      &CommandFlags::SDMFlag, &CommandFlags::SL1Flag,  &CommandFlags::MRQFlag};
+      &CommandFlags::SVNFlag,   &CommandFlags::SGUFlag, &CommandFlags::BootFlag,
+      &CommandFlags::SACFlag,   &CommandFlags::SBTFlag, &CommandFlags::SBSFlag,
+      &CommandFlags::ModSNFlag, &CommandFlags::SORFlag, &CommandFlags::SMDFlag,
+      &CommandFlags::SFDFlag,   &CommandFlags::SLIFlag, &CommandFlags::SMBFlag,
+      &CommandFlags::SDMFlag,   &CommandFlags::SL1Flag, &CommandFlags::MRQFlag};
   for (auto flag : exempt) {
     Harness h;
     Recorder& r = RecordBranch(h, flag);

@@ -16,12 +16,8 @@ struct ProbeCase {
 
 TEST(DefaultPortProbe, FirstPortThatOpensBecomesTheDefault) {
   const ProbeCase cases[] = {
-      {{1, 2, 3, 4}, {}, 1},
-      {{3}, {}, 3},
-      {{1, 2, 3, 4}, {1, 2}, 3},
-      {{4}, {}, 4},
-      {{}, {}, 0},
-      {{1, 2, 3, 4}, {1, 2, 3, 4}, 0},
+      {{1, 2, 3, 4}, {}, 1}, {{3}, {}, 3}, {{1, 2, 3, 4}, {1, 2}, 3},
+      {{4}, {}, 4},          {{}, {}, 0},  {{1, 2, 3, 4}, {1, 2, 3, 4}, 0},
   };
   for (const auto& c : cases) {
     Harness h(c.existing, false);
@@ -97,7 +93,7 @@ TEST(SerialOption, FallbackThatCannotReopenSaysSo) {
   Harness h({1, 2});
   h.serial.busy = {};
   h.Run("click Comm2Option\nwait 5\n");  // now on 2
-  h.serial.existing = {1};              // port 2 vanishes while closed
+  h.serial.existing = {1};               // port 2 vanishes while closed
   h.Run("click Comm3Option\nwait 5\n");
   EXPECT_EQ(h.w.StatusText->Text(), texts::PortFallbackFailed(3, 2));
   EXPECT_TRUE(h.w.Comm2Option->Value());

@@ -9,8 +9,10 @@ namespace {
 namespace texts = links::texts;
 
 // TCP/IP chosen, fields shown, address typed.
-void ChooseTcp(Harness& h, const std::string& host = "127.0.0.1", const std::string& port = "3001") {
-  h.Run("click TCPOption\nwait 5\ntype RemoteIPText " + host + "\ntype RemotePortText " + port + "\n");
+void ChooseTcp(Harness& h, const std::string& host = "127.0.0.1",
+               const std::string& port = "3001") {
+  h.Run("click TCPOption\nwait 5\ntype RemoteIPText " + host + "\ntype RemotePortText " + port +
+        "\n");
 }
 
 TEST(Connect, StartsTheAttemptAndPollsEvery50ms) {
@@ -50,7 +52,9 @@ TEST(Poll, EveryStateHasItsLine) {
       {5, texts::Resolved(host), true},
       {6, texts::Connecting(host), true},
       {7, texts::Connected("10.1.2.3"), false},
-      {8, "The remote host that you are connected to -  IP Address 10.1.2.3 - is closing the connection.",
+      {8,
+       "The remote host that you are connected to -  IP Address 10.1.2.3 - is closing the "
+       "connection.",
        true},
       {9, "ERROR", false},
       {12, texts::kUnknownSocketState, false},
@@ -129,8 +133,8 @@ TEST(Connect, OtherAddressWhileConnectedClosesAndRestartsTheCount) {
 
 TEST(Connect, PortTextThatIsNotATcpPortConnectsToPort0) {
   const std::pair<const char*, int> cases[] = {
-      {"3001", 3001}, {"70000", 0},      {"abc", 0},  {"", 0},        {"32767", 32767},
-      {"-5", 0},      {" 80", 80},       {"40000", 40000}, {"65535", 65535}, {"65536", 0}};
+      {"3001", 3001}, {"70000", 0}, {"abc", 0},       {"", 0},          {"32767", 32767},
+      {"-5", 0},      {" 80", 80},  {"40000", 40000}, {"65535", 65535}, {"65536", 0}};
   for (const auto& [text, port] : cases) {
     Harness h;
     ChooseTcp(h, "127.0.0.1", text);

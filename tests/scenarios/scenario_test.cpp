@@ -43,7 +43,8 @@ std::string RunScenario(const std::string& script) {
   }
   Harness h(existing, false);
   h.serial.busy = busy;
-  if (script.find("#! connects") != std::string::npos) h.socket.state_after_connect = window::kSckConnected;
+  if (script.find("#! connects") != std::string::npos)
+    h.socket.state_after_connect = window::kSckConnected;
   h.Load();
   std::ostringstream out, err;
   std::istringstream in(script);
@@ -81,9 +82,13 @@ TEST_P(Scenario, PrintsWhatItsExpectedOutputSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(ScenarioNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
 
-TEST(Scenarios, ThereAreScenarios) { EXPECT_FALSE(ScenarioNames().empty()); }
+TEST(Scenarios, ThereAreScenarios) {
+  EXPECT_FALSE(ScenarioNames().empty());
+}
 
 }  // namespace
 }  // namespace tvx::testing

@@ -59,7 +59,9 @@ class FakeSocket : public window::Winsock {
   int State() const override { return state; }
   void Close() override;
   void SetProtocol(int) override {}
-  int LocalPort() const override { return state == window::kSckConnected ? bound_local_port : local_port; }
+  int LocalPort() const override {
+    return state == window::kSckConnected ? bound_local_port : local_port;
+  }
   void SetLocalPort(int port) override { local_port = port; }
   std::string RemoteHost() const override { return remote_host_; }
   void SetRemoteHost(const std::string& host) override { remote_host_ = host; }

@@ -152,9 +152,10 @@ TEST(FrmMain, InitialPropertiesOfTheWindowDefinition) {
   EXPECT_TRUE(w.Timer3->Enabled());
   EXPECT_EQ(w.Timer3->Interval(), 0);
   EXPECT_FALSE(w.Timer4->Enabled());
-  for (Control* c : {static_cast<Control*>(w.RemoteIPLabel), static_cast<Control*>(w.RemoteIPText),
-                     static_cast<Control*>(w.RemoteIPButton), static_cast<Control*>(w.RemotePortLabel),
-                     static_cast<Control*>(w.RemotePortText), w.SLIButton, w.SMBButton, w.SFDButton}) {
+  for (Control* c :
+       {static_cast<Control*>(w.RemoteIPLabel), static_cast<Control*>(w.RemoteIPText),
+        static_cast<Control*>(w.RemoteIPButton), static_cast<Control*>(w.RemotePortLabel),
+        static_cast<Control*>(w.RemotePortText), w.SLIButton, w.SMBButton, w.SFDButton}) {
     EXPECT_FALSE(c->Visible()) << c->Name();
     EXPECT_FALSE(c->Enabled()) << c->Name();
   }
@@ -165,7 +166,8 @@ TEST(FrmMain, InitialPropertiesOfTheWindowDefinition) {
   EXPECT_TRUE(w.PacketText->Locked());
   EXPECT_FALSE(w.ACKCheck->Enabled());
   EXPECT_EQ(w.Comm2Option->Caption(), "Comm2");
-  for (OptionButton* o : {w.Comm1Option, w.Comm2Option, w.Comm3Option, w.Comm4Option, w.TCPOption}) {
+  for (OptionButton* o :
+       {w.Comm1Option, w.Comm2Option, w.Comm3Option, w.Comm4Option, w.TCPOption}) {
     EXPECT_FALSE(o->Value());
   }
   EXPECT_EQ(w.SectionButtons().size(), 25u);
@@ -187,7 +189,8 @@ TEST(Hook, WiringAnEventTwiceStopsADebugBuild) {
 #else
   Control c("c", ControlKind::Button);
   c.on_click = [] {};
-  EXPECT_DEATH(c.on_click = [] {}, "already wired");
+  EXPECT_DEATH(
+      c.on_click = [] {}, "already wired");
   auto handler = c.on_click.Take();
   c.on_click = [handler] { handler(); };  // rewiring is explicit
 #endif
