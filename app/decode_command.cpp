@@ -1,8 +1,5 @@
 #include "app/decode_command.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -104,50 +101,66 @@ const char* EnvelopeName(protocol::Envelope envelope) {
   return "";
 }
 
-// One JSON string, escaped as QJsonDocument escapes it.
-QByteArray JsonString(const QString& text) {
-  const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-  return array.mid(1, array.size() - 2);
+// A JSON string of text that is UTF-8 already, or Latin-1 to be encoded: quotes, backslashes
+// and control bytes escaped. Written by hand: a capture can hold millions of items.
+void AppendJson(std::string& out, std::string_view text, bool latin1) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (c < 0x20) {
+      const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0x0F]};
+      out.append(escaped, sizeof escaped);
+    } else if (c >= 0x80 && latin1) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += ch;
+    }
+  }
+  out += '"';
 }
 
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+void AppendMember(std::string& out, const char* key, std::string_view value, bool latin1) {
+  out += ",\"";
+  out += key;
+  out += "\":";
+  AppendJson(out, value, latin1);
 }
 
-QString Printable(const std::string& latin1) {
-  return QString::fromStdString(console::PrintableValue(latin1));
-}
-
-QByteArray JsonLine(const protocol::DecodedItem& item) {
-  QJsonObject o;
+// One object per item, keys in a fixed order, the fields in packet order.
+void AppendJsonLine(std::string& out, const protocol::DecodedItem& item) {
   const auto* error = std::get_if<protocol::DecodeError>(&item);
   const auto* packet = std::get_if<protocol::DecodedPacket>(&item);
-  o["kind"] = error ? "error" : "packet";
-  o["text"] = Printable(error ? error->bytes : packet->bytes);
-  o["description"] = Printable(protocol::Describe(item));
+  out += "{\"kind\":";
+  out += error ? "\"error\"" : "\"packet\"";
+  AppendMember(out, "text", console::PrintableValue(error ? error->bytes : packet->bytes), false);
+  AppendMember(out, "description", console::PrintableValue(protocol::Describe(item)), false);
   if (error) {
-    o["reason"] = Printable(error->reason);
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    AppendMember(out, "reason", console::PrintableValue(error->reason), false);
+    out += "}";
+    return;
   }
-  o["command"] = QString::fromStdString(packet->command);
-  o["code"] = QString::fromStdString(packet->code);
-  o["envelope"] = EnvelopeName(packet->envelope);
-  o["address"] = Latin1(packet->address);
-  o["group"] = Latin1(packet->group);
-  o["unit"] = Latin1(packet->unit);
-  if (packet->envelope == protocol::Envelope::kSerialNumber) o["serial"] = Latin1(packet->serial);
-  // QJsonObject sorts its keys; the fields go last, written by hand in packet order.
-  QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact);
-  line.chop(1);
-  line += ",\"fields\":{";
+  AppendMember(out, "command", packet->command, true);
+  AppendMember(out, "code", packet->code, true);
+  AppendMember(out, "envelope", EnvelopeName(packet->envelope), false);
+  AppendMember(out, "address", packet->address, true);
+  AppendMember(out, "group", packet->group, true);
+  AppendMember(out, "unit", packet->unit, true);
+  if (packet->envelope == protocol::Envelope::kSerialNumber) {
+    AppendMember(out, "serial", packet->serial, true);
+  }
+  out += ",\"fields\":{";
   for (std::size_t i = 0; i < packet->fields.size(); ++i) {
-    if (i > 0) line += ',';
-    line += JsonString(QString::fromStdString(packet->fields[i].name));
-    line += ':';
-    line += JsonString(Latin1(packet->fields[i].value));
+    if (i > 0) out += ',';
+    AppendJson(out, packet->fields[i].name, true);
+    out += ':';
+    AppendJson(out, packet->fields[i].value, true);
   }
-  line += "}}";
-  return line;
+  out += "}}";
 }
 
 bool Plain(char c) {
@@ -186,8 +199,7 @@ class ItemWriter {
     const auto* error = std::get_if<protocol::DecodeError>(&item);
     all_packets_ = all_packets_ && !error;
     if (json_) {
-      const QByteArray line = JsonLine(item);
-      buffer_.append(line.constData(), static_cast<std::size_t>(line.size()));
+      AppendJsonLine(buffer_, item);
     } else {
       AppendPrintable(buffer_,
                       error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
