@@ -23,6 +23,13 @@ struct CommandRow {
 const std::vector<FieldRow> kAttribute = {
     {"attribute", {"NUMAttON", "NUMAttOFF", "NUMAttFS", "NUMAttFF"}}};
 
+// TU1 and TU2 share their section's fields.
+const std::vector<FieldRow> kTune = {{"tune", {"TUNText"}},
+                                     {"seconds", {"SecondsText"}},
+                                     {"repeat", {"RepeatText"}},
+                                     {"duration", {"DurationText"}},
+                                     {"priority", {"PriorityText"}}};
+
 std::vector<FieldRow> With(std::vector<FieldRow> fields, const std::vector<FieldRow>& more) {
   fields.insert(fields.end(), more.begin(), more.end());
   return fields;
@@ -65,18 +72,8 @@ const std::vector<CommandRow>& Commands() {
         {"auto-centre", {"MRQAutoCenterON", "MRQAutoCenterOFF"}, true}}},
       {"NUM", With({{"number", {"NUMText"}}, {"row", {"NumRowText"}}, {"column", {"NumColText"}}},
                    kAttribute)},
-      {"TU1",
-       {{"tune", {"TUNText"}},
-        {"seconds", {"SecondsText"}},
-        {"repeat", {"RepeatText"}},
-        {"duration", {"DurationText"}},
-        {"priority", {"PriorityText"}}}},
-      {"TU2",
-       {{"tune", {"TUNText"}},
-        {"seconds", {"SecondsText"}},
-        {"repeat", {"RepeatText"}},
-        {"duration", {"DurationText"}},
-        {"priority", {"PriorityText"}}}},
+      {"TU1", kTune},
+      {"TU2", kTune},
       {"VL1", {{"volume", {"VolumeText"}}, {"channel", {"ChannelText"}}}},
       {"SL1", With({{"row", {"NumRowText"}}}, kAttribute)},
       {"SDM", {{"template", {"NUMText"}}}},
