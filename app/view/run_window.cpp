@@ -1,12 +1,15 @@
 #include "app/view/run_window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
 
 #include "app/live_console.h"
+#include "app/view/console_window.h"
 #include "app/view/main_view.h"
 
 namespace tvx::app {
@@ -50,7 +53,10 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     view.Click(*control);
   }
   live.AfterTick([&view] { view.Refresh(); });
-  view.show();
+  ConsoleWindow window(view);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen) window.resize(window.OpeningSize(screen->availableGeometry().size()));
+  window.show();
 
   if (!options.screenshot.empty()) {
     QTimer::singleShot(kSettleMs, &view, [&] {

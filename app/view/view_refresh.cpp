@@ -44,8 +44,10 @@ void MainView::RefreshBinding(Binding& b, bool first) {
   const Control& c = *b.control;
   QWidget* q = b.widget;
   if (q == this) {
+    // The title belongs to whatever window holds the console's layout.
     const QString title = ShownCaption(c);
     if (windowTitle() != title) setWindowTitle(title);
+    if (window() != this && window()->windowTitle() != title) window()->setWindowTitle(title);
     return;
   }
   // A widget that was never shown or hidden follows its parent, so the first pass sets all.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <set>
 
+#include "app/view/console_window.h"
 #include "app/view/key_codes.h"
 #include "app/view/layout_table.h"
 #include "tests/app/view_fixture.h"
@@ -181,6 +182,59 @@ TEST(KeyCodes, QtKeysBecomeTheConsolesCodes) {
   }
   EXPECT_EQ(app::ConsoleShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
   EXPECT_EQ(app::ConsoleShiftState(Qt::ControlModifier | Qt::KeypadModifier), 2);
+}
+
+}  // namespace
+}  // namespace tvx::testing
+
+namespace tvx::testing {
+namespace {
+
+// On a 1366 x 768 screen at scale factors 1, 1.25 and 1.5 the window opens no larger than the
+// screen, and every control each section shows can be scrolled into view.
+TEST_F(ViewTest, EveryControlCanBeReachedAtEveryScaleFactor) {
+  for (const double factor : {1.0, 1.25, 1.5}) {
+    app::ConsoleWindow window(view);
+    const QSize available(static_cast<int>(kScreenWidth / factor),
+                          static_cast<int>((kScreenHeight - kTitleBar) / factor));
+    window.resize(window.OpeningSize(available));
+    window.show();
+    QCoreApplication::processEvents();  // the scroll bars settle on the first layout
+    EXPECT_LE(window.width(), available.width()) << factor;
+    EXPECT_LE(window.height(), available.height()) << factor;
+    for (window::Button* button : h.w.SectionButtons()) {
+      h.w.CancelButton->on_click();
+      if (!button->on_click) continue;
+      button->on_click();
+      view.Refresh();
+      for (const auto& control : h.w.controls.All()) {
+        QWidget* w = view.WidgetOf(control->Name());
+        const auto kind = control->Kind();
+        if (!w || kind == window::ControlKind::Frame || kind == window::ControlKind::Form ||
+            !w->isVisible()) {
+          continue;
+        }
+        // A control that fits the viewport can be seen whole; a larger box from its corner.
+        const QRect viewport = window.viewport()->rect();
+        const bool fits = w->width() <= viewport.width() && w->height() <= viewport.height();
+        // Scrolled as far as the scroll bars allow, to the whole control or its corner (a text
+        // box's own ensureWidgetVisible would only bring its cursor into view).
+        const QPoint corner = w->mapTo(&view, QPoint(0, 0));
+        if (fits) {
+          window.ensureVisible(corner.x() + w->width() / 2, corner.y() + w->height() / 2,
+                               (w->width() + 1) / 2, (w->height() + 1) / 2);
+        } else {
+          window.ensureVisible(corner.x(), corner.y(), 50, 50);
+        }
+        const QRect shown(w->mapTo(window.viewport(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(fits ? viewport.contains(shown) : viewport.contains(shown.topLeft()))
+            << factor << " " << button->Name() << " " << control->Name() << " viewport "
+            << viewport.width() << "x" << viewport.height() << " widget " << shown.x() << ","
+            << shown.y() << " " << shown.width() << "x" << shown.height();
+      }
+    }
+    h.w.CancelButton->on_click();
+  }
 }
 
 }  // namespace
