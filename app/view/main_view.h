@@ -30,6 +30,10 @@ class MainView : public QWidget {
   // The widget that draws the control of that name; nullptr for none.
   QWidget* WidgetOf(const std::string& name) const;
 
+ signals:
+  // After every refresh: what shows the model beside the layout follows it too.
+  void Refreshed();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -11,6 +11,7 @@
 #include "app/live_console.h"
 #include "app/view/console_window.h"
 #include "app/view/main_view.h"
+#include "links/link_status.h"
 
 namespace tvx::app {
 
@@ -53,7 +54,8 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     view.Click(*control);
   }
   live.AfterTick([&view] { view.Refresh(); });
-  ConsoleWindow window(view);
+  links::LinkStatus link;
+  ConsoleWindow window(view, [&live, &link] { return link.Describe(live.Window(), live.Names()); });
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen) window.resize(window.OpeningSize(screen->availableGeometry().size()));
   window.show();

@@ -38,6 +38,7 @@ void MainView::Refresh() {
   for (Binding& b : bindings_) RefreshBinding(b, !refreshed_);
   refreshed_ = true;
   refreshing_ = false;
+  emit Refreshed();
 }
 
 void MainView::RefreshBinding(Binding& b, bool first) {

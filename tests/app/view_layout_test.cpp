@@ -4,11 +4,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <set>
 
 #include "app/view/console_window.h"
 #include "app/view/key_codes.h"
 #include "app/view/layout_table.h"
+#include "links/link_status.h"
 #include "tests/app/view_fixture.h"
 
 namespace tvx::testing {
@@ -194,14 +196,15 @@ namespace {
 // screen, and every control each section shows can be scrolled into view.
 TEST_F(ViewTest, EveryControlCanBeReachedAtEveryScaleFactor) {
   for (const double factor : {1.0, 1.25, 1.5}) {
-    app::ConsoleWindow window(view);
+    app::ConsoleWindow frame(view, [] { return std::string("Serial: Comm 1"); });
+    QScrollArea& window = frame.Scroll();
     const QSize available(static_cast<int>(kScreenWidth / factor),
                           static_cast<int>((kScreenHeight - kTitleBar) / factor));
-    window.resize(window.OpeningSize(available));
-    window.show();
+    frame.resize(frame.OpeningSize(available));
+    frame.show();
     QCoreApplication::processEvents();  // the scroll bars settle on the first layout
-    EXPECT_LE(window.width(), available.width()) << factor;
-    EXPECT_LE(window.height(), available.height()) << factor;
+    EXPECT_LE(frame.width(), available.width()) << factor;
+    EXPECT_LE(frame.height(), available.height()) << factor;
     for (window::Button* button : h.w.SectionButtons()) {
       h.w.CancelButton->on_click();
       if (!button->on_click) continue;
@@ -235,6 +238,20 @@ TEST_F(ViewTest, EveryControlCanBeReachedAtEveryScaleFactor) {
     }
     h.w.CancelButton->on_click();
   }
+}
+
+// The status bar shows the link the next packet takes and follows it after every event.
+TEST_F(ViewTest, StatusBarShowsTheLinkTheNextPacketTakes) {
+  links::PortNames names;
+  links::LinkStatus link;
+  app::ConsoleWindow frame(view, [&] { return link.Describe(h.w, names); });
+  frame.show();
+  EXPECT_EQ(frame.LinkText().toStdString(),
+            "Serial: Comm 1 = " + links::PortNames::DefaultDevice(1) + ", 9600 8N1, open");
+  ClickOn("TCPOption");
+  h.Advance(5);
+  view.Refresh();
+  EXPECT_EQ(frame.LinkText().toStdString(), "TCP/IP: no host, not connected");
 }
 
 }  // namespace

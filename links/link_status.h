@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "links/port_names.h"
+#include "window/main_window.h"
+
+namespace tvx::links {
+
+// One line saying which link the next packet takes and how it stands, read from the model's
+// state only: "Serial: Comm 1 = /dev/ttyUSB0, 9600 8N1, open" or "TCP/IP: 10.0.0.5:3001,
+// connected". It remembers whether the connection was up, so that a close it did not ask for
+// shows as the peer's.
+class LinkStatus {
+ public:
+  std::string Describe(const window::FrmMain& w, const PortNames& names);
+
+ private:
+  bool was_connected_ = false;
+};
+
+// "9600,N,8,1" as people write it: "9600 8N1"; anything else as it stands.
+std::string LineSettings(const std::string& settings);
+
+}  // namespace tvx::links
