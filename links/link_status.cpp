@@ -21,8 +21,8 @@ std::string LinkStatus::Describe(const window::FrmMain& w, const PortNames& name
   const int state = w.Winsock1.State();
   const bool connected = state == window::kSckConnected;
   if (connected || w.TCPOption->Value()) {
-    const std::string host = w.Winsock1.RemoteHostIP().empty() ? w.Winsock1.RemoteHost()
-                                                               : w.Winsock1.RemoteHostIP();
+    const std::string host =
+        w.Winsock1.RemoteHostIP().empty() ? w.Winsock1.RemoteHost() : w.Winsock1.RemoteHostIP();
     std::string where = "TCP/IP: " + (host.empty() ? std::string("no host") : host);
     if (!host.empty()) where += ":" + std::to_string(w.Winsock1.RemotePort());
     const bool connecting =
@@ -30,8 +30,8 @@ std::string LinkStatus::Describe(const window::FrmMain& w, const PortNames& name
     // A new connect starts afresh; so does another option (below).
     if (connected) was_connected_ = true;
     if (connecting) was_connected_ = false;
-    const char* how = connected    ? "connected"
-                      : connecting ? "connecting"
+    const char* how = connected        ? "connected"
+                      : connecting     ? "connecting"
                       : was_connected_ ? "closed by the peer"
                                        : "not connected";
     return where + ", " + how;

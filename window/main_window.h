@@ -21,6 +21,7 @@ struct CommandFlags {
 
   bool Any() const;
   void Clear() { *this = CommandFlags{}; }
+  bool operator==(const CommandFlags&) const = default;
 };
 
 // The main window: every control with its initial properties, and the window-level

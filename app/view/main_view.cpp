@@ -5,10 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStyle>
 
 #include "app/view/box_text.h"
 #include "app/view/byte_boxes.h"
 #include "app/view/key_codes.h"
+#include "app/view/view_texts.h"
 #include "app/view/widget_factory.h"
 #include "window/key_codes.h"
 #include "window/operator_events.h"
@@ -32,6 +34,8 @@ MainView::MainView(window::FrmMain& w, QWidget* parent) : QWidget(parent), w_(w)
   bindings_.reserve(w_.controls.All().size());
   for (const auto& control : w_.controls.All()) Bind(*control);
   AddDeviceSetCaptions();
+  AddSectionTips();
+  AddErrorMark();
   Place(PlacementFor(w_.flags));
   Refresh();
 }
@@ -89,8 +93,68 @@ void MainView::AddDeviceSetCaptions() {
 }
 
 void MainView::Click(Control& c) {
+  const window::CommandFlags before = w_.flags;
   window::OperatorClick(c);
   Refresh();
+  if (w_.flags.Any() && !(w_.flags == before)) FocusFirstField();
+}
+
+void MainView::AddSectionTips() {
+  for (window::Button* button : w_.SectionButtons()) {
+    for (const auto& [caption, tip] : view_texts::kSectionTips) {
+      if (button->Caption() == caption) {
+        if (QWidget* widget = WidgetOf(button->Name())) {
+          widget->setToolTip(QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size())));
+        }
+      }
+    }
+  }
+}
+
+// A warning sign in the status box's corner while its line is a refusal or a failure.
+void MainView::AddErrorMark() {
+  QWidget* box = WidgetOf(w_.StatusText->Name());
+  if (!box) return;
+  auto* mark = new QLabel(box);
+  mark->setObjectName("StatusErrorMark");
+  const int side = 20;
+  mark->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(side, side));
+  mark->setToolTip(QString::fromUtf8(view_texts::kErrorTip.data(),
+                                     static_cast<qsizetype>(view_texts::kErrorTip.size())));
+  mark->setGeometry(box->width() - side - 24, 4, side, side);
+  mark->hide();
+  error_mark_ = mark;
+}
+
+void MainView::RefreshErrorMark() {
+  QWidget* box = WidgetOf(w_.StatusText->Name());
+  const bool error = w_.StatusText->Text().rfind(view_texts::kErrorPrefix, 0) == 0;
+  if (!box || !error_mark_ || error == error_shown_) return;
+  error_shown_ = error;
+  box->setStyleSheet(error ? QStringLiteral("QPlainTextEdit{background-color:rgb(253,232,232);"
+                                            "color:rgb(139,0,0);}")
+                           : QString());
+  error_mark_->setGeometry(box->width() - error_mark_->width() - 24, 4, error_mark_->width(),
+                           error_mark_->height());
+  error_mark_->setVisible(error);
+}
+
+// The first box of the section's own fields, else of the address, takes the keys.
+void MainView::FocusFirstField() {
+  const Control* areas[] = {w_.CommandDataFrame, w_.AddressFrame};
+  for (const Control* area : areas) {
+    std::vector<QWidget*> chain;
+    AppendTabChain(*area, chain);
+    for (QWidget* widget : chain) {
+      const auto* line = qobject_cast<QLineEdit*>(widget);
+      const auto* area = qobject_cast<QPlainTextEdit*>(widget);
+      const bool typable = (line && !line->isReadOnly()) || (area && !area->isReadOnly());
+      if (typable && widget->isVisible() && widget->isEnabled()) {
+        widget->setFocus(Qt::OtherFocusReason);
+        return;
+      }
+    }
+  }
 }
 
 // The operator's typing: the box's text as it stands becomes the model's text.

@@ -45,6 +45,10 @@ class MainView : public QWidget {
   };
 
   void Bind(window::Control& control);
+  void AddSectionTips();
+  void AddErrorMark();
+  void RefreshErrorMark();
+  void FocusFirstField();
   void Connect(int index);
   void AddDeviceSetCaptions();
   void Place(Placement placement);
@@ -61,6 +65,8 @@ class MainView : public QWidget {
   std::unordered_map<const QObject*, int> index_of_;  // widget, and a box's viewport
   std::unordered_map<std::string, int> by_name_;
   Placement placement_ = Placement::kNumeric;
+  QWidget* error_mark_ = nullptr;  // beside an "ERROR: " status line: not colour alone
+  bool error_shown_ = false;
   bool refreshing_ = false;
   bool refreshed_ = false;
 };

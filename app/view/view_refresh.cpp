@@ -36,6 +36,7 @@ void MainView::Refresh() {
     Place(placement);
   }
   for (Binding& b : bindings_) RefreshBinding(b, !refreshed_);
+  RefreshErrorMark();
   refreshed_ = true;
   refreshing_ = false;
   emit Refreshed();

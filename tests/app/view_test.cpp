@@ -307,3 +307,49 @@ int main(int argc, char** argv) {
   if (own_runtime_dir) rmdir(runtime_dir);
   return code;
 }
+
+namespace tvx::testing {
+namespace {
+
+// Refusals and failures stand out by colour and by a sign; every other line looks as before.
+TEST_F(ViewTest, ErrorLinesStandOutByColourAndASign) {
+  QWidget* mark = view.findChild<QWidget*>("StatusErrorMark");
+  ASSERT_NE(mark, nullptr);
+  const std::pair<std::string, bool> lines[] = {
+      {"ERROR: You must specify the number that you wish to send.", true},
+      {"The 'Number ' command has been sent to Group = 01, Unit = 02", false},
+      {"ERROR: The packet could not be written to comm port 1.", true},
+      {"", false},
+  };
+  for (const auto& [line, error] : lines) {
+    h.w.StatusText->SetText(line);
+    view.Refresh();
+    EXPECT_EQ(mark->isVisible(), error) << line;
+    EXPECT_EQ(W("StatusText")->styleSheet().contains("139,0,0"), error) << line;
+  }
+}
+
+TEST_F(ViewTest, EverySectionButtonSpellsOutItsCommand) {
+  for (window::Button* button : h.w.SectionButtons()) {
+    if (!button->on_click) continue;  // TIM and AW1 do nothing
+    const QString tip = W(button->Name())->toolTip();
+    EXPECT_TRUE(tip.startsWith(QString::fromStdString(button->Caption() + ": "))) << button->Name();
+  }
+}
+
+// After a section button the keys go to the section's first box, not to Group or a Comm option.
+TEST_F(ViewTest, EnteringASectionFocusesItsFirstField) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"NumButton", "NUMText"},        {"MrqButton", "MRQText"},    {"TuneButton", "TUNText"},
+      {"SGUButton", "txtSGUGroup(0)"}, {"TestButton", "GroupText"}, {"MiscButton", "PacketText"},
+  };
+  for (const auto& [button, field] : cases) {
+    ClickOn("CancelButton");
+    ClickOn(button);
+    ASSERT_NE(QApplication::focusWidget(), nullptr) << button;
+    EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), field) << button;
+  }
+}
+
+}  // namespace
+}  // namespace tvx::testing

@@ -1,6 +1,7 @@
+#include "links/link_status.h"
+
 #include <gtest/gtest.h>
 
-#include "links/link_status.h"
 #include "tests/support/harness.h"
 
 // The status bar's line follows the model through every link state, and a connection that
