@@ -17,9 +17,17 @@ void RowTransmission::Restart() {
   row_ = 1;
   column_ = 0;
   failed_ = false;
+  ticks_ = 0;
+  started_ = w_.flags.AndonFlag;
+  completed_ = false;
+}
+
+bool RowTransmission::Running() const {
+  return started_ && !completed_ && w_.flags.AndonFlag && w_.SendFlag && w_.Timer1->Enabled();
 }
 
 void RowTransmission::Tick(protocol::Link link) {
+  ++ticks_;
   w_.SendButton->SetEnabled(false);
   w_.CancelButton->SetEnabled(false);
   if (column_ < 25) {
@@ -28,6 +36,7 @@ void RowTransmission::Tick(protocol::Link link) {
     ++row_;
     column_ = 0;
   } else {
+    completed_ = true;
     w_.Timer1->SetEnabled(false);
     w_.StatusText->SetText(failed_ ? texts::NotWrittenCompletely(w_.GroupString, w_.UnitString)
                                    : texts::Sent(w_.GroupString, w_.UnitString));

@@ -20,6 +20,16 @@ class RowTransmission {
   // One dispatcher tick; link is the half the dispatcher chose for it.
   void Tick(protocol::Link link);
 
+  // How far a transmission has got, for a progress display.
+  static constexpr int kPositions = 156;  // grid positions, the last tick completing
+  int Done() const { return ticks_; }
+  int CurrentRow() const { return row_; }
+  int CurrentColumn() const { return column_; }
+  // Still going out: armed, not completed, and neither cancelled nor left.
+  bool Running() const;
+  // Started and ended before its last position: Cancel, F2, or another section.
+  bool StoppedEarly() const { return started_ && ticks_ > 0 && !completed_ && !Running(); }
+
  private:
   void SendCell(int row, int column);
 
@@ -28,6 +38,9 @@ class RowTransmission {
   int row_ = 1;
   int column_ = 0;
   bool failed_ = false;
+  int ticks_ = 0;
+  bool started_ = false;
+  bool completed_ = false;
 };
 
 // The packet for one grid position, or nothing for an unset cell. For tests and the tick.

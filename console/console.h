@@ -27,6 +27,7 @@ class Console {
   window::FrmMain& Window() { return w_; }
   Dispatcher& Dispatch() { return dispatcher_; }
   Sections& SectionList() { return sections_; }
+  const andon::RowTransmission& Rows() const { return rows_; }
 
  private:
   window::FrmMain& w_;

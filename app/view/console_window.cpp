@@ -1,6 +1,8 @@
 #include "app/view/console_window.h"
 
+#include <QFrame>
 #include <QLabel>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -11,14 +13,19 @@ namespace tvx::app {
 namespace {
 constexpr int kMinWidth = 480;
 constexpr int kMinHeight = 320;
+constexpr int kProgressWidth = 320;
 }  // namespace
 
 ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_text,
-                             QWidget* parent)
+                             const andon::RowTransmission* rows, QWidget* parent)
     : QMainWindow(parent),
+      view_(view),
       scroll_(new QScrollArea(this)),
       link_(new QLabel(this)),
-      link_text_(std::move(link_text)) {
+      progress_(new QProgressBar(this)),
+      note_(new QLabel(this)),
+      link_text_(std::move(link_text)),
+      rows_(rows) {
   scroll_->setWidget(&view);  // the layout keeps its size; the window shows what room allows
   scroll_->setWidgetResizable(false);
   scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -27,19 +34,83 @@ ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_t
   link_->setObjectName("LinkStatusLabel");
   link_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(link_, 1);
+  progress_->setObjectName("AndonProgress");
+  progress_->setRange(0, andon::RowTransmission::kPositions);
+  progress_->setMinimumWidth(kProgressWidth);
+  progress_->hide();
+  note_->setObjectName("AndonNote");
+  note_->hide();
+  statusBar()->addPermanentWidget(note_);
+  statusBar()->addPermanentWidget(progress_);
   setMinimumSize(kMinWidth, kMinHeight);
   setWindowTitle(view.windowTitle());
-  connect(&view, &MainView::Refreshed, this, &ConsoleWindow::ShowLink);
-  ShowLink();
+  connect(&view, &MainView::Refreshed, this, &ConsoleWindow::ShowState);
+  ShowState();
 }
 
 ConsoleWindow::~ConsoleWindow() {
   scroll_->takeWidget();
 }
 
-void ConsoleWindow::ShowLink() {
+void ConsoleWindow::ShowState() {
   const QString text = QString::fromStdString(link_text_ ? link_text_() : std::string());
   if (link_->text() != text) link_->setText(text);
+  ShowProgress();
+}
+
+// Positions done of 156 and the time left while the grid goes out, the cell being sent
+// outlined; once stopped early, how far it got.
+void ConsoleWindow::ShowProgress() {
+  const bool running = rows_ && rows_->Running();
+  const bool stopped = rows_ && rows_->StoppedEarly();
+  const int row = rows_ ? rows_->CurrentRow() : 0;
+  const int column = rows_ ? rows_->CurrentColumn() : 0;
+  if (running) {
+    const int done = rows_->Done();
+    const int seconds_left = (andon::RowTransmission::kPositions - done + 9) / 10;
+    progress_->setValue(done);
+    progress_->setFormat(QStringLiteral("Row %1, column %2: %v of %m, about %3 s left")
+                             .arg(row)
+                             .arg(column)
+                             .arg(seconds_left));
+  }
+  progress_->setVisible(running);
+  note_->setText(stopped
+                     ? QStringLiteral("Andon transmission stopped at row %1, column %2 (%3 of %4)")
+                           .arg(row)
+                           .arg(column)
+                           .arg(rows_->Done())
+                           .arg(andon::RowTransmission::kPositions)
+                     : QString());
+  note_->setVisible(stopped);
+
+  QWidget* cell =
+      running && column > 0
+          ? view_.WidgetOf("ORM610R" + std::to_string(row) + "(" + std::to_string(column) + ")")
+          : nullptr;
+  if (!cell) {
+    if (outline_) outline_->hide();
+    return;
+  }
+  if (!outline_ || outline_->parentWidget() != cell->parentWidget()) {
+    delete outline_;
+    outline_ = new QFrame(cell->parentWidget());
+    outline_->setObjectName("AndonCellOutline");
+    outline_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    outline_->setStyleSheet(QStringLiteral("QFrame{border:3px solid rgb(32,96,208);}"));
+  }
+  outline_->setGeometry(cell->geometry().adjusted(-3, -3, 3, 3));
+  outline_->raise();
+  outline_->show();
+}
+
+QString ConsoleWindow::ProgressText() const {
+  if (!progress_->isHidden()) return progress_->text();
+  return note_->isHidden() ? QString() : note_->text();
+}
+
+const QFrame* ConsoleWindow::CellOutline() const {
+  return outline_ && !outline_->isHidden() ? outline_ : nullptr;
 }
 
 QString ConsoleWindow::LinkText() const {

@@ -5,9 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "andon/row_transmission.h"
 #include "app/view/main_view.h"
 
+class QFrame;
 class QLabel;
+class QProgressBar;
 class QScrollArea;
 
 namespace tvx::app {
@@ -19,8 +22,10 @@ namespace tvx::app {
 class ConsoleWindow : public QMainWindow {
   Q_OBJECT
  public:
-  // link_text describes the link from the model's state.
-  ConsoleWindow(MainView& view, std::function<std::string()> link_text, QWidget* parent = nullptr);
+  // link_text describes the link from the model's state; rows, when given, is the andon
+  // transmission whose progress the bar shows.
+  ConsoleWindow(MainView& view, std::function<std::string()> link_text,
+                const andon::RowTransmission* rows = nullptr, QWidget* parent = nullptr);
   // The layout belongs to whoever made it, not to the window.
   ~ConsoleWindow() override;
 
@@ -28,13 +33,23 @@ class ConsoleWindow : public QMainWindow {
   QSize OpeningSize(QSize available) const;
   QScrollArea& Scroll() { return *scroll_; }
   QString LinkText() const;
+  // The andon transmission's progress as shown: "" when none is shown.
+  QString ProgressText() const;
+  // The outline around the cell being sent; nullptr while none is.
+  const QFrame* CellOutline() const;
 
  private:
-  void ShowLink();
+  void ShowState();
+  void ShowProgress();
 
+  MainView& view_;
   QScrollArea* scroll_;
   QLabel* link_;
+  QProgressBar* progress_;
+  QLabel* note_;
+  QFrame* outline_ = nullptr;
   std::function<std::string()> link_text_;
+  const andon::RowTransmission* rows_;
 };
 
 }  // namespace tvx::app

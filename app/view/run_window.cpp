@@ -55,7 +55,9 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
   }
   live.AfterTick([&view] { view.Refresh(); });
   links::LinkStatus link;
-  ConsoleWindow window(view, [&live, &link] { return link.Describe(live.Window(), live.Names()); });
+  ConsoleWindow window(
+      view, [&live, &link] { return link.Describe(live.Window(), live.Names()); },
+      &live.Console().Rows());
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen) window.resize(window.OpeningSize(screen->availableGeometry().size()));
   window.show();

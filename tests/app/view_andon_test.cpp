@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/view/console_window.h"
 #include "tests/app/view_fixture.h"
 
 namespace tvx::testing {
@@ -68,6 +69,38 @@ TEST_F(ViewTest, TransmissionLocksTheButtonsUntilItCompletes) {
   EXPECT_TRUE(W("SendButton")->isEnabled());
   EXPECT_EQ(W<QPlainTextEdit>("StatusText")->toPlainText().toStdString(),
             "The 'Andon Cell' command has been sent to Group = 01, Unit = 02");
+}
+
+// While the grid goes out the status bar shows how far it is and the cell being sent is
+// outlined; stopped early, the bar says where it stopped and the status box is the console's.
+TEST_F(ViewTest, AndonTransmissionShowsItsProgressAndWhereItStopped) {
+  app::ConsoleWindow frame(
+      view, [] { return std::string(); }, &h.console.Rows());
+  frame.show();
+  h.socket.state = window::kSckConnected;  // the TCP half: Cancel is reachable between ticks
+  h.Run(
+      "click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick ORM610R1(2)\nclick "
+      "SendButton\n");
+  view.Refresh();
+  EXPECT_EQ(frame.ProgressText().toStdString(), "Row 1, column 0: 0 of 156, about 16 s left");
+  h.Advance(100);
+  view.Refresh();
+  EXPECT_EQ(frame.ProgressText().toStdString(), "Row 1, column 1: 1 of 156, about 16 s left");
+  h.Advance(400);
+  view.Refresh();
+  EXPECT_EQ(frame.ProgressText().toStdString(), "Row 1, column 5: 5 of 156, about 16 s left");
+  ASSERT_NE(frame.CellOutline(), nullptr);
+  EXPECT_TRUE(frame.CellOutline()->geometry().contains(W("ORM610R1(5)")->geometry()));
+  ClickOn("CancelButton");
+  EXPECT_EQ(frame.ProgressText().toStdString(),
+            "Andon transmission stopped at row 1, column 5 (5 of 156)");
+  EXPECT_EQ(frame.CellOutline(), nullptr);
+  EXPECT_EQ(h.w.StatusText->Text(), "");  // the console's own Cancel
+
+  h.Run("click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick SendButton\n");
+  h.Advance(15600);
+  view.Refresh();
+  EXPECT_EQ(frame.ProgressText().toStdString(), "") << "completed: nothing more to show";
 }
 
 }  // namespace
