@@ -221,8 +221,7 @@ void AddGrid(Table& t) {
 
 void AddRows(Table& t) {
   for (int i = 0; i < static_cast<int>(std::size(kSectionButtons)); ++i) {
-    const int column = i % kSectionColumns, row = i / kSectionColumns;
-    Put(t, kSectionButtons[i], QRect(10 + column * 47, 20 + row * 32, 44, 28));
+    Put(t, kSectionButtons[i], SectionSlot(i));
   }
   int x = 138;
   for (const auto& [name, width] : kControlCharacterButtons) {
@@ -280,6 +279,15 @@ std::optional<Place> PlaceOf(const std::string& name, Placement placement) {
 QRect DeviceSetCaptionPlace(int index) {
   const int column = index % kSetColumns, row = index / kSetColumns;
   return QRect(kSetX + column * kSetPitchX, kSetY + row * kSetPitchY, 38, 24);
+}
+
+std::vector<std::string> SectionButtonOrder() {
+  return {std::begin(kSectionButtons), std::end(kSectionButtons)};
+}
+
+QRect SectionSlot(int index) {
+  const int column = index % kSectionColumns, row = index / kSectionColumns;
+  return QRect(10 + column * 47, 20 + row * 32, 44, 28);
 }
 
 }  // namespace tvx::app

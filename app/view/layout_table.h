@@ -3,6 +3,7 @@
 #include <QRect>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "window/main_window.h"
 
@@ -28,6 +29,11 @@ struct Place {
 
 // Where the control of that name sits; nothing when the table does not know it.
 std::optional<Place> PlaceOf(const std::string& name, Placement placement);
+
+// The section buttons in their grid's order, and the place of the grid's n-th slot: the
+// buttons shown fill the slots in order, so hidden service buttons leave no holes.
+std::vector<std::string> SectionButtonOrder();
+QRect SectionSlot(int index);
 
 // The view's own captions "DS1" .. "DS15" of the device-set pairs (index 0 to 14).
 QRect DeviceSetCaptionPlace(int index);

@@ -48,6 +48,7 @@ class MainView : public QWidget {
   void AddSectionTips();
   void AddErrorMark();
   void RefreshErrorMark();
+  void RefreshSectionGrid();
   void FocusFirstField();
   void Connect(int index);
   void AddDeviceSetCaptions();

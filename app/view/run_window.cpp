@@ -54,6 +54,14 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     view.Click(*control);
   }
   live.AfterTick([&view] { view.Refresh(); });
+  // Which device each Comm option opens.
+  for (int port = links::PortNames::kFirstPort; port <= links::PortNames::kLastPort; ++port) {
+    if (QWidget* option = view.WidgetOf("Comm" + std::to_string(port) + "Option")) {
+      option->setToolTip(QStringLiteral("Comm %1 = %2")
+                             .arg(port)
+                             .arg(QString::fromStdString(live.Names().Device(port))));
+    }
+  }
   links::LinkStatus link;
   ConsoleWindow window(
       view, [&live, &link] { return link.Describe(live.Window(), live.Names()); },

@@ -37,6 +37,7 @@ void MainView::Refresh() {
   }
   for (Binding& b : bindings_) RefreshBinding(b, !refreshed_);
   RefreshErrorMark();
+  RefreshSectionGrid();
   refreshed_ = true;
   refreshing_ = false;
   emit Refreshed();
@@ -139,6 +140,18 @@ void MainView::Place(Placement placement) {
     }
   }
   OrderTabs();
+}
+
+// The section buttons shown fill the grid in order: hidden service buttons leave no holes.
+void MainView::RefreshSectionGrid() {
+  int slot = 0;
+  for (const std::string& name : SectionButtonOrder()) {
+    const Control* c = w_.controls.Find(name);
+    QWidget* widget = WidgetOf(name);
+    if (!c || !widget || !c->Visible()) continue;
+    const QRect place = SectionSlot(slot++);
+    if (widget->geometry() != place) widget->setGeometry(place);
+  }
 }
 
 void MainView::OrderTabs() {

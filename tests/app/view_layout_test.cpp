@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <numeric>
 #include <set>
 
 #include "app/view/console_window.h"
@@ -252,6 +253,35 @@ TEST_F(ViewTest, StatusBarShowsTheLinkTheNextPacketTakes) {
   h.Advance(5);
   view.Refresh();
   EXPECT_EQ(frame.LinkText().toStdString(), "TCP/IP: no host, not connected");
+}
+
+}  // namespace
+}  // namespace tvx::testing
+
+namespace tvx::testing {
+namespace {
+
+// Hidden service buttons leave no holes; shown, every button is back in its own place.
+TEST_F(ViewTest, SectionButtonsCloseUpOverHiddenServiceButtons) {
+  auto slots_of_shown = [this] {
+    std::vector<int> places;
+    for (const std::string& name : app::SectionButtonOrder()) {
+      QWidget* w = W(name);
+      if (!w->isVisible()) continue;
+      for (int i = 0; i < 25; ++i) {
+        if (w->geometry() == app::SectionSlot(i)) places.push_back(i);
+      }
+    }
+    return places;
+  };
+  std::vector<int> closed_up(22);
+  std::iota(closed_up.begin(), closed_up.end(), 0);
+  EXPECT_EQ(slots_of_shown(), closed_up);  // SLI, SFD and SMB start hidden
+  h.Run("key GroupText K 4\n");            // the service toggle shows them
+  view.Refresh();
+  std::vector<int> every(25);
+  std::iota(every.begin(), every.end(), 0);
+  EXPECT_EQ(slots_of_shown(), every);
 }
 
 }  // namespace
