@@ -27,6 +27,7 @@ class LiveConsole {
   console::Console& Console() { return console_; }
   links::QtSocketControl& Socket() { return socket_; }
   const links::PortNames& Names() const { return names_; }
+  links::PortNames& Names() { return names_; }
   void AfterTick(std::function<void()> hook) { timers_.AfterTick(std::move(hook)); }
 
  private:

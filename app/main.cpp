@@ -6,6 +6,7 @@
 #include "app/headless_runner.h"
 #include "app/live_console.h"
 #include "app/options.h"
+#include "app/port_settings.h"
 #include "app/send_command.h"
 #include "app/view/run_window.h"
 #include "console/script.h"
@@ -70,7 +71,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
-  const int code = tvx::app::RunWindow(app, {options.comm, options.screenshot, options.clicks});
+  // The ports chosen in the window last time, unless --comm says otherwise for this run.
+  const auto ports = tvx::app::MergedPorts(tvx::app::LoadPortAssignments(std::cerr), options.comm);
+  const int code = tvx::app::RunWindow(app, {ports, options.screenshot, options.clicks});
   tvx::links::drains::FinishAll();  // the window is gone already
   return code;
 }

@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
 
 #include "app/live_console.h"
+#include "app/port_settings.h"
 #include "app/view/console_window.h"
 #include "app/view/main_view.h"
+#include "app/view/ports_dialog.h"
 #include "links/link_status.h"
 
 namespace tvx::app {
@@ -30,6 +33,19 @@ bool SaveScreenshot(MainView& view, const std::string& path) {
   view.Refresh();
   QCoreApplication::processEvents();  // text boxes lay out their text late
   return view.grab().save(QString::fromStdString(path), "PNG");
+}
+
+// In the Communications frame, right of Comm 4.
+const QRect kPortsButtonPlace(172, 42, 72, 24);
+
+// Which device each Comm option opens.
+void ShowPortDevices(MainView& view, const links::PortNames& names) {
+  for (int port = links::PortNames::kFirstPort; port <= links::PortNames::kLastPort; ++port) {
+    if (QWidget* option = view.WidgetOf("Comm" + std::to_string(port) + "Option")) {
+      option->setToolTip(
+          QStringLiteral("Comm %1 = %2").arg(port).arg(QString::fromStdString(names.Device(port))));
+    }
+  }
 }
 
 }  // namespace
@@ -54,18 +70,32 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     view.Click(*control);
   }
   live.AfterTick([&view] { view.Refresh(); });
-  // Which device each Comm option opens.
-  for (int port = links::PortNames::kFirstPort; port <= links::PortNames::kLastPort; ++port) {
-    if (QWidget* option = view.WidgetOf("Comm" + std::to_string(port) + "Option")) {
-      option->setToolTip(QStringLiteral("Comm %1 = %2")
-                             .arg(port)
-                             .arg(QString::fromStdString(live.Names().Device(port))));
-    }
-  }
+  ShowPortDevices(view, live.Names());
   links::LinkStatus link;
   ConsoleWindow window(
       view, [&live, &link] { return link.Describe(live.Window(), live.Names()); },
       &live.Console().Rows());
+  // "Ports..." in the Communications frame: the dialog chooses, the port manager switches.
+  if (QWidget* frame = view.WidgetOf(live.Window().CommPort->Name())) {
+    auto* ports = new QPushButton(QObject::tr("&Ports..."), frame);
+    ports->setObjectName("PortsButton");
+    ports->setGeometry(kPortsButtonPlace);
+    QObject::connect(ports, &QPushButton::clicked, &window, [&] {
+      std::map<int, std::string> current;
+      for (int k = links::PortNames::kFirstPort; k <= links::PortNames::kLastPort; ++k) {
+        current[k] = live.Names().Device(k);
+      }
+      PortsDialog dialog(links::ListPorts, current, &window);
+      if (dialog.exec() != QDialog::Accepted) return;
+      const auto devices = dialog.Assignments();
+      if (!SavePortAssignments(devices)) {
+        std::cerr << "tvxorm: the port assignments could not be saved" << std::endl;
+      }
+      ApplyPortAssignments(live.Window(), live.Names(), devices);
+      ShowPortDevices(view, live.Names());
+      view.Refresh();
+    });
+  }
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen) window.resize(window.OpeningSize(screen->availableGeometry().size()));
   window.show();
