@@ -13,7 +13,9 @@ constexpr int kLastPort = 4;
 constexpr const char* kOrganisation = "TVXORM";
 constexpr const char* kApplication = "tvxorm";
 
-QString Key(int port) { return QStringLiteral("ports/comm%1").arg(port); }
+QString Key(int port) {
+  return QStringLiteral("ports/comm%1").arg(port);
+}
 }  // namespace
 
 std::map<int, std::string> LoadPortAssignments(std::ostream& warnings) {

@@ -12,8 +12,11 @@ std::vector<PortInfo> ListPorts() {
       QDir(QStringLiteral("/dev/serial/by-id")).entryInfoList(QDir::Files | QDir::System);
   std::vector<PortInfo> ports;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    PortInfo port{info.systemLocation().toStdString(), info.description().toStdString(),
-                  info.manufacturer().toStdString(), info.serialNumber().toStdString(), {}};
+    PortInfo port{info.systemLocation().toStdString(),
+                  info.description().toStdString(),
+                  info.manufacturer().toStdString(),
+                  info.serialNumber().toStdString(),
+                  {}};
     for (const QFileInfo& link : by_id) {
       if (link.canonicalFilePath() == info.systemLocation()) {
         port.stable_names.push_back(link.absoluteFilePath().toStdString());

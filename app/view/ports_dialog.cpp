@@ -20,7 +20,9 @@ const QStringList kColumns = {"Device", "Description", "Manufacturer", "Serial n
 
 PortsDialog::PortsDialog(links::PortLister lister, const std::map<int, std::string>& devices,
                          QWidget* parent)
-    : QDialog(parent), lister_(std::move(lister)), table_(new QTableWidget(this)),
+    : QDialog(parent),
+      lister_(std::move(lister)),
+      table_(new QTableWidget(this)),
       poll_(new QTimer(this)) {
   setWindowTitle(tr("Serial ports"));
   auto* layout = new QVBoxLayout(this);
@@ -55,6 +57,7 @@ PortsDialog::PortsDialog(links::PortLister lister, const std::map<int, std::stri
   layout->addWidget(buttons);
 
   Fill(lister_ ? lister_() : std::vector<links::PortInfo>{});
+  boxes_[0]->setFocus();  // the keys go to Comm 1 first
   connect(poll_, &QTimer::timeout, this, &PortsDialog::Poll);
   poll_->start(kPollMs);
 }
@@ -65,7 +68,9 @@ void PortsDialog::Poll() {
   if (ports != shown_) Fill(ports);
 }
 
-int PortsDialog::ListedPorts() const { return table_->rowCount(); }
+int PortsDialog::ListedPorts() const {
+  return table_->rowCount();
+}
 
 void PortsDialog::Fill(const std::vector<links::PortInfo>& ports) {
   shown_ = ports;
@@ -78,10 +83,9 @@ void PortsDialog::Fill(const std::vector<links::PortInfo>& ports) {
       stable += (stable.isEmpty() ? "" : "\n") + QString::fromStdString(name);
       choices << QString::fromStdString(name);
     }
-    const QString cells[] = {QString::fromStdString(p.location),
-                             QString::fromStdString(p.description),
-                             QString::fromStdString(p.manufacturer),
-                             QString::fromStdString(p.serial_number), stable};
+    const QString cells[] = {
+        QString::fromStdString(p.location), QString::fromStdString(p.description),
+        QString::fromStdString(p.manufacturer), QString::fromStdString(p.serial_number), stable};
     for (int column = 0; column < kColumns.size(); ++column) {
       table_->setItem(row, column, new QTableWidgetItem(cells[column]));
     }

@@ -81,9 +81,11 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     ports->setObjectName("PortsButton");
     ports->setGeometry(kPortsButtonPlace);
     QObject::connect(ports, &QPushButton::clicked, &window, [&] {
+      // Only real choices are shown and remembered; an empty box means the default.
       std::map<int, std::string> current;
       for (int k = links::PortNames::kFirstPort; k <= links::PortNames::kLastPort; ++k) {
-        current[k] = live.Names().Device(k);
+        const std::string device = live.Names().Device(k);
+        if (device != links::PortNames::DefaultDevice(k)) current[k] = device;
       }
       PortsDialog dialog(links::ListPorts, current, &window);
       if (dialog.exec() != QDialog::Accepted) return;

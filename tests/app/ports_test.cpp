@@ -45,7 +45,8 @@ TEST(PortSettings, RememberedPerUserOverriddenByCommAndCorruptFilesIgnored) {
   EXPECT_TRUE(app::LoadPortAssignments(warnings).empty());
   ASSERT_TRUE(app::SavePortAssignments({{1, "/dev/ttyUSB0"}, {3, "/dev/serial/by-id/x"}}));
   const auto remembered = app::LoadPortAssignments(warnings);
-  EXPECT_EQ(remembered, (std::map<int, std::string>{{1, "/dev/ttyUSB0"}, {3, "/dev/serial/by-id/x"}}));
+  EXPECT_EQ(remembered,
+            (std::map<int, std::string>{{1, "/dev/ttyUSB0"}, {3, "/dev/serial/by-id/x"}}));
   EXPECT_EQ(app::MergedPorts(remembered, {{1, "/tmp/pty"}}),
             (std::map<int, std::string>{{1, "/tmp/pty"}, {3, "/dev/serial/by-id/x"}}));
   EXPECT_EQ(warnings.str(), "");
