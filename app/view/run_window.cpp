@@ -28,11 +28,11 @@ bool IsSet(const char* name) {
   return value && *value;
 }
 
-// Writes the window to the file; false when it cannot be written.
-bool SaveScreenshot(MainView& view, const std::string& path) {
+// Writes the window, status bar included, to the file; false when it cannot be written.
+bool SaveScreenshot(QWidget& window, MainView& view, const std::string& path) {
   view.Refresh();
   QCoreApplication::processEvents();  // text boxes lay out their text late
-  return view.grab().save(QString::fromStdString(path), "PNG");
+  return window.grab().save(QString::fromStdString(path), "PNG");
 }
 
 // In the Communications frame, right of Comm 4.
@@ -104,7 +104,7 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
 
   if (!options.screenshot.empty()) {
     QTimer::singleShot(kSettleMs, &view, [&] {
-      const bool saved = SaveScreenshot(view, options.screenshot);
+      const bool saved = SaveScreenshot(window, view, options.screenshot);
       if (!saved) std::cerr << "tvxorm: cannot write '" << options.screenshot << "'" << std::endl;
       app.exit(saved ? 0 : 1);
     });
