@@ -23,7 +23,7 @@ void RowTransmission::Restart() {
 }
 
 bool RowTransmission::Running() const {
-  return started_ && !completed_ && w_.flags.AndonFlag && w_.SendFlag && w_.Timer1->Enabled();
+  return started_ && !completed_ && w_.flags.AndonFlag && w_.SendArmed() && w_.Timer1->Enabled();
 }
 
 void RowTransmission::Tick(protocol::Link link) {

@@ -163,32 +163,6 @@ void AppendJsonLine(std::string& out, const protocol::DecodedItem& item) {
   out += "}}";
 }
 
-bool Plain(char c) {
-  return c >= 32 && static_cast<unsigned char>(c) < 128;
-}
-
-// console::PrintableValue, appended in place: the hot loop allocates nothing per line, and
-// plain runs go in one append.
-void AppendPrintable(std::string& out, std::string_view latin1) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (std::size_t i = 0; i < latin1.size();) {
-    std::size_t run = i;
-    while (run < latin1.size() && Plain(latin1[run])) ++run;
-    out.append(latin1.data() + i, run - i);
-    if (run == latin1.size()) break;
-    const auto code = static_cast<unsigned char>(latin1[run]);
-    if (code < 32) {
-      const char token[] = {'<', kHex[code >> 4], kHex[code & 0x0F], '>'};
-      out.append(token, 4);
-    } else {
-      const char utf8[] = {static_cast<char>(0xC0 | (code >> 6)),
-                           static_cast<char>(0x80 | (code & 0x3F))};
-      out.append(utf8, 2);
-    }
-    i = run + 1;
-  }
-}
-
 // Collects the lines and writes them in large blocks.
 class ItemWriter {
  public:
@@ -201,17 +175,17 @@ class ItemWriter {
     if (json_) {
       AppendJsonLine(buffer_, item);
     } else {
-      AppendPrintable(buffer_,
-                      error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
+      console::AppendPrintable(
+          buffer_, error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
       buffer_ += "  ";
       const std::size_t start = buffer_.size();
       protocol::DescribeTo(item, buffer_);
       // Only a message or typed text can bring control bytes or letters above ASCII.
       if (!std::all_of(buffer_.begin() + static_cast<std::ptrdiff_t>(start), buffer_.end(),
-                       Plain)) {
+                       console::PlainCharacter)) {
         line_.assign(buffer_, start);
         buffer_.resize(start);
-        AppendPrintable(buffer_, line_);
+        console::AppendPrintable(buffer_, line_);
       }
     }
     buffer_ += '\n';

@@ -16,7 +16,6 @@ namespace tvx::app {
 
 namespace {
 
-constexpr qint64 kBitsPerByte = 10;
 constexpr qint64 kBaud = 9600;
 constexpr qint64 kDrainMarginMs = 500;
 constexpr int kTcpDrainMs = 5000;
@@ -81,7 +80,7 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   if (!Replay(outcome, [&serial](const std::string& piece) { return serial.Output(piece); })) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
   }
-  const qint64 line_ms = ByteCount(outcome) * kBitsPerByte * 1000 / kBaud + kDrainMarginMs;
+  const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
   const bool drained =
       RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;

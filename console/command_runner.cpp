@@ -229,7 +229,8 @@ Outcome RunCommand(const CommandRequest& request) {
   if (outcome.pieces.empty() && (!c.w.flags.AndonFlag || !c.w.SendFlag)) {
     outcome.kind = Outcome::kRefused;
     // AC2 without row or column sends nothing and says nothing in the window.
-    if (outcome.message.rfind("ERROR: ", 0) != 0 && outcome.message != texts::kNoCommandInput) {
+    if (outcome.message.rfind(texts::kErrorPrefix, 0) != 0 &&
+        outcome.message != texts::kNoCommandInput) {
       outcome.message = *caption + " needs both row and column; nothing was sent";
     }
   }

@@ -46,7 +46,7 @@ Dispatcher::Dispatcher(window::FrmMain& w, protocol::LinkOutput& out) : w_(w), o
   w_.SendButton->on_click = [this] { Send(); };
   w_.Timer1->on_tick = [this] { Tick(); };
   // With nothing pending, or no section to send, a tick only looks at the socket.
-  w_.Timer1->idle = [this] { return !w_.SendFlag || !w_.flags.Any(); };
+  w_.Timer1->idle = [this] { return !w_.SendArmed(); };
 }
 
 void Dispatcher::SetBranch(FlagMember flag, Branch branch) {

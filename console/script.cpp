@@ -104,19 +104,31 @@ std::optional<std::string> PropertyValue(const Control& c, std::string_view prop
 
 }  // namespace
 
+void AppendPrintable(std::string& out, std::string_view latin1) {
+  for (std::size_t i = 0; i < latin1.size();) {
+    // Plain runs go in one append: decode prints captures of millions of lines this way.
+    std::size_t run = i;
+    while (run < latin1.size() && PlainCharacter(latin1[run])) ++run;
+    out.append(latin1.data() + i, run - i);
+    if (run == latin1.size()) break;
+    const auto code = static_cast<unsigned char>(latin1[run]);
+    if (code < 32) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      const char token[] = {'<', kHex[code >> 4], kHex[code & 0x0F], '>'};
+      out.append(token, sizeof token);
+    } else {
+      const char utf8[] = {static_cast<char>(0xC0 | (code >> 6)),
+                           static_cast<char>(0x80 | (code & 0x3F))};
+      out.append(utf8, sizeof utf8);
+    }
+    i = run + 1;
+  }
+}
+
 std::string PrintableValue(std::string_view latin1) {
   std::string out;
-  for (char ch : latin1) {
-    const auto code = static_cast<unsigned char>(ch);
-    if (code < 32) {
-      out += protocol::Token(code);
-    } else if (code < 128) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
+  out.reserve(latin1.size());
+  AppendPrintable(out, latin1);
   return out;
 }
 
@@ -237,7 +249,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
 }
 
 bool ScriptInterpreter::SendPending() const {
-  return w_.SendFlag && w_.flags.Any() && w_.Timer1->Enabled();
+  return w_.SendArmed() && w_.Timer1->Enabled();
 }
 
 ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {

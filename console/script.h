@@ -54,6 +54,12 @@ int RunScript(ScriptInterpreter& interpreter, window::VirtualClock& clock, std::
 // A value as one printable line: characters below 32 as display tokens, the rest (codes
 // up to 255) in UTF-8.
 std::string PrintableValue(std::string_view latin1);
+// The same, appended to out.
+void AppendPrintable(std::string& out, std::string_view latin1);
+// Printable ASCII: shown as it is.
+inline bool PlainCharacter(char c) {
+  return c >= 32 && static_cast<unsigned char>(c) < 128;
+}
 
 // A script line's text as the console's characters: UTF-8 when it is valid UTF-8 (code
 // points above 255 cannot be typed and are dropped), otherwise one byte a character.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Status lines of the send workflow and the Misc command, exactly as operators know them.
 namespace tvx::console::texts {
@@ -9,6 +10,8 @@ inline constexpr const char* kAddressMissing =
     "ERROR: You must specify the Group and Unit address of your target device.";
 inline constexpr const char* kAddressNotNumeric =
     "ERROR: The Group and Unit address must be a non-negative numeric value.";
+// Every refusal and failure line starts so.
+inline constexpr std::string_view kErrorPrefix = "ERROR: ";
 inline constexpr const char* kNoCommandInput = "No command input!";
 inline constexpr const char* kCommandSent = "The command is sent";
 

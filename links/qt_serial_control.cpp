@@ -19,8 +19,6 @@ namespace {
 // Time a drain may take beyond the line time of the pending bytes. A drain holds nothing up,
 // so the margin can allow for a line a little slower than nominal (adapters buffer too).
 constexpr qint64 kDrainMarginMs = 2000;
-// Start, 8 data bits at most, parity or a second stop bit: 10 bits is the usual budget.
-constexpr qint64 kBitsPerByte = 10;
 constexpr qint32 kMaxBaudRate = 4'000'000;
 
 std::string_view Trim(std::string_view text) {
@@ -189,8 +187,7 @@ void QtSerialControl::DrainAndClose() {
     closing_ = false;
     return;
   }
-  const qint64 baud = std::max<qint64>(port_->baudRate(), 1);
-  const qint64 bound = pending * kBitsPerByte * 1000 / baud + kDrainMarginMs;
+  const qint64 bound = LineTimeMs(pending, port_->baudRate()) + kDrainMarginMs;
   disconnect(port_.get(), nullptr, this, nullptr);
   QSerialPort* port = port_.get();
   drains::Adopt(

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,12 @@ struct SerialSettings {
   QSerialPort::DataBits data_bits = QSerialPort::Data8;
   QSerialPort::StopBits stop_bits = QSerialPort::OneStop;
 };
+
+// How long bytes take to leave a line at this speed: start, 8 data bits at most, parity or a
+// second stop bit make 10 bits a byte.
+inline qint64 LineTimeMs(qint64 bytes, qint64 baud) {
+  return bytes * 10 * 1000 / std::max<qint64>(baud, 1);
+}
 
 // "baud,parity,databits,stopbits"; parity N/E/O/M/S, data bits 5..8, stop bits 1, 1.5 or 2.
 std::optional<SerialSettings> ParseSerialSettings(std::string_view text);

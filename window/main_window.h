@@ -117,6 +117,8 @@ class FrmMain {
   // Window-level variables.
   CommandFlags flags;
   bool SendFlag = false;
+  // A send is pending and there is a section to send: a dispatcher tick has work.
+  bool SendArmed() const { return SendFlag && flags.Any(); }
   bool TCPIP = false;
   std::int16_t NewComm = 0, OldComm = 0, MSCommCount = 0;
   std::int16_t Group = 0, Unit = 0, Row = 0, Col = 0, TCPIPCounter = 0;

@@ -12,6 +12,7 @@
 #include "app/view/key_codes.h"
 #include "app/view/view_texts.h"
 #include "app/view/widget_factory.h"
+#include "console/texts.h"
 #include "window/key_codes.h"
 #include "window/operator_events.h"
 
@@ -128,7 +129,7 @@ void MainView::AddErrorMark() {
 
 void MainView::RefreshErrorMark() {
   QWidget* box = WidgetOf(w_.StatusText->Name());
-  const bool error = w_.StatusText->Text().rfind(view_texts::kErrorPrefix, 0) == 0;
+  const bool error = w_.StatusText->Text().rfind(console::texts::kErrorPrefix, 0) == 0;
   if (!box || !error_mark_ || error == error_shown_) return;
   error_shown_ = error;
   box->setStyleSheet(error ? QStringLiteral("QPlainTextEdit{background-color:rgb(253,232,232);"

@@ -38,7 +38,6 @@ inline constexpr SectionTip kSectionTips[] = {
     {"SMD", "SMD: set a device's marquee detect mode by serial number"},
 };
 
-inline constexpr std::string_view kErrorPrefix = "ERROR: ";
 inline constexpr std::string_view kErrorTip = "The console refused or could not send";
 
 }  // namespace tvx::app::view_texts

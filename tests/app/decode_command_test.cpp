@@ -59,8 +59,8 @@ TEST(DecodeCommand, EachInputFormAndItsExitStatus) {
   }
 }
 
-// Lines are written with a copy of console::PrintableValue's rule: the two must agree on
-// every byte, in the packet text and in a message inside the description.
+// Lines show every byte as the packet box shows it, in the packet text and in a message
+// inside the description.
 TEST(DecodeCommand, EveryByteIsShownAsThePacketBoxShowsIt) {
   for (int b = 0; b < 256; ++b) {
     if (b == 0x02 || b == 0x04) continue;
