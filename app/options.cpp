@@ -64,10 +64,11 @@ Options:
   --headless          Run without a window, driven by a console script.
   --script FILE       With --headless: read the script from FILE (default: standard input).
   --comm k=DEVICE     Use DEVICE for Comm k (k = 1 to 4), for example --comm 1=/dev/ttyUSB0.
-                      Repeat for several ports. Default: COMk on Windows, /dev/ttyS<k-1>
-                      elsewhere.
+                      Repeat for several ports. Default: in the window, as assigned in
+                      Ports...; else COMk on Windows, /dev/ttyS<k-1> elsewhere.
   --screenshot FILE   Window: write a PNG of the window to FILE and quit.
-  --click NAME        Window, with --screenshot: click control NAME first (repeatable).
+  --click NAME        Window, with --screenshot: click control NAME first (repeatable);
+                      a dialog it opens (PortsButton) is the picture.
   --version           Print the version and exit.
   -h, --help          Print this help and exit.
 

@@ -5,15 +5,19 @@
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "links/port_names.h"
+
 namespace tvx::app {
 
 namespace {
 constexpr int kPollMs = 2000;
+const QSize kOpeningSize(720, 440);  // the five columns without a scroll bar
 const QStringList kColumns = {"Device", "Description", "Manufacturer", "Serial number",
                               "Stable name"};
 }  // namespace
@@ -30,7 +34,9 @@ PortsDialog::PortsDialog(links::PortLister lister, const std::map<int, std::stri
   table_->setColumnCount(kColumns.size());
   table_->setHorizontalHeaderLabels(kColumns);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   layout->addWidget(table_);
   auto* refresh = new QPushButton(tr("&Refresh"), this);
   refresh->setObjectName("PortsRefresh");
@@ -45,6 +51,9 @@ PortsDialog::PortsDialog(links::PortLister lister, const std::map<int, std::stri
     box->setMinimumWidth(360);
     const auto it = devices.find(k);
     if (it != devices.end()) box->setEditText(QString::fromStdString(it->second));
+    // An empty box keeps the built-in device; say which.
+    box->lineEdit()->setPlaceholderText(
+        tr("%1 (default)").arg(QString::fromStdString(links::PortNames::DefaultDevice(k))));
     auto* label = new QLabel(tr("Comm &%1:").arg(k), this);
     label->setBuddy(box);
     form->addRow(label, box);
@@ -57,6 +66,7 @@ PortsDialog::PortsDialog(links::PortLister lister, const std::map<int, std::stri
   layout->addWidget(buttons);
 
   Fill(lister_ ? lister_() : std::vector<links::PortInfo>{});
+  resize(kOpeningSize);
   boxes_[0]->setFocus();  // the keys go to Comm 1 first
   connect(poll_, &QTimer::timeout, this, &PortsDialog::Poll);
   poll_->start(kPollMs);

@@ -1,13 +1,16 @@
 #include "app/view/run_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
+#include <vector>
 
 #include "app/live_console.h"
 #include "app/port_settings.h"
@@ -61,13 +64,14 @@ bool DisplayAvailable() {
 int RunWindow(QApplication& app, const WindowOptions& options) {
   LiveConsole live(options.comm);  // closing drains the port and closes the socket
   MainView view(live.Window());
+  // The model's controls are clicked now; the window's own buttons (Ports...) once it is up.
+  std::vector<std::string> window_clicks;
   for (const std::string& name : options.clicks) {
-    window::Control* control = live.Window().controls.Find(name);
-    if (!control) {
-      std::cerr << "tvxorm: unknown control '" << name << "'" << std::endl;
-      return 2;
+    if (window::Control* control = live.Window().controls.Find(name)) {
+      view.Click(*control);
+    } else {
+      window_clicks.push_back(name);
     }
-    view.Click(*control);
   }
   live.AfterTick([&view] { view.Refresh(); });
   ShowPortDevices(view, live.Names());
@@ -91,7 +95,11 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
       if (dialog.exec() != QDialog::Accepted) return;
       const auto devices = dialog.Assignments();
       if (!SavePortAssignments(devices)) {
+        // They still hold for this run; the operator must know the next start forgets them.
         std::cerr << "tvxorm: the port assignments could not be saved" << std::endl;
+        QMessageBox::warning(&window, QObject::tr("Serial ports"),
+                             QObject::tr("The port assignments apply now but could not be "
+                                         "saved; the next start will not know them."));
       }
       ApplyPortAssignments(live.Window(), live.Names(), devices);
       ShowPortDevices(view, live.Names());
@@ -102,9 +110,27 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
   if (screen) window.resize(window.OpeningSize(screen->availableGeometry().size()));
   window.show();
 
+  std::vector<QAbstractButton*> buttons;
+  for (const std::string& name : window_clicks) {
+    auto* button = window.findChild<QAbstractButton*>(QString::fromStdString(name));
+    if (!button) {
+      std::cerr << "tvxorm: unknown control '" << name << "'" << std::endl;
+      return 2;
+    }
+    buttons.push_back(button);
+  }
+  // A button may open a dialog whose own loop runs until the screenshot ends the program.
+  if (!buttons.empty()) {
+    QTimer::singleShot(0, &window, [buttons] {
+      for (QAbstractButton* button : buttons) button->click();
+    });
+  }
+
   if (!options.screenshot.empty()) {
     QTimer::singleShot(kSettleMs, &view, [&] {
-      const bool saved = SaveScreenshot(window, view, options.screenshot);
+      // An open dialog is what the clicks were for: it is the picture.
+      QWidget* shown = QApplication::activeModalWidget();
+      const bool saved = SaveScreenshot(shown ? *shown : window, view, options.screenshot);
       if (!saved) std::cerr << "tvxorm: cannot write '" << options.screenshot << "'" << std::endl;
       app.exit(saved ? 0 : 1);
     });
