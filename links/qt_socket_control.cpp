@@ -22,6 +22,7 @@ void QtSocketControl::NewSocket() {
   socket_ = std::make_unique<QTcpSocket>();
   // Unread input would pile up forever, and reading is also how a peer's close gets noticed.
   connect(socket_.get(), &QTcpSocket::readyRead, this, &QtSocketControl::DiscardIncoming);
+  connect(socket_.get(), &QTcpSocket::stateChanged, this, &QtSocketControl::StateChanged);
 }
 
 QtSocketControl::~QtSocketControl() {

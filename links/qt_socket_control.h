@@ -36,6 +36,10 @@ class QtSocketControl : public QObject, public tvx::window::Winsock {
   qint64 BytesToWrite() const { return socket_->bytesToWrite(); }
   std::string LastError() const { return socket_->errorString().toStdString(); }
 
+ signals:
+  // The connection went up or down on its own (a peer's close), not only at the console's word.
+  void StateChanged();
+
  private:
   void NewSocket();
   void DiscardIncoming();

@@ -74,6 +74,11 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     }
   }
   live.AfterTick([&view] { view.Refresh(); });
+  // A peer may close between ticks; the status bar says so at once. Queued: the change may
+  // come from inside the console's own call.
+  QObject::connect(
+      &live.Socket(), &links::QtSocketControl::StateChanged, &view, [&view] { view.Refresh(); },
+      Qt::QueuedConnection);
   ShowPortDevices(view, live.Names());
   links::LinkStatus link;
   ConsoleWindow window(
