@@ -117,6 +117,16 @@ QString ConsoleWindow::LinkText() const {
   return link_->text();
 }
 
+QSize ConsoleWindow::WholeSize() const {
+  const QSize content = scroll_->widget()->size();
+  return {content.width(), content.height() + statusBar()->sizeHint().height()};
+}
+
+bool ConsoleWindow::OpensMaximized(QSize available) const {
+  const QSize room = available - kFrameAllowance;
+  return WholeSize().width() > room.width() || WholeSize().height() > room.height();
+}
+
 QSize ConsoleWindow::OpeningSize(QSize available) const {
   const QSize content = scroll_->widget()->size();
   const int bar = statusBar()->sizeHint().height();

@@ -29,8 +29,16 @@ class ConsoleWindow : public QMainWindow {
   // The layout belongs to whoever made it, not to the window.
   ~ConsoleWindow() override;
 
+  // The window manager's title bar and borders, known only once the window is up: room left
+  // for them when deciding whether the whole layout fits.
+  static constexpr QSize kFrameAllowance{8, 40};
   // The size to open at on a screen with this much room: the whole layout where it fits.
   QSize OpeningSize(QSize available) const;
+  // The layout and status bar unscrolled.
+  QSize WholeSize() const;
+  // True when the whole layout and a frame do not fit this room: the window then opens
+  // maximized, and the window manager fits it, frame included, to the screen.
+  bool OpensMaximized(QSize available) const;
   QScrollArea& Scroll() { return *scroll_; }
   QString LinkText() const;
   // The andon transmission's progress as shown: "" when none is shown.

@@ -112,8 +112,14 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
     });
   }
   const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen) window.resize(window.OpeningSize(screen->availableGeometry().size()));
-  window.show();
+  const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
+  // Without a window manager nobody maximizes and there is no frame: this size stays.
+  window.resize(window.OpeningSize(available));
+  if (window.OpensMaximized(available)) {
+    window.showMaximized();
+  } else {
+    window.show();
+  }
 
   std::vector<QAbstractButton*> buttons;
   for (const std::string& name : window_clicks) {

@@ -241,6 +241,31 @@ TEST_F(ViewTest, EveryControlCanBeReachedAtEveryScaleFactor) {
   }
 }
 
+// Where the whole layout and a frame do not fit, the window opens maximized so that the window
+// manager fits frame and all to the screen; where they fit, at the layout's own size.
+TEST_F(ViewTest, OpensMaximizedExactlyWhenTheLayoutAndAFrameDoNotFit) {
+  app::ConsoleWindow frame(view, [] { return std::string("Serial: Comm 1"); });
+  const QSize whole = frame.WholeSize();
+  const QSize frame_room = app::ConsoleWindow::kFrameAllowance;
+  const struct {
+    QSize available;
+    bool maximized;
+  } cases[] = {
+      {QSize(1920, 1080), false},
+      {whole + frame_room, false},
+      {whole + frame_room - QSize(1, 0), true},
+      {whole + frame_room - QSize(0, 1), true},
+      {QSize(kScreenWidth, kScreenHeight) / 1.5, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(frame.OpensMaximized(c.available), c.maximized)
+        << c.available.width() << "x" << c.available.height();
+    // Where nothing maximizes (no window manager), the size given first still fits the room.
+    EXPECT_TRUE(
+        QRect(QPoint(), c.available).contains(QRect(QPoint(), frame.OpeningSize(c.available))));
+  }
+}
+
 // The status bar shows the link the next packet takes and follows it after every event.
 TEST_F(ViewTest, StatusBarShowsTheLinkTheNextPacketTakes) {
   links::PortNames names;
