@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 
 namespace tvx::app {
@@ -14,6 +15,7 @@ namespace {
 constexpr int kMinWidth = 480;
 constexpr int kMinHeight = 320;
 constexpr int kProgressWidth = 320;
+constexpr int kMessageMs = 15000;  // long enough to read after looking back at the window
 }  // namespace
 
 ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_text,
@@ -24,6 +26,8 @@ ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_t
       link_(new QLabel(this)),
       progress_(new QProgressBar(this)),
       note_(new QLabel(this)),
+      message_(new QLabel(this)),
+      message_timer_(new QTimer(this)),
       link_text_(std::move(link_text)),
       rows_(rows) {
   scroll_->setWidget(&view);  // the layout keeps its size; the window shows what room allows
@@ -34,6 +38,11 @@ ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_t
   link_->setObjectName("LinkStatusLabel");
   link_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(link_, 1);
+  message_->setObjectName("WindowMessage");
+  message_->setTextFormat(Qt::PlainText);
+  statusBar()->addWidget(message_, 1);
+  message_timer_->setSingleShot(true);
+  connect(message_timer_, &QTimer::timeout, message_, &QLabel::clear);
   progress_->setObjectName("AndonProgress");
   progress_->setRange(0, andon::RowTransmission::kPositions);
   progress_->setMinimumWidth(kProgressWidth);
@@ -102,6 +111,22 @@ void ConsoleWindow::ShowProgress() {
   outline_->setGeometry(cell->geometry().adjusted(-3, -3, 3, 3));
   outline_->raise();
   outline_->show();
+}
+
+void ConsoleWindow::ShowMessage(const QString& text, bool error) {
+  message_->setText(text);
+  message_->setStyleSheet(error ? QStringLiteral("color: rgb(160,0,0); font-weight: bold;")
+                                : QString());
+  message_->setAccessibleName(error ? QStringLiteral("Error") : QStringLiteral("Message"));
+  if (error) {
+    message_timer_->stop();
+  } else {
+    message_timer_->start(kMessageMs);
+  }
+}
+
+QString ConsoleWindow::MessageText() const {
+  return message_->text();
 }
 
 QString ConsoleWindow::ProgressText() const {

@@ -12,6 +12,7 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QScrollArea;
+class QTimer;
 
 namespace tvx::app {
 
@@ -45,6 +46,10 @@ class ConsoleWindow : public QMainWindow {
   QString ProgressText() const;
   // The outline around the cell being sent; nullptr while none is.
   const QFrame* CellOutline() const;
+  // A word from the window itself (a file saved, a file refused), beside the link line; the
+  // console's status box is not touched. An error stays until the next message.
+  void ShowMessage(const QString& text, bool error = false);
+  QString MessageText() const;
 
  private:
   void ShowState();
@@ -55,6 +60,8 @@ class ConsoleWindow : public QMainWindow {
   QLabel* link_;
   QProgressBar* progress_;
   QLabel* note_;
+  QLabel* message_;
+  QTimer* message_timer_;
   QFrame* outline_ = nullptr;
   std::function<std::string()> link_text_;
   const andon::RowTransmission* rows_;
