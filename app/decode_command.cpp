@@ -10,6 +10,7 @@
 
 #include "console/script.h"
 #include "protocol/decode.h"
+#include "protocol/display.h"
 #include "protocol/token_conversion.h"
 
 namespace tvx::app {
@@ -60,31 +61,6 @@ std::variant<Request, std::string> Parse(const std::vector<std::string>& args) {
   }
   if (r.source == Source::kNone) return "no input given";
   return r;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::optional<std::string> FromHex(std::string_view text) {
-  std::string bytes;
-  int high = -1;
-  for (char c : text) {
-    if (c == ' ' || c == '\t') continue;
-    const int digit = HexDigit(c);
-    if (digit < 0) return std::nullopt;
-    if (high < 0) {
-      high = digit;
-    } else {
-      bytes += static_cast<char>(high * 16 + digit);
-      high = -1;
-    }
-  }
-  if (high >= 0) return std::nullopt;
-  return bytes;
 }
 
 const char* EnvelopeName(protocol::Envelope envelope) {
@@ -231,7 +207,7 @@ int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostre
   const Request& r = std::get<Request>(parsed);
   std::string bytes;
   if (r.source == Source::kHex) {
-    const auto hex = FromHex(r.value);
+    const auto hex = protocol::FromHexText(r.value);
     if (!hex) {
       err << "tvxorm decode: '" << r.value << "' is not hexadecimal byte pairs\n";
       return 2;

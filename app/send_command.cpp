@@ -125,17 +125,9 @@ std::string CommandHelp(const std::string& command) {
 }
 
 std::string Hex(const console::CommandOutcome& outcome) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string hex;
-  for (const auto& piece : outcome.pieces) {
-    for (char c : piece.bytes) {
-      const auto b = static_cast<unsigned char>(c);
-      if (!hex.empty()) hex += ' ';
-      hex += kHex[b >> 4];
-      hex += kHex[b & 0x0F];
-    }
-  }
-  return hex;
+  std::string bytes;
+  for (const auto& piece : outcome.pieces) bytes += piece.bytes;
+  return protocol::HexText(bytes);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "console/misc_branch.h"
 #include "console/section_table.h"
 #include "console/texts.h"
+#include "protocol/andon_commands.h"
 
 namespace tvx::console {
 
@@ -30,6 +31,52 @@ Console::Console(window::FrmMain& w)
 
 Console::~Console() {
   w_.controls.ClearHooks();
+}
+
+void Console::AttachJournal(Journal& journal) {
+  journal_ = &journal;
+  out_.SetObserver(&journal);
+  auto tick = w_.Timer1->on_tick.Take();
+  w_.Timer1->on_tick = [this, tick = std::move(tick)] {
+    const bool grid = w_.flags.AndonFlag && w_.SendFlag;
+    tick();
+    if (grid && journal_->Open()) grid_entry_ = true;
+    SettleJournal();
+  };
+}
+
+void Console::SettleJournal() {
+  if (!journal_ || !journal_->Open() || rows_.Running()) return;
+  std::optional<AndonTally> tally;
+  if (grid_entry_) {
+    int set = 0;
+    for (int row = 1; row <= protocol::kAndonRows; ++row) {
+      for (int column = 1; column <= protocol::kAndonColumns; ++column) {
+        if (andon::CellPacket(w_, row, column)) ++set;
+      }
+    }
+    tally = AndonTally{0, set, !rows_.StoppedEarly()};
+  }
+  grid_entry_ = false;
+  journal_->End(w_.StatusText->Text(), tally);
+}
+
+Console::ResendOutcome Console::SendAgain(const JournalEntry& entry) {
+  if (rows_.Running()) return {false, texts::kResendDuringGrid};
+  const std::string bytes = entry.Bytes();
+  if (bytes.empty()) return {false, texts::kResendNothing};
+  SettleJournal();
+  out_.Choose();
+  out_.ClearFailure();
+  if (journal_) journal_->MarkResend();
+  for (const JournalPacket& packet : entry.packets) out_.Write(packet.bytes);
+  const bool ok = !out_.Failed();
+  const std::string where = journal_ ? journal_->Current().destination : std::string();
+  const std::string message =
+      ok ? texts::SentAgain(bytes.size(), where)
+         : texts::NotSentAgain(where, journal_ ? journal_->Current().error : std::string());
+  if (journal_) journal_->End(message);
+  return {ok, message};
 }
 
 std::string WindowCaption(int major, int minor, int revision) {

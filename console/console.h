@@ -3,6 +3,7 @@
 #include "andon/grid.h"
 #include "andon/row_transmission.h"
 #include "console/dispatcher.h"
+#include "console/journal.h"
 #include "console/keyboard.h"
 #include "console/sections.h"
 #include "links/port_manager.h"
@@ -29,6 +30,20 @@ class Console {
   Sections& SectionList() { return sections_; }
   const andon::RowTransmission& Rows() const { return rows_; }
 
+  // Every piece written from now on goes to the journal; an entry ends with the tick that
+  // wrote it, or for a grid with the transmission. Once, before the first send.
+  void AttachJournal(Journal& journal);
+  // Ends an entry left open by a transmission that has stopped since (Cancel, F2, another
+  // section): callers run it after each operator event.
+  void SettleJournal();
+  // An entry's bytes again, on the link the next packet would take, journaled as a re-send.
+  // Refused while a grid is going out. The outcome is the window's, never a status line.
+  struct ResendOutcome {
+    bool ok = false;
+    std::string message;
+  };
+  ResendOutcome SendAgain(const JournalEntry& entry);
+
  private:
   window::FrmMain& w_;
   protocol::LinkOutput out_;
@@ -39,6 +54,8 @@ class Console {
   Dispatcher dispatcher_;
   Sections sections_;
   Keyboard keyboard_;
+  Journal* journal_ = nullptr;
+  bool grid_entry_ = false;  // the open entry is an andon grid's
 };
 
 // "TVXORM, version 1.05" for version 1.0.5: minor and revision run together.

@@ -23,4 +23,16 @@ inline constexpr const char* kTcpWriteFailed =
 
 inline constexpr const char* kApplicationTitle = "TVXORM";
 
+// Send again, from the journal: the window's own words, not the console's status lines.
+inline constexpr const char* kResendDuringGrid =
+    "Not sent again: an andon grid is going out; send again when it is done.";
+inline constexpr const char* kResendNothing = "Not sent again: the entry holds no bytes.";
+inline std::string SentAgain(std::size_t bytes, const std::string& where) {
+  return "Sent again: " + std::to_string(bytes) + " bytes to " + where + ".";
+}
+inline std::string NotSentAgain(const std::string& where, const std::string& why) {
+  return "Not sent again: " + where + " did not take the bytes" + (why.empty() ? "" : ": " + why) +
+         ".";
+}
+
 }  // namespace tvx::console::texts

@@ -2,9 +2,49 @@
 
 namespace tvx::protocol {
 
+namespace {
+constexpr char kHex[] = "0123456789ABCDEF";
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+}  // namespace
+
 std::string Token(unsigned char byte) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   return {'<', kHex[byte >> 4], kHex[byte & 0x0F], '>'};
+}
+
+std::string HexText(std::string_view bytes) {
+  std::string hex;
+  hex.reserve(bytes.size() * 3);
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (!hex.empty()) hex += ' ';
+    hex += kHex[b >> 4];
+    hex += kHex[b & 0x0F];
+  }
+  return hex;
+}
+
+std::optional<std::string> FromHexText(std::string_view text) {
+  std::string bytes;
+  int high = -1;
+  for (char c : text) {
+    if (c == ' ' || c == '\t') continue;
+    const int digit = HexDigit(c);
+    if (digit < 0) return std::nullopt;
+    if (high < 0) {
+      high = digit;
+    } else {
+      bytes += static_cast<char>(high * 16 + digit);
+      high = -1;
+    }
+  }
+  if (high >= 0) return std::nullopt;
+  return bytes;
 }
 
 std::string DisplayForm(std::string_view bytes) {

@@ -13,6 +13,7 @@ Link LinkOutput::Choose() {
 void LinkOutput::Write(const std::string& piece) {
   const bool ok = link_ == Link::Tcp ? socket_.SendData(piece) : serial_.Output(piece);
   if (!ok) failed_ = true;
+  if (observer_) observer_->Written(link_, piece, ok);
 }
 
 void LinkOutput::Write(const Packet& packet) {

@@ -1,12 +1,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "protocol/link.h"
 #include "protocol/packet.h"
 #include "window/comm_controls.h"
 
 namespace tvx::protocol {
+
+// Sees every piece that reaches a link, in order, and whether the link took it.
+class OutputObserver {
+ public:
+  virtual ~OutputObserver() = default;
+  virtual void Written(Link link, std::string_view piece, bool ok) = 0;
+};
 
 // The one way packets reach a link. The link is chosen once (per dispatcher tick, or per
 // andon cell) from the socket state: connected means TCP, anything else the serial port.
@@ -21,6 +29,9 @@ class LinkOutput {
   void Write(const std::string& piece);
   void Write(const Packet& packet);
 
+  // One observer at most (the journal); nullptr for none.
+  void SetObserver(OutputObserver* observer) { observer_ = observer; }
+
   // Whether any write failed since the last ClearFailure().
   bool Failed() const { return failed_; }
   void ClearFailure() { failed_ = false; }
@@ -30,6 +41,7 @@ class LinkOutput {
   window::Winsock& socket_;
   Link link_ = Link::Serial;
   bool failed_ = false;
+  OutputObserver* observer_ = nullptr;
 };
 
 }  // namespace tvx::protocol
