@@ -104,6 +104,7 @@ void HeadlessRunner::Pump() {
     }
     ++line_number_;
     const auto outcome = interpreter_.Execute(line.text);
+    if (after_line_) after_line_();
     if (outcome.kind == console::ScriptInterpreter::Outcome::kError) {
       std::cerr << "ERROR: line " << line_number_ << ": " << outcome.error << std::endl;
       done_ = true;

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QObject>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,6 +25,8 @@ class HeadlessRunner : public QObject {
   // Reads the script from a file, or from standard input when path is empty. For a file that
   // cannot be read (missing, a directory, a read error) it says why and nothing runs.
   std::optional<std::string> Start(const std::string& path);
+  // Runs after every line, as the window runs its refresh after every event.
+  void AfterEachLine(std::function<void()> hook) { after_line_ = std::move(hook); }
 
  signals:
   void Finished(int exit_code);
@@ -50,6 +53,7 @@ class HeadlessRunner : public QObject {
   bool waiting_ = false;
   bool done_ = false;
   int line_number_ = 0;
+  std::function<void()> after_line_;
 };
 
 }  // namespace tvx::app

@@ -26,6 +26,7 @@ class LiveConsole {
   window::FrmMain& Window() { return window_; }
   console::Console& Console() { return console_; }
   links::QtSocketControl& Socket() { return socket_; }
+  links::QtSerialControl& Serial() { return serial_; }
   const links::PortNames& Names() const { return names_; }
   links::PortNames& Names() { return names_; }
   void AfterTick(std::function<void()> hook) { timers_.AfterTick(std::move(hook)); }

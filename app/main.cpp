@@ -4,6 +4,7 @@
 
 #include "app/decode_command.h"
 #include "app/headless_runner.h"
+#include "app/journal_command.h"
 #include "app/live_console.h"
 #include "app/options.h"
 #include "app/port_settings.h"
@@ -17,7 +18,12 @@ namespace {
 int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   tvx::app::LiveConsole live(options.comm);
   tvx::console::ScriptInterpreter interpreter(live.Window(), std::cout);
+  tvx::app::JournalRecorder journal(live, options.journal, [](const std::string& warning) {
+    std::cerr << "tvxorm: " << warning << std::endl;
+  });
   tvx::app::HeadlessRunner runner(interpreter);
+  // A grid stopped by a line (Cancel, F2, another section) ends its journal entry there.
+  runner.AfterEachLine([&live] { live.Console().SettleJournal(); });
   QObject::connect(
       &runner, &tvx::app::HeadlessRunner::Finished, &app, [&app](int code) { app.exit(code); },
       Qt::QueuedConnection);
@@ -36,6 +42,10 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "decode") {
     std::ios::sync_with_stdio(false);  // a capture can be large
     return tvx::app::RunDecode({args.begin() + 1, args.end()}, std::cin, std::cout, std::cerr);
+  }
+  if (!args.empty() && args[0] == "journal") {
+    std::ios::sync_with_stdio(false);
+    return tvx::app::RunJournal({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
   if (!args.empty() && args[0] == "send") {
     QCoreApplication app(argc, argv);

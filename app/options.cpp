@@ -30,6 +30,8 @@ std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>&
       if (!value("--click", name) || name.empty())
         return OptionsError{"--click needs a control name"};
       options.clicks.push_back(name);
+    } else if (std::string error; TakeJournalOption(r, options.journal, error)) {
+      if (!error.empty()) return OptionsError{error};
     } else if (is("--comm")) {
       std::string text;
       if (!value("--comm", text)) return OptionsError{"--comm needs k=DEVICE"};
@@ -49,6 +51,7 @@ std::string HelpText() {
   return R"(Usage: tvxorm [options]
        tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND [FIELD=VALUE]...
        tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]
+       tvxorm journal [FILE] [--since TIME] [--command CODE] [--address GGUU] [--csv]
 
 Operator and service console for the signalling devices of one device bus.
 
@@ -59,6 +62,8 @@ Commands (no window, no display needed):
                       'tvxorm send --help COMMAND' list commands and fields.
   decode              Read packets (token text, hexadecimal or a raw capture) and say what
                       each one tells which device.
+  journal             Print the journal of what was sent, oldest first, filtered by
+                      --since, --command and --address; --csv for a spreadsheet.
 
 Options:
   --headless          Run without a window, driven by a console script.
@@ -69,6 +74,9 @@ Options:
   --screenshot FILE   Window: write a PNG of the window to FILE and quit.
   --click NAME        Window, with --screenshot: click control NAME first (repeatable);
                       a dialog it opens (PortsButton) is the picture.
+  --journal FILE      Journal every packet sent to FILE instead of the user's journal
+                      (~/.local/state/tvxorm/journal.jsonl); send takes it too.
+  --no-journal        Journal nothing; send takes it too.
   --version           Print the version and exit.
   -h, --help          Print this help and exit.
 

@@ -5,6 +5,8 @@
 #include <variant>
 #include <vector>
 
+#include "app/journal_recorder.h"
+
 namespace tvx::app {
 
 struct Options {
@@ -15,6 +17,7 @@ struct Options {
   std::map<int, std::string> comm;  // port number -> device, from --comm k=DEVICE
   std::string screenshot;           // window: write a PNG here after the clicks, then quit
   std::vector<std::string> clicks;  // window: controls clicked after start-up, from --click
+  JournalOptions journal;           // --journal FILE, --no-journal
 };
 
 struct OptionsError {

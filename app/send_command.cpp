@@ -1,10 +1,12 @@
 #include "app/send_command.h"
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
 #include "andon/layout.h"
 #include "app/arg_reader.h"
+#include "app/journal_recorder.h"
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
@@ -24,6 +26,7 @@ struct SendArgs {
   int port = 0;
   console::CommandRequest request;
   std::string layout_file;
+  JournalOptions journal;
 };
 
 struct Usage {
@@ -73,6 +76,8 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs&
       if (!value("--serial", a.serial) || a.serial.empty())
         return std::string("--serial needs a device");
       if (!a.host.empty()) return std::string("give one link: --tcp or --serial, once");
+    } else if (std::string error; !have_command && TakeJournalOption(r, a.journal, error)) {
+      if (!error.empty()) return error;
     } else if (!have_command && arg.rfind("--", 0) == 0) {
       return "unknown option '" + arg + "'";
     } else if (!have_command) {
@@ -124,6 +129,35 @@ std::string CommandHelp(const std::string& command) {
   return text;
 }
 
+// Transmits with every piece journaled. An entry whose link failed says why in the link's own
+// words; one whose link never opened still records what was to be sent.
+TransmitResult TransmitJournaled(const SendArgs& a, const console::CommandOutcome& outcome,
+                                 std::ostream& err) {
+  const protocol::Link link = a.request.link;
+  const std::string where = a.host.empty() ? a.serial : a.host + ":" + std::to_string(a.port);
+  JournalRecorder recorder(
+      a.journal, [&where](protocol::Link) { return where; }, {},
+      [&err](const std::string& warning) { err << "tvxorm send: " << warning << "\n"; });
+  console::Journal& journal = recorder.Journal();
+  const TransmitResult sent = a.host.empty() ? TransmitSerial(a.serial, outcome, &journal)
+                                             : TransmitTcp(a.host, a.port, outcome, &journal);
+  if (!sent.ok && !journal.Open()) {
+    for (const console::TimedPiece& piece : outcome.pieces)
+      journal.Written(link, piece.bytes, false);
+  }
+  if (!sent.ok) journal.Fail(sent.error);
+  std::optional<console::AndonTally> tally;
+  if (console::CommandCaption(a.request.command) == "AC1") {
+    int cells = 0;
+    for (const console::TimedPiece& piece : outcome.pieces) {
+      cells += static_cast<int>(std::count(piece.bytes.begin(), piece.bytes.end(), '\x04'));
+    }
+    tally = console::AndonTally{0, cells, sent.ok};
+  }
+  journal.End(sent.ok ? outcome.message : "tvxorm send: " + sent.error, tally);
+  return sent;
+}
+
 std::string Hex(const console::CommandOutcome& outcome) {
   std::string bytes;
   for (const auto& piece : outcome.pieces) bytes += piece.bytes;
@@ -136,13 +170,15 @@ std::string SendUsage() {
   std::string commands;
   for (const std::string& name : console::CommandNames())
     commands += (commands.empty() ? "" : " ") + name;
-  return "Usage: tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND "
-         "[FIELD=VALUE]...\n"
+  return "Usage: tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] "
+         "[--journal FILE | --no-journal] COMMAND [FIELD=VALUE]...\n"
          "       tvxorm send --help COMMAND\n\n"
          "Sends one command as the console would send it with the same fields.\n"
          "  --tcp HOST:PORT   connect to HOST:PORT (TCP link rules apply)\n"
          "  --serial DEVICE   write to DEVICE at 9600 8N1 (serial link rules apply)\n"
          "  --dry-run         write nothing; print the packet and its bytes\n"
+         "  --journal FILE    journal what is sent to FILE instead of the user's journal\n"
+         "  --no-journal      journal nothing\n"
          "Commands: " +
          commands +
          "\n"
@@ -207,8 +243,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     out << "hex: " << Hex(outcome) << "\n";
     return kSendOk;
   }
-  const TransmitResult sent =
-      a.host.empty() ? TransmitSerial(a.serial, outcome) : TransmitTcp(a.host, a.port, outcome);
+  const TransmitResult sent = TransmitJournaled(a, outcome, err);
   if (!sent.ok) {
     err << "tvxorm send: " << sent.error << "\n";
     return kSendLinkFailed;

@@ -43,13 +43,17 @@ bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms) {
 
 // The pieces at their times, one grid position per tick for the andon grid; false at the
 // first write that fails.
-bool Replay(const console::CommandOutcome& outcome,
-            const std::function<bool(const std::string&)>& write) {
+bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, window::Winsock& socket,
+            protocol::OutputObserver* observer) {
+  protocol::LinkOutput out(serial, socket);
+  out.SetObserver(observer);
+  out.Choose();  // the one link given is the one open
   QElapsedTimer clock;
   clock.start();
   for (const console::TimedPiece& piece : outcome.pieces) {
     RunUntil(clock, piece.at_ms);
-    if (!write(piece.bytes)) return false;
+    out.Write(piece.bytes);
+    if (out.Failed()) return false;
   }
   RunUntil(clock, outcome.done_ms);
   return true;
@@ -64,7 +68,8 @@ qint64 ByteCount(const console::CommandOutcome& outcome) {
 
 }  // namespace
 
-TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome) {
+TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome,
+                              protocol::OutputObserver* observer) {
   if (!QFileInfo::exists(QString::fromStdString(device))) {
     return {false, "cannot open " + device + ": no such device"};
   }
@@ -77,7 +82,8 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
     return {false,
             "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
   }
-  if (!Replay(outcome, [&serial](const std::string& piece) { return serial.Output(piece); })) {
+  links::QtSocketControl unconnected;  // so the serial half is chosen
+  if (!Replay(outcome, serial, unconnected, observer)) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
   }
   const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
@@ -93,7 +99,8 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
 }
 
 TransmitResult TransmitTcp(const std::string& host, int port,
-                           const console::CommandOutcome& outcome) {
+                           const console::CommandOutcome& outcome,
+                           protocol::OutputObserver* observer) {
   const std::string where = host + ":" + std::to_string(port);
   links::QtSocketControl socket;
   socket.Connect(host, port);
@@ -114,7 +121,9 @@ TransmitResult TransmitTcp(const std::string& host, int port,
     socket.Close();
     return {false, "could not connect to " + where + ": " + why};
   }
-  if (!Replay(outcome, [&socket](const std::string& piece) { return socket.SendData(piece); })) {
+  const links::PortNames no_ports;
+  links::QtSerialControl unopened(no_ports);
+  if (!Replay(outcome, unopened, socket, observer)) {
     const std::string why = socket.LastError();
     socket.Close();
     return {false,

@@ -40,13 +40,23 @@ void Console::AttachJournal(Journal& journal) {
   w_.Timer1->on_tick = [this, tick = std::move(tick)] {
     const bool grid = w_.flags.AndonFlag && w_.SendFlag;
     tick();
-    if (grid && journal_->Open()) grid_entry_ = true;
+    if (grid && journal_ && journal_->Open()) grid_entry_ = true;
     SettleJournal();
   };
 }
 
 void Console::SettleJournal() {
   if (!journal_ || !journal_->Open() || rows_.Running()) return;
+  EndJournalEntry(!rows_.StoppedEarly());
+}
+
+void Console::CloseJournal() {
+  if (journal_ && journal_->Open()) EndJournalEntry(!rows_.Running() && !rows_.StoppedEarly());
+  out_.SetObserver(nullptr);
+  journal_ = nullptr;
+}
+
+void Console::EndJournalEntry(bool grid_completed) {
   std::optional<AndonTally> tally;
   if (grid_entry_) {
     int set = 0;
@@ -55,7 +65,7 @@ void Console::SettleJournal() {
         if (andon::CellPacket(w_, row, column)) ++set;
       }
     }
-    tally = AndonTally{0, set, !rows_.StoppedEarly()};
+    tally = AndonTally{0, set, grid_completed};
   }
   grid_entry_ = false;
   journal_->End(w_.StatusText->Text(), tally);

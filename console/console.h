@@ -36,6 +36,9 @@ class Console {
   // Ends an entry left open by a transmission that has stopped since (Cancel, F2, another
   // section): callers run it after each operator event.
   void SettleJournal();
+  // Ends what is open (a grid cut off by the program's end counts as stopped) and writes no
+  // more to the journal.
+  void CloseJournal();
   // An entry's bytes again, on the link the next packet would take, journaled as a re-send.
   // Refused while a grid is going out. The outcome is the window's, never a status line.
   struct ResendOutcome {
@@ -45,6 +48,8 @@ class Console {
   ResendOutcome SendAgain(const JournalEntry& entry);
 
  private:
+  void EndJournalEntry(bool grid_completed);
+
   window::FrmMain& w_;
   protocol::LinkOutput out_;
   links::PortManager ports_;

@@ -59,6 +59,12 @@ void Journal::Written(protocol::Link link, std::string_view piece, bool ok) {
   }
 }
 
+void Journal::Fail(const std::string& why) {
+  if (!open_) return;
+  current_.written = false;
+  current_.error = why;
+}
+
 void Journal::End(const std::string& status, std::optional<AndonTally> andon) {
   if (!open_) return;
   open_ = false;

@@ -78,6 +78,9 @@ class Journal : public protocol::OutputObserver {
   // Ends the open entry with the status line shown for it. For a grid, the tally's count of
   // cells sent is the entry's packets.
   void End(const std::string& status, std::optional<AndonTally> andon = std::nullopt);
+  // Marks the open entry not written, for why, when the link failed in a way its writes did
+  // not say.
+  void Fail(const std::string& why);
   // The next entry re-sends an earlier one.
   void MarkResend() { resend_ = true; }
 

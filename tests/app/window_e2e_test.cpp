@@ -30,14 +30,16 @@ class WindowShot : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());  // no remembered ports of this user
+    config_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());  // no remembered ports
   }
   void TearDown() override {
     qunsetenv("QT_QPA_PLATFORM");
-    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config_);
   }
   QString Out(const char* name) const { return dir_.filePath(name); }
   QTemporaryDir dir_;
+  QByteArray config_;
 };
 
 TEST_F(WindowShot, ModelControlsAndWindowButtonsAreClickedAndAnOpenDialogIsThePicture) {

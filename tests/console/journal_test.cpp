@@ -1,9 +1,10 @@
+#include "console/journal.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "console/journal.h"
 #include "console/texts.h"
 #include "tests/support/harness.h"
 
@@ -19,12 +20,15 @@ using protocol::Link;
 class JournalTest : public ::testing::Test {
  protected:
   JournalTest()
-      : journal([this] { return console::JournalTime{++now_ms, 3600}; },
-                [this](Link link) {
-                  return link == Link::Tcp ? std::string("10.0.0.5:3001")
-                                           : "Comm " + std::to_string(h.w.MSComm1.CommPort());
-                },
-                [](Link) { return std::string("the device is gone"); }) {
+      : journal(
+            [this] {
+              return console::JournalTime{++now_ms, 3600};
+            },
+            [this](Link link) {
+              return link == Link::Tcp ? std::string("10.0.0.5:3001")
+                                       : "Comm " + std::to_string(h.w.MSComm1.CommPort());
+            },
+            [](Link) { return std::string("the device is gone"); }) {
     h.console.AttachJournal(journal);
   }
   // Everything a link was given, in order.
@@ -60,13 +64,16 @@ TEST_F(JournalTest, EachSendIsOneEntryWithItsPacketsLinkAndStatusLine) {
     bool tcp;
     std::vector<std::pair<std::string, std::string>> packets;  // command, address
   } cases[] = {
-      {"click NumButton\ntype GroupText 1\ntype UnitText 2\ntype NUMText 1234\n", false,
+      {"click NumButton\ntype GroupText 1\ntype UnitText 2\ntype NUMText 1234\n",
+       false,
        {{"NUM", "0102"}}},
-      {"click NumButton\ntype GroupText 1\ntype UnitText 2\ntype NUMText 1234\n", true,
+      {"click NumButton\ntype GroupText 1\ntype UnitText 2\ntype NUMText 1234\n",
+       true,
        {{"NUM", "0102"}}},
       // A typed line may hold several packets, or bytes that are none.
       {"click MiscButton\ntype PacketText <02>0105<1B>NUM12N<04><02>0106<1B>NUM12N<04>\n",
-       false, {{"NUM", "0105"}, {"NUM", "0106"}}},
+       false,
+       {{"NUM", "0105"}, {"NUM", "0106"}}},
       {"click MiscButton\ntype PacketText hello\n", false, {{"", ""}}},
   };
   for (const auto& c : cases) {
@@ -165,8 +172,9 @@ TEST_F(JournalTest, SendAgainWritesTheSameBytesOnTheCurrentLinkAndIsJournaledAsS
   h.serial.fail_writes = false;
 
   // Not while a grid is going out: its packets would interleave with the grid's.
-  h.Run("click CancelButton\nclick AndonButton\ntype GroupText 1\ntype UnitText 2\n"
-        "click ORM610R6(25)\nclick SendButton\nwait 500\n");
+  h.Run(
+      "click CancelButton\nclick AndonButton\ntype GroupText 1\ntype UnitText 2\n"
+      "click ORM610R6(25)\nclick SendButton\nwait 500\n");
   const std::size_t entries = journal.Entries().size();
   const auto refused = h.console.SendAgain(first);
   EXPECT_FALSE(refused.ok);
