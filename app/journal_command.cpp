@@ -145,8 +145,8 @@ std::string ReadableEntry(const JournalEntry& entry) {
   if (time.size() > 10) time[10] = ' ';
   std::string text = time + "  " + entry.destination + "  " +
                      (entry.Command().empty() ? "-" : entry.Command()) + " " +
-                     (entry.Address().empty() ? "-" : entry.Address()) + "  " +
-                     OutcomeText(entry) + "  \"" + console::PrintableValue(entry.status) + "\"\n";
+                     (entry.Address().empty() ? "-" : entry.Address()) + "  " + OutcomeText(entry) +
+                     "  \"" + console::PrintableValue(entry.status) + "\"\n";
   for (const console::JournalPacket& packet : entry.packets) {
     text += "    " + console::PrintableValue(packet.bytes) + "\n";
   }

@@ -94,7 +94,8 @@ std::string DefaultJournalPath() {
 }
 
 std::string LocalTimeText(const console::JournalTime& time) {
-  const QDateTime at = QDateTime::fromMSecsSinceEpoch(time.utc_ms, Qt::OffsetFromUTC, time.offset_s);
+  const QDateTime at =
+      QDateTime::fromMSecsSinceEpoch(time.utc_ms, Qt::OffsetFromUTC, time.offset_s);
   return at.toString(Qt::ISODateWithMs).toStdString();
 }
 

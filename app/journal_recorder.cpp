@@ -39,9 +39,8 @@ JournalRecorder::JournalRecorder(const JournalOptions& options,
   if (options.off) return;
   file_ = std::make_unique<JournalFile>(options.Path(), std::move(warn));
   file_->Open();  // a failure is warned of; each entry tries again
-  journal_.AddListener([file = file_.get()](const console::JournalEntry& entry) {
-    file->Append(entry);
-  });
+  journal_.AddListener(
+      [file = file_.get()](const console::JournalEntry& entry) { file->Append(entry); });
 }
 
 JournalRecorder::JournalRecorder(LiveConsole& live, const JournalOptions& options,

@@ -1,3 +1,5 @@
+#include "app/journal_file.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "app/journal_command.h"
-#include "app/journal_file.h"
 
 // The journal on disk: what is written reads back the same, rotation keeps the newest files,
 // a file that cannot be written is reported once and never stops the caller.
@@ -33,18 +34,32 @@ JournalEntry Entry(std::int64_t utc_ms, std::string bytes, std::string command =
 constexpr std::int64_t kNoon = 1'796'731'200'000;  // 2026-12-08T12:00:00Z
 
 TEST(JournalFile, EveryKindOfEntryReadsBackAsItWasWritten) {
-  JournalEntry tcp = Entry(kNoon, "\x02" "0102\x1bNUM12N\x04");
+  JournalEntry tcp = Entry(kNoon,
+                           "\x02"
+                           "0102\x1bNUM12N\x04");
   tcp.link = protocol::Link::Tcp;
   tcp.destination = "10.0.0.5:3001";
   tcp.time.offset_s = -5 * 3600;
-  JournalEntry failed = Entry(kNoon + 1, "\x02" "0102\x1bNUM12N\x04");
+  JournalEntry failed = Entry(kNoon + 1,
+                              "\x02"
+                              "0102\x1bNUM12N\x04");
   failed.written = false;
   failed.error = "Input/output error";
   failed.status = "ERROR: The packet could not be written to comm port 2.";
-  JournalEntry grid = Entry(kNoon + 2, "\x02" "0101\x1b" "AC11R2C1A1P\x04", "AC1", "0101");
-  grid.packets.push_back({"\x02" "0101\x1b" "AC12R3C1A1P\x04", "AC1", "0101"});
+  JournalEntry grid = Entry(kNoon + 2,
+                            "\x02"
+                            "0101\x1b"
+                            "AC11R2C1A1P\x04",
+                            "AC1", "0101");
+  grid.packets.push_back(
+      {"\x02"
+       "0101\x1b"
+       "AC12R3C1A1P\x04",
+       "AC1", "0101"});
   grid.andon = AndonTally{2, 3, false};
-  JournalEntry resend = Entry(kNoon + 3, "\x02" "0102\x1bNUM12N\x04");
+  JournalEntry resend = Entry(kNoon + 3,
+                              "\x02"
+                              "0102\x1bNUM12N\x04");
   resend.resend = true;
   // Typed by hand: every byte value, and a status line with a character above 127.
   std::string all;
@@ -72,7 +87,10 @@ TEST(JournalFile, RotatesAtItsSizeKeepingTheNewestFiveFiles) {
   {
     app::JournalFile file(path, {}, rotate);
     ASSERT_TRUE(file.Open());
-    for (int i = 0; i < 200; ++i) ASSERT_TRUE(file.Append(Entry(kNoon + i, "\x02" "x\x04")));
+    for (int i = 0; i < 200; ++i)
+      ASSERT_TRUE(file.Append(Entry(kNoon + i,
+                                    "\x02"
+                                    "x\x04")));
   }
   const auto files = app::JournalFiles(path);
   ASSERT_EQ(files.size(), 5u);
@@ -131,10 +149,18 @@ TEST(JournalCommand, FiltersPrintsAndRefuses) {
   {
     app::JournalFile file(path, {});
     ASSERT_TRUE(file.Open());
-    file.Append(Entry(kNoon, "\x02" "0102\x1bNUM12N\x04"));
-    file.Append(Entry(kNoon + 86'400'000, "\x02" "0305\x1bNUM7N\x04", "NUM", "0305"));
-    JournalEntry grid = Entry(kNoon + 2 * 86'400'000, "\x02" "0101\x1b" "AC11R2C1A1P\x04", "AC1",
-                              "0101");
+    file.Append(Entry(kNoon,
+                      "\x02"
+                      "0102\x1bNUM12N\x04"));
+    file.Append(Entry(kNoon + 86'400'000,
+                      "\x02"
+                      "0305\x1bNUM7N\x04",
+                      "NUM", "0305"));
+    JournalEntry grid = Entry(kNoon + 2 * 86'400'000,
+                              "\x02"
+                              "0101\x1b"
+                              "AC11R2C1A1P\x04",
+                              "AC1", "0101");
     grid.status = "say \"hi\", then";
     file.Append(grid);
   }
@@ -179,9 +205,11 @@ TEST(JournalCommand, FiltersPrintsAndRefuses) {
   EXPECT_NE(row.find(",\"say \"\"hi\"\", then\","), std::string::npos) << row;
   EXPECT_NE(row.find(",<02>0101<1B>AC11R2C1A1P<04>,02 30 31 30 31 1B"), std::string::npos) << row;
 
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--since", "yesterday"}, {"--bogus"}, {path, path},
-        {"--command"}, {dir.filePath("missing").toStdString()}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--since", "yesterday"},
+                                              {"--bogus"},
+                                              {path, path},
+                                              {"--command"},
+                                              {dir.filePath("missing").toStdString()}}) {
     std::ostringstream out, why;
     EXPECT_EQ(app::RunJournal(bad, out, why), 2) << bad[0];
     EXPECT_FALSE(why.str().empty());
