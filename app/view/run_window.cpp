@@ -12,10 +12,13 @@
 #include <iostream>
 #include <vector>
 
+#include "app/journal_file.h"
+#include "app/journal_recorder.h"
 #include "app/live_console.h"
 #include "app/port_settings.h"
 #include "app/view/console_window.h"
 #include "app/view/main_view.h"
+#include "app/view/journal_panel.h"
 #include "app/view/ports_dialog.h"
 #include "links/link_status.h"
 
@@ -40,6 +43,10 @@ bool SaveScreenshot(QWidget& window, MainView& view, const std::string& path) {
 
 // In the Communications frame, right of Comm 4.
 const QRect kPortsButtonPlace(172, 42, 72, 24);
+// In the left column, below the free room for the presets.
+const QRect kJournalButtonPlace(12, 572, 80, 24);
+// The file's last entries the panel lists at start-up.
+constexpr std::size_t kEarlierEntries = 200;
 
 // Which device each Comm option opens.
 void ShowPortDevices(MainView& view, const links::PortNames& names) {
@@ -49,6 +56,31 @@ void ShowPortDevices(MainView& view, const links::PortNames& names) {
           QStringLiteral("Comm %1 = %2").arg(port).arg(QString::fromStdString(names.Device(port))));
     }
   }
+}
+
+// The journal panel at the bottom, shown and hidden by "Journal" in the left column; a grid
+// stopped by an event ends its journal entry at the refresh after it.
+void InstallJournalPanel(ConsoleWindow& window, MainView& view, LiveConsole& live,
+                         JournalRecorder& journal, const JournalOptions& options) {
+  auto* panel = new JournalPanel(
+      options.off ? std::vector<console::JournalEntry>{}
+                  : ReadJournalTail(options.Path(), kEarlierEntries),
+      [&live](const console::JournalEntry& entry) { return live.Console().SendAgain(entry); },
+      [&window](const QString& text, bool error) { window.ShowMessage(text, error); }, &window);
+  window.addDockWidget(Qt::BottomDockWidgetArea, panel);
+  panel->hide();
+  journal.Journal().AddListener([panel](const console::JournalEntry& entry) { panel->Add(entry); });
+  QObject::connect(&view, &MainView::Refreshed, &view, [&live] { live.Console().SettleJournal(); });
+
+  auto* button = new QPushButton(QObject::tr("&Journal"), &view);
+  button->setObjectName("JournalButton");
+  button->setToolTip(QObject::tr("Shows what was sent, when, where, and how it went"));
+  button->setCheckable(true);
+  button->setGeometry(kJournalButtonPlace);
+  QObject::connect(button, &QPushButton::toggled, panel, &QWidget::setVisible);
+  QObject::connect(panel, &QDockWidget::visibilityChanged, button, [panel, button] {
+    button->setChecked(!panel->isHidden());
+  });
 }
 
 }  // namespace
@@ -111,6 +143,12 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
       view.Refresh();
     });
   }
+  JournalRecorder journal(live, options.journal, [&window](const std::string& warning) {
+    std::cerr << "tvxorm: " << warning << std::endl;
+    window.ShowMessage(QString::fromStdString(warning), true);
+  });
+  InstallJournalPanel(window, view, live, journal, options.journal);
+
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
   // Without a window manager nobody maximizes and there is no frame: this size stays.

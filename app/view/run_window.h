@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/journal_recorder.h"
+
 class QApplication;
 
 namespace tvx::app {
@@ -13,6 +15,7 @@ struct WindowOptions {
   // When set: after start-up (and the clicks) write a PNG of the window there and quit.
   std::string screenshot;
   std::vector<std::string> clicks;  // controls clicked after start-up, in order
+  JournalOptions journal;
 };
 
 // Whether a window can open here: Linux needs an X11 or Wayland display, unless a Qt
