@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // The ports chosen in the window last time, unless --comm says otherwise for this run.
   const auto ports = tvx::app::MergedPorts(tvx::app::LoadPortAssignments(std::cerr), options.comm);
-  const int code = tvx::app::RunWindow(app, {ports, options.screenshot, options.clicks, options.journal});
+  const int code =
+      tvx::app::RunWindow(app, {ports, options.screenshot, options.clicks, options.journal});
   tvx::links::drains::FinishAll();  // the window is gone already
   return code;
 }

@@ -17,8 +17,8 @@
 #include "app/live_console.h"
 #include "app/port_settings.h"
 #include "app/view/console_window.h"
-#include "app/view/main_view.h"
 #include "app/view/journal_panel.h"
+#include "app/view/main_view.h"
 #include "app/view/ports_dialog.h"
 #include "links/link_status.h"
 
@@ -78,9 +78,8 @@ void InstallJournalPanel(ConsoleWindow& window, MainView& view, LiveConsole& liv
   button->setCheckable(true);
   button->setGeometry(kJournalButtonPlace);
   QObject::connect(button, &QPushButton::toggled, panel, &QWidget::setVisible);
-  QObject::connect(panel, &QDockWidget::visibilityChanged, button, [panel, button] {
-    button->setChecked(!panel->isHidden());
-  });
+  QObject::connect(panel, &QDockWidget::visibilityChanged, button,
+                   [panel, button] { button->setChecked(!panel->isHidden()); });
 }
 
 }  // namespace

@@ -55,9 +55,9 @@ TEST(Journal, EntriesNameTheirLinkAndHoldWhatTheFarEndReceived) {
   }
 
   // send journals alike; --no-journal writes nothing.
-  const ConsoleRun sent = RunProgram({"send", "--serial", QString::fromStdString(pty.Path()),
-                                      "--journal", journal, "NUM", "group=1", "unit=2",
-                                      "number=5"});
+  const ConsoleRun sent =
+      RunProgram({"send", "--serial", QString::fromStdString(pty.Path()), "--journal", journal,
+                  "NUM", "group=1", "unit=2", "number=5"});
   ASSERT_EQ(sent.exit_code, 0) << sent.err;
   const ConsoleRun quiet = RunProgram({"send", "--serial", QString::fromStdString(pty.Path()),
                                        "--no-journal", "NUM", "group=1", "unit=2", "number=6"});
@@ -100,8 +100,8 @@ TEST(Journal, AJournalThatCannotBeWrittenIsReportedOnceAndSendingGoesOn) {
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
   plain.close();
   Pty pty;
-  const ConsoleRun run = RunConsole(kNum + kNum, Comm(pty.Path()) << "--journal"
-                                                                  << dir.filePath("plain/j.jsonl"));
+  const ConsoleRun run =
+      RunConsole(kNum + kNum, Comm(pty.Path()) << "--journal" << dir.filePath("plain/j.jsonl"));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_NE(run.err.find("the journal is not being written"), std::string::npos) << run.err;
