@@ -1,5 +1,6 @@
 // Paces a full andon transmission on the real event loop over loopback TCP and prints how long
-// it took and how regular the 100 ms ticks were. Run: build/bench/tvx_andon_pacing
+// it took and how regular the 100 ms ticks were, every cell set.
+// Run: build/bench/tvx_andon_pacing [--journal FILE]   (the journal on, written to FILE)
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/journal_recorder.h"
 #include "app/live_console.h"
 #include "console/script.h"
 
@@ -28,6 +30,11 @@ int main(int argc, char** argv) {
   for (int k = 1; k <= 4; ++k) nowhere[k] = "/nonexistent/bench-tty";
   tvx::app::LiveConsole live(nowhere);
   tvx::window::FrmMain& w = live.Window();
+  tvx::app::JournalOptions journal_options{true, ""};
+  if (argc > 2 && std::string(argv[1]) == "--journal") journal_options = {false, argv[2]};
+  tvx::app::JournalRecorder journal(live, journal_options, [](const std::string& warning) {
+    std::fprintf(stderr, "%s\n", warning.c_str());
+  });
 
   std::ostringstream sink;
   tvx::console::ScriptInterpreter run(w, sink);
@@ -66,7 +73,8 @@ int main(int argc, char** argv) {
   for (std::size_t i = 1; i < ticks.size(); ++i)
     intervals.push_back((ticks[i] - ticks[i - 1]) / 1e6);
   std::sort(intervals.begin(), intervals.end());
-  std::printf("ticks: %zu\ntotal: %.1f ms (ideal 15600)\nbytes received: %lld\n", ticks.size(),
+  std::printf("journal: %s\nticks: %zu\ntotal: %.1f ms (ideal 15600)\nbytes received: %lld\n",
+              journal_options.off ? "off" : journal_options.file.c_str(), ticks.size(),
               ticks.back() / 1e6, static_cast<long long>(received));
   if (!intervals.empty()) {
     std::printf("interval median: %.2f ms, min: %.2f ms, max: %.2f ms\n",

@@ -1,3 +1,5 @@
+#include "app/view/journal_panel.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/view/journal_panel.h"
 #include "tests/support/harness.h"
 
 // The journal panel on the console's own test links: what it lists, what its filters let
@@ -21,20 +22,24 @@ using console::JournalEntry;
 class JournalPanelTest : public ::testing::Test {
  protected:
   JournalPanelTest()
-      : journal([this] { return console::JournalTime{++now_ms, 0}; },
-                [](protocol::Link link) {
-                  return std::string(link == protocol::Link::Tcp ? "10.0.0.5:3001" : "Comm 1");
-                },
-                [](protocol::Link) { return std::string("gone"); }) {
+      : journal(
+            [this] {
+              return console::JournalTime{++now_ms, 0};
+            },
+            [](protocol::Link link) {
+              return std::string(link == protocol::Link::Tcp ? "10.0.0.5:3001" : "Comm 1");
+            },
+            [](protocol::Link) { return std::string("gone"); }) {
     h.console.AttachJournal(journal);
   }
   // A panel that starts with earlier, shows every entry the journal ends and sends again
   // through the console.
   std::unique_ptr<app::JournalPanel> Panel(std::vector<JournalEntry> earlier = {}) {
     auto panel = std::make_unique<app::JournalPanel>(
-        std::move(earlier),
-        [this](const JournalEntry& e) { return h.console.SendAgain(e); },
-        [this](const QString& text, bool error) { messages.emplace_back(text.toStdString(), error); });
+        std::move(earlier), [this](const JournalEntry& e) { return h.console.SendAgain(e); },
+        [this](const QString& text, bool error) {
+          messages.emplace_back(text.toStdString(), error);
+        });
     journal.AddListener([p = panel.get()](const JournalEntry& e) { p->Add(e); });
     panel->show();
     return panel;
@@ -61,13 +66,17 @@ const std::string kTo0305 = "type GroupText 3\ntype UnitText 5\ntype NUMText 7\n
 
 TEST_F(JournalPanelTest, ListsEarlierAndNewEntriesAndFiltersThem) {
   JournalEntry earlier;
-  earlier.packets = {{"\x02" "0909\x1bNUM1N\x04", "NUM", "0909"}};
+  earlier.packets = {
+      {"\x02"
+       "0909\x1bNUM1N\x04",
+       "NUM", "0909"}};
   earlier.written = false;
   auto panel = Panel({earlier});
   Send(kTo0102);
   Send(kTo0305);
-  h.Run("click CancelButton\nclick TestButton\ntype GroupText 1\ntype UnitText 2\n"
-        "click SendButton\nwait 100\n");
+  h.Run(
+      "click CancelButton\nclick TestButton\ntype GroupText 1\ntype UnitText 2\n"
+      "click SendButton\nwait 100\n");
   ASSERT_EQ(panel->Table().rowCount(), 4);
   EXPECT_EQ(panel->EntryAt(3)->Command(), "Test");
 
@@ -80,8 +89,8 @@ TEST_F(JournalPanelTest, ListsEarlierAndNewEntriesAndFiltersThem) {
     int outcome;
     int shown;
   } cases[] = {
-      {"", "", 0, 4},     {"num", "", 0, 3},     {"NUM", "0102", 0, 1}, {"", "0102", 0, 2},
-      {"", "", 1, 3},     {"", "", 2, 1},        {"test", "", 2, 0},    {"AC1", "", 0, 0},
+      {"", "", 0, 4}, {"num", "", 0, 3}, {"NUM", "0102", 0, 1}, {"", "0102", 0, 2},
+      {"", "", 1, 3}, {"", "", 2, 1},    {"test", "", 2, 0},    {"AC1", "", 0, 0},
   };
   for (const auto& c : cases) {
     command->setText(c.command);
@@ -111,7 +120,9 @@ TEST_F(JournalPanelTest, CopiesAndSendsTheSelectedEntryAgain) {
 
   const std::string before = h.serial.Bytes();
   QTest::mouseClick(again, Qt::LeftButton);
-  EXPECT_EQ(h.serial.Bytes(), before + "\x02" "0102\x1bNUM12N1A\x04");
+  EXPECT_EQ(h.serial.Bytes(), before +
+                                  "\x02"
+                                  "0102\x1bNUM12N1A\x04");
   ASSERT_EQ(panel->Table().rowCount(), 3);
   EXPECT_TRUE(panel->EntryAt(2)->resend);
   ASSERT_EQ(messages.size(), 1u);
