@@ -60,7 +60,8 @@ void AppendMember(std::string& out, const char* key, std::string_view value, boo
 
 void AppendItemText(std::string& out, const protocol::DecodedItem& item, std::string& scratch) {
   const auto* error = std::get_if<protocol::DecodeError>(&item);
-  console::AppendPrintable(out, error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
+  console::AppendPrintable(out,
+                           error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
   out += "  ";
   const std::size_t start = out.size();
   protocol::DescribeTo(item, out);
