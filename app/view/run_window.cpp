@@ -15,6 +15,7 @@
 #include "app/live_console.h"
 #include "app/port_settings.h"
 #include "app/view/console_window.h"
+#include "app/view/grid_files.h"
 #include "app/view/main_view.h"
 #include "app/view/ports_dialog.h"
 #include "links/link_status.h"
@@ -111,6 +112,7 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
       view.Refresh();
     });
   }
+  AddGridFileButtons(window, view, live.Window());
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
   // Without a window manager nobody maximizes and there is no frame: this size stays.
