@@ -155,8 +155,6 @@ TEST(GridFile, EveryRefusalNamesWhatIsWrongAndLeavesTheGridAsItWas) {
      not_loaded + "line 2: not an andon grid file: the first line must be 'tvxorm-andon-grid 1'"},
     {"a bad token", "", Holding("tvxorm-andon-grid 1\n" + row + ". X" + row.substr(3)),
      not_loaded + "line 3: 'X'" + kNotACell},
-    {"a bad flash code", "", Holding("tvxorm-andon-grid 1\nRQS" + row.substr(1)),
-     not_loaded + "line 2: 'RQS'" + kNotACell},
     {"control bytes", "", Holding("tvxorm-andon-grid 1\n\x01\x1b[2J" + row.substr(1)),
      not_loaded + "line 2: '<01><1B>[2J'" + kNotACell},
     {"column 26", "", Holding("tvxorm-andon-grid 1\n. " + row),
