@@ -37,7 +37,8 @@ GridFileOutcome SaveGridFile(const window::FrmMain& w, const std::string& path);
 GridFileOutcome LoadGridFile(window::FrmMain& w, const std::string& path);
 
 // The grid becomes the layout: every cell cleared as entering AC1 clears it, then the layout's
-// cells clicked in. The pickers, Row and Col are left as the operator had them.
+// cells clicked in. The pickers, Row and Col are left as the operator had them. Only while
+// LoadRefusal is empty: a click on a hidden cell does nothing.
 void ReplaceGrid(window::FrmMain& w, const GridLayout& layout);
 
 }  // namespace tvx::andon
