@@ -100,12 +100,21 @@ void AndonGrid::ShowGrid() {
   w.ORM610RowLabel->SetVisible(true);
   w.ORM610ColLabel->SetVisible(true);
   ShowPickers();
+  ClearCells(w);
+}
+
+void ClearCells(window::FrmMain& w) {
   for (int n = 1; n <= 6; ++n) {
     for (int i = 1; i <= 25; ++i) {
       w.AndonRow(n)(i)->SetBackColor(window::kLightGrey);
       w.AndonRow(n)(i)->SetCaption("");
     }
   }
+}
+
+std::array<Control*, 12> PickerButtons(const window::FrmMain& w) {
+  return {w.ORM610AttOFF, w.ORM610AttON, w.ORM610AttFS, w.ORM610AttFF, w.ORM610PriB, w.ORM610PriR,
+          w.ORM610PriY,   w.ORM610PriG,  w.ORM610SecB,  w.ORM610SecR,  w.ORM610SecY, w.ORM610SecG};
 }
 
 Selection AndonGrid::Picked() const {

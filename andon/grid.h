@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "protocol/andon_commands.h"
@@ -37,6 +38,13 @@ class AndonGrid {
 
 // Colour of a picker letter: B dark grey, R red, Y yellow, G green.
 window::Color LetterColor(char letter);
+
+// Every cell back to unset, as entering AC1 leaves them: the only way a set cell becomes
+// unset again.
+void ClearCells(window::FrmMain& w);
+
+// The twelve picker buttons: attribute OFF ON FS FF, primary B R Y G, secondary B R Y G.
+std::array<window::Control*, 12> PickerButtons(const window::FrmMain& w);
 
 // A cell's state as the grid shows it: the shade in its back colour, the flash code in its
 // caption.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "andon/grid_file.h"
 #include "protocol/display.h"
 #include "window/key_codes.h"
 #include "window/operator_events.h"
@@ -197,6 +198,15 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     return {Outcome::kWait, *ms, {}};
   }
   if (verb == "print") return Print(args);
+  // The file name is the rest of the line, blanks inside it included.
+  if (verb == "save-grid" || verb == "load-grid") {
+    const std::string file(args);
+    const andon::GridFileOutcome done =
+        verb == "save-grid" ? andon::SaveGridFile(w_, file) : andon::LoadGridFile(w_, file);
+    if (done.ok) return {};
+    fail.error = done.message;
+    return fail;
+  }
 
   auto [name, params] = SplitWord(args);
   params = Trim(params);

@@ -17,6 +17,7 @@
 #include "app/live_console.h"
 #include "app/port_settings.h"
 #include "app/view/console_window.h"
+#include "app/view/grid_files.h"
 #include "app/view/journal_panel.h"
 #include "app/view/main_view.h"
 #include "app/view/ports_dialog.h"
@@ -148,6 +149,7 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
   });
   InstallJournalPanel(window, view, live, journal, options.journal);
 
+  AddGridFileButtons(window, view, live.Window());
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
   // Without a window manager nobody maximizes and there is no frame: this size stays.

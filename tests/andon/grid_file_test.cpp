@@ -1,0 +1,260 @@
+#include "andon/grid_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "andon/grid.h"
+#include "tests/support/harness.h"
+#include "tests/support/temp_dir.h"
+
+#if defined(__unix__)
+#include <sys/stat.h>
+#endif
+
+namespace tvx::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Enters AC1 addressed to group 01, unit 02 and paints with the given clicks.
+std::string Paint(const std::string& clicks) {
+  return "click AndonButton\ntype GroupText 1\ntype UnitText 2\n" + clicks;
+}
+
+// Every kind of cell, by cell, row header and column header clicks.
+constexpr char kPainting[] =
+    "click ORM610AttFS\nclick ORM610SecY\nclick ORM610R3(12)\n"
+    "click ORM610AttOFF\nclick ORM610R1(1)\n"
+    "click ORM610AttFF\nclick ORM610PriB\nclick ORM610SecG\nclick ORM610R6(25)\n"
+    "click ORM610AttON\nclick ORM610PriG\nclick ORM610C1(7)\n"
+    "click ORM610PriY\nclick ORM610R2(0)\n"
+    "click ORM610AttFF\nclick ORM610PriR\nclick ORM610SecB\nclick ORM610R5(3)\n";
+
+// A grid file: the header and six rows, each "." but for the cells given by row and column.
+std::string GridText(const std::map<std::pair<int, int>, std::string>& cells = {}) {
+  std::string text = "tvxorm-andon-grid 1\n";
+  for (int n = 1; n <= 6; ++n) {
+    for (int i = 1; i <= 25; ++i) {
+      const auto it = cells.find({n, i});
+      text += (it == cells.end() ? "." : it->second) + (i < 25 ? " " : "\n");
+    }
+  }
+  return text;
+}
+
+// Everything of the window a load could disturb besides the cells, and the cells themselves.
+std::string State(const window::FrmMain& w) {
+  std::ostringstream out;
+  andon::WriteLayout(andon::ReadLayout(w), out);
+  for (const window::Control* picker : andon::PickerButtons(w)) {
+    const window::Color c = picker->BackColor();
+    out << picker->Name() << "=" << c.r << "," << c.g << "," << c.b << "\n";
+  }
+  out << "Row=" << w.Row << " Col=" << w.Col << "\nStatus=" << w.StatusText->Text()
+      << "\nPacket=" << w.PacketText->Text() << "\n";
+  return out.str();
+}
+
+andon::GridLayout Parsed(const std::string& text) {
+  std::istringstream in(text);
+  return std::get<andon::GridLayout>(andon::ParseLayout(in));
+}
+
+TEST(GridFile, ASavedGridLoadedAfterReenteringAc1TransmitsTheSameBytes) {
+  TempDir dir;
+  const std::string file = dir.File("board.grid");
+  Harness h;
+  h.Run(Paint(kPainting));
+  const andon::GridLayout painted = andon::ReadLayout(h.w);
+  const andon::GridFileOutcome saved = andon::SaveGridFile(h.w, file);
+  EXPECT_EQ(saved.message, "Grid saved to '" + file + "'.");
+  ASSERT_TRUE(saved.ok);
+  h.Run("click SendButton\nwait 15600\n");
+  const std::string sent = h.serial.Bytes();
+  ASSERT_NE(Shown(sent).find("AC16R25C0A3A3S<04>"), std::string::npos);
+
+  h.serial.pieces.clear();
+  h.Run("click CancelButton\n" + Paint(""));
+  ASSERT_NE(andon::ReadLayout(h.w), painted) << "entering AC1 cleared the grid";
+  const andon::GridFileOutcome loaded = andon::LoadGridFile(h.w, file);
+  EXPECT_EQ(loaded.message, "Grid loaded from '" + file + "'.");
+  ASSERT_TRUE(loaded.ok);
+  EXPECT_EQ(andon::ReadLayout(h.w), painted);
+  h.Run("click SendButton\nwait 15600\n");
+  EXPECT_EQ(Shown(h.serial.Bytes()), Shown(sent));
+}
+
+// "." in the file is a cell never set, whatever the grid held: only the file's cells go out.
+// The pickers, the cursor and the status and packet boxes stay as the operator left them.
+TEST(GridFile, LoadOverASetGridYieldsExactlyTheFilesGrid) {
+  TempDir dir;
+  const std::string text = GridText({{{1, 1}, "R"}, {{4, 9}, "YRS"}, {{6, 25}, "BGF"}});
+  const std::string file = dir.Write("two.grid", text);
+  Harness h;
+  h.Run(
+      Paint("click ORM610PriG\nclick ORM610R0C0(0)\n"
+            "click ORM610AttFS\nclick ORM610PriY\nclick ORM610SecR\nclick ORM610R2(5)\n"));
+  const std::string before = State(h.w);
+
+  ASSERT_TRUE(andon::LoadGridFile(h.w, file).ok);
+  EXPECT_EQ(andon::ReadLayout(h.w), Parsed(text));
+  // The cells aside, nothing moved.
+  const std::string after = State(h.w);
+  EXPECT_EQ(after.substr(after.find("ORM610AttOFF=")), before.substr(before.find("ORM610AttOFF=")));
+
+  h.Run("click SendButton\nwait 15600\n");
+  EXPECT_EQ(Shown(h.serial.Bytes()),
+            "<02>0102<1B>AC11R1C1A1P<04>"
+            "<02>0102<1B>AC14R9C2A2P1S<04>"
+            "<02>0102<1B>AC16R25C0A3A3S<04>");
+}
+
+struct Refusal {
+  const char* what;
+  std::string script;                               // after painting, before the load
+  std::function<std::string(const TempDir&)> file;  // the file to load
+  std::string message;                              // {F}: the file as quoted
+};
+
+std::function<std::string(const TempDir&)> Holding(const std::string& bytes) {
+  return [bytes](const TempDir& dir) { return dir.Write("in.grid", bytes); };
+}
+
+std::string Replaced(std::string message, const std::string& file) {
+  const auto at = message.find("{F}");
+  if (at != std::string::npos) message.replace(at, 3, "'" + file + "'");
+  return message;
+}
+
+constexpr char kNotACell[] =
+    " is not a cell (., B, R, Y, G, or one of them followed by a flash code such as RS or GF)";
+
+TEST(GridFile, EveryRefusalNamesWhatIsWrongAndLeavesTheGridAsItWas) {
+  const std::string row = ". . . . . . . . . . . . . . . . . . . . . . . . .\n";
+  const std::string valid = GridText({{{2, 2}, "G"}});
+  const std::string not_loaded = "Grid not loaded from {F}: ";
+  const std::vector<Refusal> cases = {
+    {"missing", "", [](const TempDir& d) { return d.File("none.grid"); },
+     not_loaded + "no such file"},
+    {"a folder", "",
+     [](const TempDir& d) {
+       fs::create_directory(d.File("sub.grid"));
+       return d.File("sub.grid");
+     },
+     not_loaded + "it is a folder, not a file"},
+    {"empty", "", Holding(""), not_loaded + "empty: no 'tvxorm-andon-grid 1' line"},
+    {"another format", "", Holding("<html>\n" + valid),
+     not_loaded + "line 1: not an andon grid file: the first line must be 'tvxorm-andon-grid 1'"},
+    {"another version", "", Holding("# saved\ntvxorm-andon-grid 2\n" + row),
+     not_loaded + "line 2: not an andon grid file: the first line must be 'tvxorm-andon-grid 1'"},
+    {"a bad token", "", Holding("tvxorm-andon-grid 1\n" + row + ". X" + row.substr(3)),
+     not_loaded + "line 3: 'X'" + kNotACell},
+    {"control bytes", "", Holding("tvxorm-andon-grid 1\n\x01\x1b[2J" + row.substr(1)),
+     not_loaded + "line 2: '<01><1B>[2J'" + kNotACell},
+    {"column 26", "", Holding("tvxorm-andon-grid 1\n. " + row),
+     not_loaded + "line 2: row 1 has more than 25 cells"},
+    {"24 columns", "", Holding("tvxorm-andon-grid 1\n" + row.substr(2)),
+     not_loaded + "line 2: row 1 has 24 cells, not 25"},
+    {"a seventh row", "", Holding(valid + row), not_loaded + "line 8: more than 6 rows"},
+    {"five rows", "", Holding(valid.substr(0, valid.size() - row.size())),
+     not_loaded + "only 5 rows of 6"},
+    {"too large", "", Holding(valid + std::string(andon::kMaxGridFileBytes, '#')),
+     not_loaded + std::to_string(valid.size() + andon::kMaxGridFileBytes) +
+         " bytes, far too large for an andon grid file"},
+    {"a long name with a control byte", "",
+     [](const TempDir& d) { return d.File(std::string(90, 'n') + "\x07.grid"); },
+     "Grid not loaded from '..." + std::string(74, 'n') + "<07>.grid': no such file"},
+    {"AC1 left", "click CancelButton\n", Holding(valid),
+     "Grid not loaded: the AC1 section (Andon Cell Commands) is not the one shown"},
+    {"in AC2", "click CancelButton\nclick AndonButton2\n", Holding(valid),
+     "Grid not loaded: the AC1 section (Andon Cell Commands) is not the one shown"},
+    {"armed", "click SendButton\n", Holding(valid),
+     "Grid not loaded: an andon grid is going out; load once its transmission has ended"},
+    {"going out", "click SendButton\nwait 3000\n", Holding(valid),
+     "Grid not loaded: an andon grid is going out; load once its transmission has ended"},
+#if defined(__unix__)
+    {"a device", "", [](const TempDir&) { return std::string("/dev/zero"); },
+     not_loaded + "not a regular file"},
+#endif
+  };
+  for (const Refusal& c : cases) {
+    TempDir dir;
+    Harness h;
+    h.Run(Paint(kPainting) + c.script);
+    const std::string file = c.file(dir);
+    const std::string before = State(h.w);
+    const andon::GridFileOutcome outcome = andon::LoadGridFile(h.w, file);
+    EXPECT_FALSE(outcome.ok) << c.what;
+    EXPECT_EQ(outcome.message, Replaced(c.message, file)) << c.what;
+    EXPECT_EQ(State(h.w), before) << c.what;
+  }
+}
+
+TEST(GridFile, AFileThatCannotBeReadIsRefused) {
+  TempDir dir;
+  const std::string file = dir.Write("locked.grid", GridText());
+  fs::permissions(file, fs::perms::none);
+  if (std::ifstream(file)) GTEST_SKIP() << "this user reads any file";
+  Harness h;
+  h.Run(Paint(kPainting));
+  const std::string before = State(h.w);
+  EXPECT_EQ(andon::LoadGridFile(h.w, file).message,
+            "Grid not loaded from '" + file + "': cannot read it (Permission denied)");
+  EXPECT_EQ(State(h.w), before);
+}
+
+// A save that cannot happen harms nothing; one that can replaces the file whole.
+TEST(GridFile, SaveRefusesWhatItCannotWriteAndKeepsWhatItReplaces) {
+  TempDir dir;
+  Harness h;
+  h.Run(Paint(kPainting));
+  fs::create_directory(dir.File("sub.grid"));
+  EXPECT_EQ(andon::SaveGridFile(h.w, dir.File("sub.grid")).message,
+            "Grid not saved to '" + dir.File("sub.grid") + "': it is a folder, not a file");
+  const std::string nowhere = dir.File("no/such/folder.grid");
+  EXPECT_EQ(andon::SaveGridFile(h.w, nowhere).message,
+            "Grid not saved to '" + nowhere + "': cannot write it (No such file or directory)");
+  EXPECT_EQ(andon::SaveGridFile(h.w, "").message, "Grid not saved: no file name");
+#if defined(__unix__)
+  // Renaming over a pipe or a device would replace it.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(andon::SaveGridFile(h.w, dir.File("pipe")).message,
+            "Grid not saved to '" + dir.File("pipe") + "': not a regular file");
+  EXPECT_TRUE(fs::is_fifo(dir.File("pipe")));
+
+  // A link is written through and stays a link; a replaced file keeps its permissions.
+  const std::string target = dir.Write("target.grid", "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(target, dir.File("link.grid"));
+  ASSERT_TRUE(andon::SaveGridFile(h.w, dir.File("link.grid")).ok);
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.grid")));
+  std::istringstream saved(TempDir::Read(target));
+  EXPECT_EQ(std::get<andon::GridLayout>(andon::ParseLayout(saved)), andon::ReadLayout(h.w));
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.File(""))) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"link.grid", "pipe", "sub.grid", "target.grid"}))
+      << "no half-written file is left beside it";
+
+  const std::string locked = dir.Write("locked.grid", "keep");
+  fs::permissions(locked, fs::perms::owner_read);
+  if (!std::ofstream(locked, std::ios::app)) {
+    EXPECT_EQ(andon::SaveGridFile(h.w, locked).message,
+              "Grid not saved to '" + locked + "': cannot write it (Permission denied)");
+    EXPECT_EQ(TempDir::Read(locked), "keep");
+  }
+#endif
+}
+
+}  // namespace
+}  // namespace tvx::testing
