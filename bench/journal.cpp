@@ -41,10 +41,12 @@ int main(int argc, char** argv) {
   {
     const std::string path = (dir + "/bench-entries.jsonl").toStdString();
     QFile::remove(QString::fromStdString(path));
-    tvx::app::JournalFile file(path, [](const std::string& w) { std::fprintf(stderr, "%s\n", w.c_str()); });
+    tvx::app::JournalFile file(
+        path, [](const std::string& w) { std::fprintf(stderr, "%s\n", w.c_str()); });
     file.Open();
-    tvx::console::Journal journal(tvx::app::JournalNow,
-                                  [](tvx::protocol::Link) { return std::string("Comm 1 = /dev/ttyUSB0"); });
+    tvx::console::Journal journal(tvx::app::JournalNow, [](tvx::protocol::Link) {
+      return std::string("Comm 1 = /dev/ttyUSB0");
+    });
     journal.AddListener([&file](const JournalEntry& e) { file.Append(e); });
     const char* pieces[] = {"\x02", "01", "02", "\x1b", "NUM", "1234", "N", "1A", "\x04"};
     std::vector<double> ms;
@@ -72,8 +74,8 @@ int main(int argc, char** argv) {
     for (int i = 0; written < kFileBytes; ++i) {
       const std::string address = (i % 7 == 0) ? "0305" : "0102";
       entry.time = {1'796'731'200'000 + i, 3600};
-      entry.packets = {{"\x02" + address + "\x1bNUM" + std::to_string(i % 10000) + "N1A\x04",
-                        "NUM", address}};
+      entry.packets = {
+          {"\x02" + address + "\x1bNUM" + std::to_string(i % 10000) + "N1A\x04", "NUM", address}};
       file.Append(entry);
       written += static_cast<std::int64_t>(tvx::app::JournalLine(entry).size()) + 1;
     }
