@@ -9,7 +9,9 @@
 #include "app/options.h"
 #include "app/port_settings.h"
 #include "app/send_command.h"
+#include "app/sim_command.h"
 #include "app/view/run_window.h"
+#include "app/view/sim_window.h"
 #include "console/script.h"
 #include "links/drains.h"
 
@@ -34,6 +36,29 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   return app.exec();
 }
 
+int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
+  const auto parsed = tvx::app::ParseSimArgs(args);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::cerr << "tvxorm sim: " << *error << "\nTry 'tvxorm sim --help'." << std::endl;
+    return 2;
+  }
+  const auto& sim = std::get<tvx::app::SimArgs>(parsed);
+  if (sim.help) {
+    std::cout << tvx::app::SimUsage();
+    return 0;
+  }
+  if (sim.headless) {
+    QCoreApplication app(argc, argv);
+    return tvx::app::RunSimHeadless(app, sim, std::cout, std::cerr);
+  }
+  if (!tvx::app::DisplayAvailable()) {
+    std::cerr << tvx::app::kNoDisplayMessage << std::endl;
+    return 2;
+  }
+  QApplication app(argc, argv);
+  return tvx::app::RunSimWindow(app, sim);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +72,7 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     return tvx::app::RunJournal({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
+  if (!args.empty() && args[0] == "sim") return RunSim(argc, argv, {args.begin() + 1, args.end()});
   if (!args.empty() && args[0] == "send") {
     QCoreApplication app(argc, argv);
     const int code = tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);

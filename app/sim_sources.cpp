@@ -117,7 +117,8 @@ void SimSources::Accept(Server& server) {
 
 std::optional<std::string> SimSources::CreatePty(const std::string& path) {
 #if defined(Q_OS_LINUX)
-  if (QFileInfo::exists(QString::fromStdString(path)) || QFileInfo(QString::fromStdString(path)).isSymLink()) {
+  if (QFileInfo::exists(QString::fromStdString(path)) ||
+      QFileInfo(QString::fromStdString(path)).isSymLink()) {
     return "--pty " + path + ": the path exists; give one that does not";
   }
   auto pty = std::make_unique<Pty>();
@@ -182,7 +183,8 @@ std::optional<std::string> SimSources::OpenSerial(const std::string& device) {
     const std::string why = raw->port->errorString().toStdString();
     Finish(*raw);
     if (sink_.note) sink_.note(raw->name, "stopped: " + why, true);
-    QMetaObject::invokeMethod(this, [raw] { raw->port->close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [raw] { raw->port->close(); }, Qt::QueuedConnection);
   });
   serials_.push_back(std::move(stream));
   return std::nullopt;

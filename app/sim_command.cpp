@@ -1,0 +1,73 @@
+#include "app/sim_command.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <ostream>
+
+namespace tvx::app {
+
+namespace {
+
+std::atomic<bool> g_stop_requested{false};
+
+extern "C" void RequestStop(int) {
+  g_stop_requested = true;
+}
+
+// How often the event loop looks for a stop request from a signal handler.
+constexpr int kSignalPollMs = 20;
+
+}  // namespace
+
+void StopOnSignalsAndTime(QCoreApplication& app, const SimArgs& args) {
+  g_stop_requested = false;
+  std::signal(SIGINT, RequestStop);
+  std::signal(SIGTERM, RequestStop);
+  auto* poll = new QTimer(&app);
+  QObject::connect(poll, &QTimer::timeout, &app, [&app] {
+    if (g_stop_requested) app.quit();
+  });
+  poll->start(kSignalPollMs);
+  if (args.for_ms) {
+    auto* end = new QTimer(&app);
+    end->setSingleShot(true);
+    end->setTimerType(Qt::PreciseTimer);
+    QObject::connect(end, &QTimer::timeout, &app, &QCoreApplication::quit);
+    // Qt timers take an int; a longer run is as good as endless.
+    end->start(static_cast<int>(std::min<std::int64_t>(*args.for_ms, 2'000'000'000)));
+  }
+}
+
+int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out,
+                   std::ostream& err) {
+  auto devices = LoadDevices(args.devices);
+  if (const auto* error = std::get_if<std::string>(&devices)) {
+    err << "tvxorm sim: " << *error << std::endl;
+    return 2;
+  }
+  SimSession session(std::get<std::vector<sim::DeviceSpec>>(std::move(devices)));
+  session.OnEntry([&out, &session, &args](const MonitorEntry& entry) {
+    // A line at a time and at once: a reader sees each packet as it arrives.
+    out << (args.json ? MonitorJson(entry, session.Bus()) : MonitorText(entry, session.Bus()))
+        << std::endl;
+  });
+  if (const auto error = session.Open(args)) {
+    err << "tvxorm sim: " << *error << std::endl;
+    return 2;
+  }
+  StopOnSignalsAndTime(app, args);
+  app.exec();
+  session.Close();
+  if (!args.state.empty()) {
+    std::string why;
+    if (!WriteSimState(session.Bus(), args.state, why)) {
+      err << "tvxorm sim: cannot write the state to '" << args.state << "': " << why << std::endl;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace tvx::app

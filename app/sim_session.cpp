@@ -1,0 +1,235 @@
+#include "app/sim_session.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+#include <fstream>
+
+#include "app/arg_reader.h"
+#include "app/decoded_item_text.h"
+#include "app/journal_file.h"
+#include "app/sim_state.h"
+
+namespace tvx::app {
+
+namespace {
+
+// Reached devices named one by one up to this many; a broadcast on a big bus is summed up.
+constexpr std::size_t kNamedDevices = 4;
+
+std::optional<int> ParsePort(const std::string& text) {
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > 65535) return std::nullopt;
+  return value;
+}
+
+std::string ClockText(const MonitorEntry& e) {
+  const QDateTime at = QDateTime::fromMSecsSinceEpoch(e.utc_ms, Qt::OffsetFromUTC, e.offset_s);
+  return at.toString("HH:mm:ss.zzz").toStdString();
+}
+
+std::string DeviceLabel(const sim::Device& device) {
+  return std::string(sim::KindTitle(device.spec.kind)) + " " + std::to_string(device.spec.serial) + " at " +
+         device.spec.group + device.spec.unit;
+}
+
+}  // namespace
+
+std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& args) {
+  SimArgs a;
+  for (ArgReader r(args); !r.Done(); r.Next()) {
+    std::string value;
+    if (r.Arg() == "--help" || r.Arg() == "-h") {
+      a.help = true;
+    } else if (r.Arg() == "--headless") {
+      a.headless = true;
+    } else if (r.Arg() == "--json") {
+      a.json = true;
+    } else if (r.Is("--listen")) {
+      if (!r.Value("--listen", value)) return "--listen needs a port";
+      const auto port = ParsePort(value);
+      if (!port) return "--listen: '" + value + "' is no TCP port (0 to 65535)";
+      a.listen.push_back(*port);
+    } else if (r.Is("--pty")) {
+      if (!r.Value("--pty", value) || value.empty()) return "--pty needs a path";
+      a.ptys.push_back(value);
+    } else if (r.Is("--serial")) {
+      if (!r.Value("--serial", value) || value.empty()) return "--serial needs a device";
+      a.serials.push_back(value);
+    } else if (r.Is("--devices")) {
+      if (!r.Value("--devices", a.devices) || a.devices.empty()) return "--devices needs a file";
+    } else if (r.Is("--state")) {
+      if (!r.Value("--state", a.state) || a.state.empty()) return "--state needs a file";
+    } else if (r.Is("--for")) {
+      if (!r.Value("--for", value)) return "--for needs milliseconds";
+      char* end = nullptr;
+      const long long ms = std::strtoll(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || ms < 0) {
+        return "--for: '" + value + "' is no number of milliseconds";
+      }
+      a.for_ms = ms;
+    } else {
+      return "unknown argument '" + r.Arg() + "'";
+    }
+  }
+  if (!a.help && a.listen.empty() && a.ptys.empty() && a.serials.empty()) {
+    return "give where to listen: --listen PORT, --pty PATH or --serial DEVICE";
+  }
+  if (a.json && !a.headless) return "--json is for --headless runs";
+  return a;
+}
+
+std::string SimUsage() {
+  return "Usage: tvxorm sim [--listen PORT]... [--pty PATH]... [--serial DEVICE]...\n"
+         "                  [--devices FILE] [--headless [--json]] [--state FILE] [--for MS]\n\n"
+         "A bus of simulated devices that listens where the console writes, decodes every\n"
+         "packet and shows what each device was told.\n"
+         "  --listen PORT     a TCP server on PORT, as a serial-to-Ethernet server (repeatable)\n"
+         "  --pty PATH        a pty whose console end is linked at PATH, for\n"
+         "                    tvxorm --comm 1=PATH (Linux; repeatable)\n"
+         "  --serial DEVICE   read a serial port at 9600 8N1: a monitor of a real bus\n"
+         "  --devices FILE    the devices of the bus (default: one of each kind; see README)\n"
+         "  --headless        no window: print the monitor lines on standard output\n"
+         "  --json            with --headless: one JSON object per line\n"
+         "  --state FILE      at the end, write every device's state to FILE as JSON\n"
+         "  --for MS          stop after MS milliseconds (SIGINT and SIGTERM stop it too)\n"
+         "Exit status: 0, or 2 for bad usage, a bad devices file or a source that cannot open.\n";
+}
+
+std::string MonitorText(const MonitorEntry& e, const sim::Bus& bus) {
+  std::string line = ClockText(e) + "  " + e.source + "  ";
+  if (!e.item) return line + (e.error ? "ERROR: " : "") + e.note;
+  std::string scratch;
+  if (e.error) line += "ERROR: ";
+  AppendItemText(line, *e.item, scratch);
+  if (e.error) return line;
+  line += "  -> ";
+  const auto& devices = bus.Devices();
+  if (e.reached.empty()) return line + "no device at this address";
+  if (e.reached.size() > kNamedDevices) {
+    return line + (e.reached.size() == devices.size() ? "every device (" : "") +
+           std::to_string(e.reached.size()) + " devices" +
+           (e.reached.size() == devices.size() ? ")" : "");
+  }
+  for (std::size_t i = 0; i < e.reached.size(); ++i) {
+    if (i > 0) line += ", ";
+    line += DeviceLabel(devices[e.reached[i]]);
+  }
+  return line;
+}
+
+std::string MonitorJson(const MonitorEntry& e, const sim::Bus& bus) {
+  std::string line = "{\"time\":";
+  AppendJson(line, LocalTimeText({e.utc_ms, e.offset_s}), false);
+  line += ",\"source\":";
+  AppendJson(line, e.source, false);
+  if (!e.item) {
+    line += ",\"note\":";
+    AppendJson(line, e.note, false);
+    line += e.error ? ",\"error\":true}" : ",\"error\":false}";
+    return line;
+  }
+  line += ",\"reached\":[";
+  for (std::size_t i = 0; i < e.reached.size(); ++i) {
+    if (i > 0) line += ',';
+    line += std::to_string(bus.Devices()[e.reached[i]].spec.serial);
+  }
+  line += "],";
+  AppendItemJsonMembers(line, *e.item);
+  return line + "}";
+}
+
+SimSession::SimSession(std::vector<sim::DeviceSpec> devices, QObject* parent)
+    : QObject(parent),
+      bus_(std::move(devices)),
+      sources_(SimSources::Sink{
+          [this](const std::string& source, protocol::DecodedItem&& item) {
+            MonitorEntry entry;
+            entry.source = source;
+            if (const auto* packet = std::get_if<protocol::DecodedPacket>(&item)) {
+              entry.reached = bus_.Deliver(*packet);
+            } else {
+              entry.error = true;
+            }
+            entry.item = std::move(item);
+            Emit(std::move(entry));
+          },
+          [this](const std::string& source, const std::string& note, bool error) {
+            MonitorEntry entry;
+            entry.source = source;
+            entry.note = note;
+            entry.error = error;
+            Emit(std::move(entry));
+          }}) {}
+
+SimSession::~SimSession() {
+  Close();
+}
+
+void SimSession::Emit(MonitorEntry&& entry) {
+  const auto now = JournalNow();
+  entry.utc_ms = now.utc_ms;
+  entry.offset_s = now.offset_s;
+  if (listener_) listener_(entry);
+}
+
+std::optional<std::string> SimSession::Open(const SimArgs& args) {
+  // Each source says it listens, so a reader knows when to start writing (and which port
+  // --listen 0 got).
+  const auto listening = [this](const std::string& source, const std::string& note) {
+    MonitorEntry entry;
+    entry.source = source;
+    entry.note = note;
+    Emit(std::move(entry));
+  };
+  for (int port : args.listen) {
+    if (auto error = sources_.ListenTcp(port)) return error;
+    listening("tcp:" + std::to_string(sources_.TcpPorts().back()), "listening");
+  }
+  for (const std::string& path : args.ptys) {
+    if (auto error = sources_.CreatePty(path)) return error;
+    listening(path, "listening");
+  }
+  for (const std::string& device : args.serials) {
+    if (auto error = sources_.OpenSerial(device)) return error;
+    listening(device, "listening at 9600 8N1");
+  }
+  return std::nullopt;
+}
+
+void SimSession::Close() {
+  sources_.Close();
+}
+
+std::variant<std::vector<sim::DeviceSpec>, std::string> LoadDevices(const std::string& path) {
+  if (path.empty()) return sim::DefaultBus();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot read the devices file '" + path + "'";
+  auto parsed = sim::ParseDevices(in);
+  if (const auto* error = std::get_if<sim::DevicesError>(&parsed)) {
+    return path + (error->line > 0 ? ":" + std::to_string(error->line) : std::string()) + ": " +
+           error->message;
+  }
+  return std::get<std::vector<sim::DeviceSpec>>(std::move(parsed));
+}
+
+bool WriteSimState(const sim::Bus& bus, const std::string& path, std::string& why) {
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly)) {
+    why = file.errorString().toStdString();
+    return false;
+  }
+  file.write(BusStateJson(bus).toJson());
+  if (!file.commit()) {
+    why = file.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tvx::app

@@ -1,0 +1,306 @@
+#include "sim/device_effects.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <iterator>
+
+#include "protocol/commands.h"
+
+namespace tvx::sim {
+
+using protocol::DecodedPacket;
+
+namespace {
+
+std::string_view Field(const DecodedPacket& p, std::string_view name) {
+  for (const protocol::DecodedField& f : p.fields) {
+    if (f.name == name) return f.value;
+  }
+  return {};
+}
+
+bool On(const DecodedPacket& p, std::string_view name) {
+  return Field(p, name) == "ON";
+}
+
+// What follows the command code up to EOT, in a packet whose code follows the address.
+std::string_view Params(const DecodedPacket& p) {
+  const std::size_t start = 2 + p.address.size() + p.code.size();  // STX, address, ESC, code
+  if (p.bytes.size() < start + 1) return {};
+  return std::string_view(p.bytes).substr(start, p.bytes.size() - start - 1);
+}
+
+// One or two digits, as a device reads a row or column number; nothing for other text.
+std::optional<int> SmallNumber(std::string_view text) {
+  if (text.empty() || text.size() > 2) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::optional<int> NumberWithin(std::string_view text, int last) {
+  const auto value = SmallNumber(text);
+  if (!value || *value < 1 || *value > last) return std::nullopt;
+  return value;
+}
+
+void Assign(std::optional<std::string>& slot, std::string_view text) {
+  if (slot) {
+    slot->assign(text);
+  } else {
+    slot.emplace(text);
+  }
+}
+
+// --- andon boards
+
+void PaintCell(AndonBoard& board, int row, int column, std::string_view codes) {
+  Assign(board.cells[row - 1][column - 1], codes);
+  board.sub_cells.erase(board.sub_cells.lower_bound({row, column, INT_MIN, INT_MIN}),
+                        board.sub_cells.lower_bound({row, column + 1, INT_MIN, INT_MIN}));
+}
+
+bool RowCell(AndonBoard& board, const DecodedPacket& p) {
+  const std::string_view column = Field(p, "column");
+  const auto r = NumberWithin(Field(p, "row"), protocol::kAndonRows);
+  const auto c = NumberWithin(column, protocol::kAndonColumns);
+  if (!r || !c) return false;
+  // AC1<row>R, then the column and "C", then the codes.
+  PaintCell(board, *r, *c, Params(p).substr(column.size() + 1));
+  return true;
+}
+
+bool SubCell(AndonBoard& board, const DecodedPacket& p) {
+  const std::string_view row = Field(p, "row"), column = Field(p, "column");
+  const std::string_view sub_row = Field(p, "sub-row"), sub_column = Field(p, "sub-column");
+  // The cell's address: row[.sub-row]R column[.sub-column]C; the codes follow it.
+  const std::size_t address = row.size() + (sub_row.empty() ? 0 : 1 + sub_row.size()) + 1 +
+                              column.size() + (sub_column.empty() ? 0 : 1 + sub_column.size()) + 1;
+  const std::string_view codes = Params(p).substr(std::min(address, Params(p).size()));
+  // The console sends row and column as typed; a board has room for its own grid only.
+  const auto r = NumberWithin(row, protocol::kAndonRows);
+  const auto c = NumberWithin(column, protocol::kAndonColumns);
+  if (!r || !c) return false;
+  if (sub_row.empty() && sub_column.empty()) {
+    PaintCell(board, *r, *c, codes);
+    return true;
+  }
+  const auto sr = sub_row.empty() ? std::optional<int>(-1) : SmallNumber(sub_row);
+  const auto sc = sub_column.empty() ? std::optional<int>(-1) : SmallNumber(sub_column);
+  if (!sr || !sc) return false;
+  const SubCellKey key{*r, *c, *sr, *sc};
+  auto at = board.sub_cells.find(key);
+  if (at == board.sub_cells.end()) {
+    if (board.sub_cells.size() >= kMaxSubCells) return false;
+    at = board.sub_cells.emplace(key, std::string()).first;
+  }
+  at->second.assign(codes);
+  return true;
+}
+
+// --- marquees, numeric displays, stack lights, tune units
+
+bool MarqueeText(Marquee& m, const DecodedPacket& p) {
+  m.text.assign(Field(p, "message"));
+  m.clear_home = On(p, "clear-home");
+  m.carriage_return = On(p, "carriage-return");
+  m.flash = On(p, "flash");
+  return true;
+}
+
+bool AutoCentre(Marquee& m, const DecodedPacket& p) {
+  m.auto_centre = On(p, "auto-centre");
+  return true;
+}
+
+bool DisplayMode(Marquee& m, const DecodedPacket& p) {
+  Assign(m.template_id, Field(p, "template"));
+  return true;
+}
+
+bool Number(NumericDisplay& d, const DecodedPacket& p) {
+  d.number.assign(Field(p, "number"));
+  d.row.assign(Field(p, "row"));
+  d.column.assign(Field(p, "column"));
+  d.attribute.assign(Field(p, "attribute"));
+  return true;
+}
+
+inline constexpr int kStackLightRows = 99;  // the row box holds two characters
+
+bool StackLightRow(StackLight& s, const DecodedPacket& p) {
+  const auto row = NumberWithin(Field(p, "row"), kStackLightRows);
+  if (!row) return false;
+  s.rows[*row].assign(Field(p, "attribute"));
+  return true;
+}
+
+bool PlayTune(TuneUnit& t, const DecodedPacket& p) {
+  if (!t.last_tune) t.last_tune.emplace();
+  Tune& tune = *t.last_tune;
+  tune.code.assign(p.code);
+  tune.tune.assign(Field(p, "tune"));
+  tune.seconds.assign(Field(p, "seconds"));
+  tune.repeat.assign(Field(p, "repeat"));
+  tune.duration.assign(Field(p, "duration"));
+  tune.priority.assign(Field(p, "priority"));
+  ++t.tunes_played;
+  return true;
+}
+
+// Runs `apply` when the device is of the kind that has `State`.
+template <typename State, bool (*apply)(State&, const DecodedPacket&)>
+bool OnKind(Device& d, const DecodedPacket& p) {
+  State* state = std::get_if<State>(&d.state);
+  return state && apply(*state, p);
+}
+
+// --- maintenance
+
+void Clear(DeviceState& state) {
+  struct Visitor {
+    void operator()(AndonBoard& b) const {
+      for (auto& row : b.cells) std::fill(row.begin(), row.end(), std::nullopt);
+      b.sub_cells.clear();
+    }
+    void operator()(Marquee& m) const {
+      // The message goes with its options; auto-centre and the template stay.
+      m.text.clear();
+      m.clear_home = m.carriage_return = m.flash = false;
+    }
+    void operator()(NumericDisplay& d) const { d = {}; }
+    void operator()(StackLight& s) const { s.rows.clear(); }
+    void operator()(TuneUnit&) const {}
+    void operator()(HeadEnd&) const {}
+  };
+  std::visit(Visitor{}, state);
+}
+
+template <protocol::Maintenance command>
+bool Maintain(Device& d, const DecodedPacket&) {
+  MaintenanceCounts& m = d.maintenance;
+  switch (command) {
+    case protocol::Maintenance::kSoftwareVersion:
+      // The head-end shows its version and boot information; nobody else answers SVN.
+      if (!std::holds_alternative<HeadEnd>(d.state)) return false;
+      ++m.version_requests;
+      break;
+    case protocol::Maintenance::kLampTest:
+      ++m.lamp_tests;
+      break;
+    case protocol::Maintenance::kClear:
+      ++m.clears;
+      Clear(d.state);
+      break;
+    case protocol::Maintenance::kDiagnostics:
+      ++m.diagnostics;
+      break;
+    case protocol::Maintenance::kSoftBoot:
+      ++m.soft_boots;
+      break;
+  }
+  return true;
+}
+
+// --- configuration and settings
+
+bool SetGroupUnit(Device& d, const DecodedPacket& p) {
+  // The decoder names the sets' fields in order: ds1-group, ds1-unit, ds2-group, ...
+  if (p.fields.size() != 2 * d.sets.size()) return false;
+  for (std::size_t i = 0; i < d.sets.size(); ++i) {
+    d.sets[i].group.assign(p.fields[2 * i].value);
+    d.sets[i].unit.assign(p.fields[2 * i + 1].value);
+  }
+  const auto first = std::find_if(d.sets.begin(), d.sets.end(), std::mem_fn(&DeviceSet::Enabled));
+  const DeviceSet answer = first == d.sets.end() ? DeviceSet{} : *first;
+  d.spec.group = answer.group;
+  d.spec.unit = answer.unit;
+  return true;
+}
+
+bool ModifySerial(Device& d, const DecodedPacket& p) {
+  const std::string_view serial = Field(p, "new-serial");
+  if (serial.size() != 5) return false;
+  d.spec.serial = std::stoi(std::string(serial));
+  return true;
+}
+
+bool Setting(Device& d, const DecodedPacket& p) {
+  for (const protocol::DecodedField& f : p.fields) {
+    d.settings[p.command + " " + f.name] = f.value;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct PacketEffect::Rule {
+  std::string_view command;
+  std::string_view code;  // only where one command has several packets
+  bool (*apply)(Device&, const DecodedPacket&);
+  bool readdresses = false;
+};
+
+namespace {
+
+template <int i>
+constexpr PacketEffect::Rule MaintenanceRule() {
+  return {protocol::kMaintenance[i].section, {}, Maintain<static_cast<protocol::Maintenance>(i)>};
+}
+
+constexpr PacketEffect::Rule kRules[] = {
+    {"AC1", {}, OnKind<AndonBoard, RowCell>},
+    {"AC2", {}, OnKind<AndonBoard, SubCell>},
+    {"MRQ", "SMC", OnKind<Marquee, AutoCentre>},
+    {"MRQ", {}, OnKind<Marquee, MarqueeText>},
+    {"SDM", {}, OnKind<Marquee, DisplayMode>},
+    {"NUM", {}, OnKind<NumericDisplay, Number>},
+    {"SL1", {}, OnKind<StackLight, StackLightRow>},
+    {"TU1", {}, OnKind<TuneUnit, PlayTune>},
+    {"TU2", {}, OnKind<TuneUnit, PlayTune>},
+    MaintenanceRule<0>(),
+    MaintenanceRule<1>(),
+    MaintenanceRule<2>(),
+    MaintenanceRule<3>(),
+    MaintenanceRule<4>(),
+    {"SGU", {}, SetGroupUnit, true},
+    {"SS#", {}, ModifySerial, true},
+    {"SBT", {}, Setting},
+    {"SBS", {}, Setting},
+    {"SFD", {}, Setting},
+    {"SAC", {}, Setting},
+    {"SOR", {}, Setting},
+    {"SMD", {}, Setting},
+    {"SLI", {}, Setting},
+    {"SMB", {}, Setting},
+    {"VL1", {}, Setting},
+};
+static_assert(std::size(protocol::kMaintenance) == 5);
+
+const PacketEffect::Rule* RuleOf(const DecodedPacket& p) {
+  for (const PacketEffect::Rule& rule : kRules) {
+    if (rule.command == p.command && (rule.code.empty() || rule.code == p.code)) return &rule;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+PacketEffect::PacketEffect(const DecodedPacket& packet) : packet_(packet), rule_(RuleOf(packet)) {}
+
+bool PacketEffect::ApplyTo(Device& device) const {
+  ++device.packets;
+  const bool kept = rule_ && rule_->apply(device, packet_);
+  if (!kept) ++device.ignored;
+  return kept;
+}
+
+bool PacketEffect::Readdresses() const {
+  return rule_ && rule_->readdresses;
+}
+
+}  // namespace tvx::sim
