@@ -4,6 +4,7 @@
 
 #include "console/field_filling.h"
 #include "console/offscreen_console.h"
+#include "console/presets.h"
 #include "console/texts.h"
 #include "window/operator_events.h"
 
@@ -60,7 +61,14 @@ std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& comm
 
 Outcome RunCommand(const CommandRequest& request) {
   OffscreenConsole c(request.link);
-  const auto caption = EnterSection(c.w, request.command);
+  std::optional<std::string> caption;
+  if (request.preset) {
+    // The preset enters its section; the fields given then change it as typing would.
+    if (auto wrong = ApplyPreset(c.w, *request.preset)) return BadUsage(*wrong);
+    caption = CommandCaption(request.preset->command);
+  } else {
+    caption = EnterSection(c.w, request.command);
+  }
   if (!caption) {
     return BadUsage("unknown command '" + request.command + "'; commands: " + Join(CommandNames()));
   }
