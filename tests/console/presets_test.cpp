@@ -116,9 +116,10 @@ TEST(Presets, FieldsGivenAfterAPresetWinAsTypingWould) {
   ASSERT_EQ(o.kind, console::CommandOutcome::kSent) << o.message;
 
   Harness typed;
-  typed.Run("click MrqButton\ntype MRQText BYE\ntype GroupText 1\ntype UnitText 2\n"
-            "click MRQCRON\n" +
-            std::string(kSend));
+  typed.Run(
+      "click MrqButton\ntype MRQText BYE\ntype GroupText 1\ntype UnitText 2\n"
+      "click MRQCRON\n" +
+      std::string(kSend));
   EXPECT_EQ(o.packet_text, typed.w.PacketText->Text());
 }
 
@@ -171,8 +172,8 @@ TEST(Presets, CaptureNeedsExactlyOneSection) {
   h.Run("click CancelButton\nclick NumButton\n");
   std::vector<std::string> names;
   for (const auto& [name, value] : Captured(h).fields) names.push_back(name);
-  EXPECT_EQ(names, (std::vector<std::string>{"group", "unit", "number", "row", "column",
-                                             "attribute"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"group", "unit", "number", "row", "column", "attribute"}));
 }
 
 TEST(Presets, NamesAreTrimmedAndKeptPrintable) {
