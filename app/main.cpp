@@ -7,6 +7,7 @@
 #include "app/live_console.h"
 #include "app/options.h"
 #include "app/port_settings.h"
+#include "app/preset_file.h"
 #include "app/send_command.h"
 #include "app/view/run_window.h"
 #include "console/script.h"
@@ -17,6 +18,10 @@ namespace {
 int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   tvx::app::LiveConsole live(options.comm);
   tvx::console::ScriptInterpreter interpreter(live.Window(), std::cout);
+  // "preset NAME" applies the presets saved in the window.
+  const tvx::console::PresetStore presets =
+      tvx::app::LoadPresets(tvx::app::PresetFilePath(), std::cerr);
+  interpreter.SetPresets(&presets);
   tvx::app::HeadlessRunner runner(interpreter);
   QObject::connect(
       &runner, &tvx::app::HeadlessRunner::Finished, &app, [&app](int code) { app.exit(code); },

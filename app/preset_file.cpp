@@ -46,9 +46,8 @@ std::variant<console::Preset, std::string> FromJson(const QJsonValue& entry) {
       !o.value("fields").isObject()) {
     return std::string("needs a name, a command and fields");
   }
-  console::Preset preset{o.value("name").toString().toStdString(),
-                         o.value("command").toString().toStdString(),
-                         {}};
+  console::Preset preset{
+      o.value("name").toString().toStdString(), o.value("command").toString().toStdString(), {}};
   if (auto wrong = console::PresetNameProblem(preset.name);
       wrong || console::TrimmedPresetName(preset.name) != preset.name) {
     return wrong ? *wrong : std::string("a name has no blanks at either end");
@@ -149,8 +148,8 @@ PresetSaved SavePreset(const std::string& path, const console::Preset& preset) {
   QSaveFile file(file_path);
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
-    saved.error = "the presets file " + path + " could not be written: " +
-                  file.errorString().toStdString();
+    saved.error =
+        "the presets file " + path + " could not be written: " + file.errorString().toStdString();
   }
   return saved;
 }

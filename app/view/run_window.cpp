@@ -14,9 +14,11 @@
 
 #include "app/live_console.h"
 #include "app/port_settings.h"
+#include "app/preset_file.h"
 #include "app/view/console_window.h"
 #include "app/view/main_view.h"
 #include "app/view/ports_dialog.h"
+#include "app/view/preset_controls.h"
 #include "links/link_status.h"
 
 namespace tvx::app {
@@ -111,6 +113,7 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
       view.Refresh();
     });
   }
+  InstallPresetControls(view, window, live.Window(), PresetFilePath());
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
   // Without a window manager nobody maximizes and there is no frame: this size stays.

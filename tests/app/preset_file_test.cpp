@@ -37,9 +37,8 @@ QByteArray Read(const QString& path) {
 TEST(PresetFile, SavedPresetsReadBackAsTheyWere) {
   QTemporaryDir dir;
   const std::string path = dir.filePath("new/dir/presets.json").toStdString();
-  const Preset misc{"Z\xc3\xa4hler \xe2\x80\x93 line 3",
-                    "Misc",
-                    {{"packet", "<02>A\"\\\r\n\xe9\x01\x7f"}}};
+  const Preset misc{
+      "Z\xc3\xa4hler \xe2\x80\x93 line 3", "Misc", {{"packet", "<02>A\"\\\r\n\xe9\x01\x7f"}}};
   const Preset num{"count", "NUM", {{"group", "01"}, {"number", "12"}, {"attribute", "FS"}}};
   ASSERT_EQ(SavePreset(path, misc).error, "");
   ASSERT_EQ(SavePreset(path, num).error, "");
