@@ -22,16 +22,15 @@ namespace {
 class PresetViewTest : public ::testing::Test {
  public:
   void SetUp() override {
-    controls = &app::InstallPresetControls(
-        view, frame, h.w, path,
-        {[this]() -> std::optional<QString> {
-           ++asked;
-           if (names.empty()) return std::nullopt;
-           const QString name = names.front();
-           names.pop_front();
-           return name;
-         },
-         [this](const QString&) { return replace; }});
+    controls = &app::InstallPresetControls(view, frame, h.w, path,
+                                           {[this]() -> std::optional<QString> {
+                                              ++asked;
+                                              if (names.empty()) return std::nullopt;
+                                              const QString name = names.front();
+                                              names.pop_front();
+                                              return name;
+                                            },
+                                            [this](const QString&) { return replace; }});
     frame.show();
     frame.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
@@ -106,7 +105,8 @@ TEST_F(PresetViewTest, ASavedPresetAppliedAndSentSendsWhatTheOperatorSent) {
 TEST_F(PresetViewTest, RefusalsSayWhyAndChangeNothing) {
   names = {"never asked"};
   Press("SavePresetButton");
-  EXPECT_EQ(Message(), "No preset saved: no section is entered. Enter a section and fill it in first.");
+  EXPECT_EQ(Message(),
+            "No preset saved: no section is entered. Enter a section and fill it in first.");
   EXPECT_EQ(asked, 0);
   EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
   EXPECT_FALSE(Button("ApplyPresetButton")->isEnabled()) << "nothing to apply yet";
