@@ -39,7 +39,9 @@ TEST(PresetFile, SavedPresetsReadBackAsTheyWere) {
   const std::string path = dir.filePath("new/dir/presets.json").toStdString();
   const Preset misc{
       "Z\xc3\xa4hler \xe2\x80\x93 line 3", "Misc", {{"packet", "<02>A\"\\\r\n\xe9\x01\x7f"}}};
-  const Preset num{"count", "NUM", {{"group", "01"}, {"number", "12"}, {"attribute", "FS"}}};
+  std::string umlauts;  // 64 characters, 128 bytes: a name as long as it may be
+  for (int i = 0; i < 64; ++i) umlauts += "\xc3\xa4";
+  const Preset num{umlauts, "NUM", {{"group", "01"}, {"number", "12"}, {"attribute", "FS"}}};
   ASSERT_EQ(SavePreset(path, misc).error, "");
   ASSERT_EQ(SavePreset(path, num).error, "");
   Preset replaced = num;
@@ -75,6 +77,8 @@ TEST(PresetFile, AFileThatCannotBeUsedGivesNoPresetsAndOneWarning) {
        "field 'number' is not a text"},
       {head + R"([{"name": "a ", "command": "NUM", "fields": {}}]})", "no blanks at either end"},
       {head + R"([{"name": "a\tb", "command": "NUM", "fields": {}}]})", "no control characters"},
+      {head + "[{\"name\": \"" + QByteArray(65, 'x') + R"(", "command": "NUM", "fields": {}}]})",
+       "at most 64 characters"},
       {head + "[" + entry + ", " + entry + "]}", "preset 2 of the list: the name 'a' is taken"},
       {QByteArray(4 * 1024 * 1024 + 1, ' '), "larger than 4 MB"},
   };

@@ -106,23 +106,6 @@ TEST(Presets, ApplyingAndSendingSendsWhatTypingTheFieldsSends) {
   }
 }
 
-TEST(Presets, FieldsGivenAfterAPresetWinAsTypingWould) {
-  Harness h;
-  h.Run("click MrqButton\ntype MRQText HI\ntype GroupText 1\ntype UnitText 2\nclick MRQCHON\n");
-  console::CommandRequest request;
-  request.preset = Captured(h);
-  request.fields = {{"carriage-return", "ON"}, {"message", "BYE"}};
-  const console::CommandOutcome o = console::RunCommand(request);
-  ASSERT_EQ(o.kind, console::CommandOutcome::kSent) << o.message;
-
-  Harness typed;
-  typed.Run(
-      "click MrqButton\ntype MRQText BYE\ntype GroupText 1\ntype UnitText 2\n"
-      "click MRQCRON\n" +
-      std::string(kSend));
-  EXPECT_EQ(o.packet_text, typed.w.PacketText->Text());
-}
-
 TEST(Presets, APresetThatDoesNotFitItsSectionIsRefusedAndChangesNothing) {
   Harness source;
   source.Run("click NumButton\ntype NUMText 12\ntype GroupText 1\ntype UnitText 2\n");
@@ -174,17 +157,6 @@ TEST(Presets, CaptureNeedsExactlyOneSection) {
   for (const auto& [name, value] : Captured(h).fields) names.push_back(name);
   EXPECT_EQ(names,
             (std::vector<std::string>{"group", "unit", "number", "row", "column", "attribute"}));
-}
-
-TEST(Presets, NamesAreTrimmedAndKeptPrintable) {
-  EXPECT_EQ(console::TrimmedPresetName("  line 3\t"), "line 3");
-  EXPECT_EQ(console::PresetNameProblem(""), "a preset needs a name");
-  EXPECT_EQ(console::PresetNameProblem("a\nb"), "a preset name holds no control characters");
-  EXPECT_EQ(console::PresetNameProblem(std::string(65, 'x')),
-            "a preset name has at most 64 characters");
-  std::string umlauts;
-  for (int i = 0; i < 64; ++i) umlauts += "\xc3\xa4";  // 64 characters, 128 bytes
-  EXPECT_EQ(console::PresetNameProblem(umlauts), std::nullopt);
 }
 
 TEST(Script, PresetVerbAppliesANamedPresetAndRefusalsAreScriptErrors) {
