@@ -8,6 +8,7 @@
 #include "app/live_console.h"
 #include "app/options.h"
 #include "app/port_settings.h"
+#include "app/preset_file.h"
 #include "app/send_command.h"
 #include "app/sim_command.h"
 #include "app/view/run_window.h"
@@ -23,6 +24,10 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   tvx::app::JournalRecorder journal(live, options.journal, [](const std::string& warning) {
     std::cerr << "tvxorm: " << warning << std::endl;
   });
+  // "preset NAME" applies the presets saved in the window.
+  const tvx::console::PresetStore presets =
+      tvx::app::LoadPresets(tvx::app::PresetFilePath(), std::cerr);
+  interpreter.SetPresets(&presets);
   tvx::app::HeadlessRunner runner(interpreter);
   // A grid stopped by a line (Cancel, F2, another section) ends its journal entry there.
   runner.AfterEachLine([&live] { live.Console().SettleJournal(); });

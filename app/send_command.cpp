@@ -7,6 +7,7 @@
 #include "andon/layout.h"
 #include "app/arg_reader.h"
 #include "app/journal_recorder.h"
+#include "app/preset_file.h"
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
@@ -25,6 +26,8 @@ struct SendArgs {
   std::string host;
   int port = 0;
   console::CommandRequest request;
+  std::string preset;
+  std::vector<std::pair<std::string, std::string>> fields;  // as given: UTF-8
   std::string layout_file;
   JournalOptions journal;
 };
@@ -76,29 +79,57 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs&
       if (!value("--serial", a.serial) || a.serial.empty())
         return std::string("--serial needs a device");
       if (!a.host.empty()) return std::string("give one link: --tcp or --serial, once");
-    } else if (std::string error; !have_command && TakeJournalOption(r, a.journal, error)) {
+    } else if (std::string error; TakeJournalOption(r, a.journal, error)) {
       if (!error.empty()) return error;
+    } else if (!have_command && is("--preset")) {
+      if (!a.preset.empty()) return std::string("give --preset once");
+      if (!value("--preset", a.preset) || a.preset.empty())
+        return std::string("--preset needs a NAME");
     } else if (!have_command && arg.rfind("--", 0) == 0) {
       return "unknown option '" + arg + "'";
-    } else if (!have_command) {
+    } else if (!have_command && a.preset.empty()) {
       a.request.command = arg;
       have_command = true;
     } else {
+      have_command = true;  // a preset stands for the command: the fields follow
       const auto equals = arg.find('=');
       if (equals == std::string::npos || equals == 0)
         return "expected FIELD=VALUE, not '" + arg + "'";
-      const std::string name = arg.substr(0, equals);
-      const std::string text = console::ToConsoleText(arg.substr(equals + 1));
-      if (name == kLayoutField && console::CommandCaption(a.request.command) == "AC1") {
-        if (!a.layout_file.empty()) return std::string("field 'layout' is given twice");
-        a.layout_file = arg.substr(equals + 1);
-      } else {
-        a.request.fields.emplace_back(name, text);
-      }
+      a.fields.emplace_back(arg.substr(0, equals), arg.substr(equals + 1));
     }
   }
-  if (!have_command && !a.help) return std::string("no COMMAND given");
+  if (!have_command && !a.help && a.preset.empty()) return std::string("no COMMAND given");
   a.request.link = a.host.empty() ? protocol::Link::Serial : protocol::Link::Tcp;
+  return std::nullopt;
+}
+
+// The fields given become the request's; AC1's layout=FILE names its grid file instead.
+std::optional<std::string> TakeFields(SendArgs& a) {
+  const bool grid = console::CommandCaption(a.request.command) == "AC1";
+  for (const auto& [name, value] : a.fields) {
+    if (name == kLayoutField && grid) {
+      if (!a.layout_file.empty()) return std::string("field 'layout' is given twice");
+      a.layout_file = value;
+    } else {
+      a.request.fields.emplace_back(name, console::ToConsoleText(value));
+    }
+  }
+  return std::nullopt;
+}
+
+// The named preset becomes the request's start, its command the request's.
+std::optional<std::string> TakePreset(SendArgs& a, std::ostream& err) {
+  const std::string path = PresetFilePath();
+  const console::PresetStore presets = LoadPresets(path, err);
+  const console::Preset* preset = presets.Find(a.preset);
+  if (!preset) {
+    std::vector<std::string> names;
+    for (const console::Preset& p : presets.All()) names.push_back("'" + p.name + "'");
+    return "no preset '" + a.preset + "' in " + path +
+           (names.empty() ? "" : "; its presets: " + console::Join(names));
+  }
+  a.request.preset = *preset;
+  a.request.command = preset->command;
   return std::nullopt;
 }
 
@@ -172,6 +203,8 @@ std::string SendUsage() {
     commands += (commands.empty() ? "" : " ") + name;
   return "Usage: tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] "
          "[--journal FILE | --no-journal] COMMAND [FIELD=VALUE]...\n"
+         "       tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] "
+         "[--journal FILE | --no-journal] --preset NAME [FIELD=VALUE]...\n"
          "       tvxorm send --help COMMAND\n\n"
          "Sends one command as the console would send it with the same fields.\n"
          "  --tcp HOST:PORT   connect to HOST:PORT (TCP link rules apply)\n"
@@ -179,6 +212,10 @@ std::string SendUsage() {
          "  --dry-run         write nothing; print the packet and its bytes\n"
          "  --journal FILE    journal what is sent to FILE instead of the user's journal\n"
          "  --no-journal      journal nothing\n"
+         "  --preset NAME     start from the preset NAME saved in the window; FIELD=VALUE\n"
+         "                    changes its fields (presets file: " +
+         PresetFilePath() +
+         ")\n"
          "Commands: " +
          commands +
          "\n"
@@ -206,6 +243,16 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   }
   if (!a.dry_run && a.serial.empty() && a.host.empty()) {
     err << "tvxorm send: give --serial DEVICE, --tcp HOST:PORT or --dry-run\n";
+    return kSendBadUsage;
+  }
+  if (!a.preset.empty()) {
+    if (auto wrong = TakePreset(a, err)) {
+      err << "tvxorm send: " << *wrong << "\n";
+      return kSendBadUsage;
+    }
+  }
+  if (auto wrong = TakeFields(a)) {
+    err << "tvxorm send: " << *wrong << "\nTry 'tvxorm send --help'.\n";
     return kSendBadUsage;
   }
   const bool grid = console::CommandCaption(a.request.command) == "AC1";

@@ -34,8 +34,8 @@ std::string ClockText(const MonitorEntry& e) {
 }
 
 std::string DeviceLabel(const sim::Device& device) {
-  return std::string(sim::KindTitle(device.spec.kind)) + " " + std::to_string(device.spec.serial) + " at " +
-         device.spec.group + device.spec.unit;
+  return std::string(sim::KindTitle(device.spec.kind)) + " " + std::to_string(device.spec.serial) +
+         " at " + device.spec.group + device.spec.unit;
 }
 
 }  // namespace
@@ -147,25 +147,25 @@ std::string MonitorJson(const MonitorEntry& e, const sim::Bus& bus) {
 SimSession::SimSession(std::vector<sim::DeviceSpec> devices, QObject* parent)
     : QObject(parent),
       bus_(std::move(devices)),
-      sources_(SimSources::Sink{
-          [this](const std::string& source, protocol::DecodedItem&& item) {
-            MonitorEntry entry;
-            entry.source = source;
-            if (const auto* packet = std::get_if<protocol::DecodedPacket>(&item)) {
-              entry.reached = bus_.Deliver(*packet);
-            } else {
-              entry.error = true;
-            }
-            entry.item = std::move(item);
-            Emit(std::move(entry));
-          },
-          [this](const std::string& source, const std::string& note, bool error) {
-            MonitorEntry entry;
-            entry.source = source;
-            entry.note = note;
-            entry.error = error;
-            Emit(std::move(entry));
-          }}) {}
+      sources_(
+          SimSources::Sink{[this](const std::string& source, protocol::DecodedItem&& item) {
+                             MonitorEntry entry;
+                             entry.source = source;
+                             if (const auto* packet = std::get_if<protocol::DecodedPacket>(&item)) {
+                               entry.reached = bus_.Deliver(*packet);
+                             } else {
+                               entry.error = true;
+                             }
+                             entry.item = std::move(item);
+                             Emit(std::move(entry));
+                           },
+                           [this](const std::string& source, const std::string& note, bool error) {
+                             MonitorEntry entry;
+                             entry.source = source;
+                             entry.note = note;
+                             entry.error = error;
+                             Emit(std::move(entry));
+                           }}) {}
 
 SimSession::~SimSession() {
   Close();

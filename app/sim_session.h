@@ -39,7 +39,7 @@ struct MonitorEntry {
   int offset_s = 0;
   std::string source;
   std::optional<protocol::DecodedItem> item;  // none for a note
-  std::vector<std::size_t> reached;          // device indexes
+  std::vector<std::size_t> reached;           // device indexes
   std::string note;
   bool error = false;  // a malformed item, or a note on a failure
 };

@@ -8,6 +8,7 @@
 
 #include "andon/layout.h"
 #include "console/command_fields.h"
+#include "console/presets.h"
 #include "protocol/link.h"
 
 // One command without the window: the console's own section is entered, its fields are
@@ -21,6 +22,9 @@ struct CommandRequest {
   std::vector<std::pair<std::string, std::string>> fields;  // name, value (console characters)
   protocol::Link link = protocol::Link::Serial;
   std::optional<andon::GridLayout> layout = std::nullopt;  // AC1's grid
+  // Applied first, as the window applies it, in place of command; fields then change it as
+  // the operator's typing would.
+  std::optional<Preset> preset = std::nullopt;
 };
 
 struct TimedPiece {

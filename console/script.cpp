@@ -207,6 +207,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     fail.error = done.message;
     return fail;
   }
+  if (verb == "preset") return ApplyNamedPreset(args);
 
   auto [name, params] = SplitWord(args);
   params = Trim(params);
@@ -255,6 +256,22 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
     return {};
   }
   fail.error = "unknown verb " + Quoted(verb);
+  return fail;
+}
+
+// The name is the rest of the line: it may hold blanks.
+ScriptInterpreter::Outcome ScriptInterpreter::ApplyNamedPreset(std::string_view name) {
+  Outcome fail{Outcome::kError, 0, {}};
+  const Preset* preset = presets_ ? presets_->Find(std::string(name)) : nullptr;
+  if (name.empty()) {
+    fail.error = "preset needs a NAME";
+  } else if (!preset) {
+    fail.error = "no preset " + Quoted(name);
+  } else if (auto wrong = ApplyPreset(w_, *preset)) {
+    fail.error = PrintableValue(*wrong);
+  } else {
+    return {};
+  }
   return fail;
 }
 

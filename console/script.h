@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/presets.h"
 #include "window/main_window.h"
 
 namespace tvx::console {
@@ -21,6 +22,9 @@ class ScriptInterpreter {
 
   ScriptInterpreter(window::FrmMain& w, std::ostream& out);
 
+  // The presets "preset NAME" applies; none until set. The store must outlive the interpreter.
+  void SetPresets(const PresetStore* presets) { presets_ = presets; }
+
   // Runs one line. A wait is not carried out here: the caller lets the time pass, in
   // virtual or in real time.
   Outcome Execute(std::string_view line);
@@ -31,10 +35,12 @@ class ScriptInterpreter {
 
  private:
   Outcome Print(std::string_view rest);
+  Outcome ApplyNamedPreset(std::string_view name);
   window::Control* Find(std::string_view name, std::string& error) const;
 
   window::FrmMain& w_;
   std::ostream& out_;
+  const PresetStore* presets_ = nullptr;
 };
 
 // The longest wait a script may ask for, about 31,700 years: any longer cannot be timed.

@@ -61,6 +61,7 @@ class Registry {
   void ClearHooks();
   const VariableRef* FindVariable(const std::string& name) const;
   const std::vector<std::unique_ptr<Control>>& All() const { return order_; }
+  const std::map<std::string, VariableRef>& Variables() const { return variables_; }
 
  private:
   std::vector<std::unique_ptr<Control>> order_;

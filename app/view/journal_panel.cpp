@@ -63,7 +63,7 @@ JournalPanel::JournalPanel(std::vector<console::JournalEntry> earlier, SendAgain
   outcome_filter_->addItems({tr("All"), tr("Written"), tr("Not written")});
   filters->addWidget(Buddy(tr("Co&mmand:"), command_filter_, this));
   filters->addWidget(command_filter_);
-  filters->addWidget(Buddy(tr("Addr&ess:"), address_filter_, this));
+  filters->addWidget(Buddy(tr("A&ddress:"), address_filter_, this));
   filters->addWidget(address_filter_);
   filters->addWidget(Buddy(tr("Out&come:"), outcome_filter_, this));
   filters->addWidget(outcome_filter_);

@@ -29,6 +29,8 @@ class MainView : public QWidget {
 
   // The widget that draws the control of that name; nullptr for none.
   QWidget* WidgetOf(const std::string& name) const;
+  // The first box of the section's own fields, else of the address, takes the keys.
+  void FocusFirstField();
 
  signals:
   // After every refresh: what shows the model beside the layout follows it too.
@@ -49,7 +51,6 @@ class MainView : public QWidget {
   void AddErrorMark();
   void RefreshErrorMark();
   void RefreshSectionGrid();
-  void FocusFirstField();
   void Connect(int index);
   void AddDeviceSetCaptions();
   void Place(Placement placement);

@@ -16,11 +16,13 @@
 #include "app/journal_recorder.h"
 #include "app/live_console.h"
 #include "app/port_settings.h"
+#include "app/preset_file.h"
 #include "app/view/console_window.h"
 #include "app/view/grid_files.h"
 #include "app/view/journal_panel.h"
 #include "app/view/main_view.h"
 #include "app/view/ports_dialog.h"
+#include "app/view/preset_controls.h"
 #include "links/link_status.h"
 
 namespace tvx::app {
@@ -150,6 +152,7 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
   InstallJournalPanel(window, view, live, journal, options.journal);
 
   AddGridFileButtons(window, view, live.Window());
+  InstallPresetControls(view, window, live.Window(), PresetFilePath());
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
   // Without a window manager nobody maximizes and there is no frame: this size stays.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <string>
@@ -152,6 +153,43 @@ TEST(Send, ExitStatusSaysWhatHappened) {
     EXPECT_NE(run.err.find(e.err), std::string::npos) << run.err;
   }
   EXPECT_EQ(pty.Drain(), "") << "nothing is written unless the whole command was accepted";
+}
+
+// A preset saved in the window, here written by hand as the README describes the file: the
+// headless console applies it with the script verb, send with --preset, and both send what
+// the console sends for the same fields typed.
+TEST(Send, APresetGoesOutAsTheConsoleSendsTheSameFields) {
+  QTemporaryDir home;
+  qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+  ASSERT_TRUE(QDir(home.path()).mkpath("TVXORM"));
+  QFile file(home.filePath("TVXORM/presets.json"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(R"({"format": "tvxorm-presets", "version": 1, "presets": [
+    {"name": "line 3 sign", "command": "MRQ",
+     "fields": {"group": "01", "unit": "05", "message": "HELLO", "flash": "ON",
+                "auto-centre": "ON", "serial": "12"}}]})");
+  file.close();
+
+  Pty typed_pty, preset_pty, send_pty;
+  const ConsoleRun typed = RunConsole(
+      "click MrqButton\ntype MRQText BYE\nclick MRQAutoCenterON\ntype SernoText 12\n"
+      "click MRQFlashON\ntype GroupText 01\ntype UnitText 05\n" +
+          kSend,
+      Comm(typed_pty.Path()));
+  const ConsoleRun preset =
+      RunConsole("preset line 3 sign\ntype MRQText BYE\n" + kSend, Comm(preset_pty.Path()));
+  const ConsoleRun sent = RunProgram({"send", "--serial", QString::fromStdString(send_pty.Path()),
+                                      "--preset", "line 3 sign", "message=BYE"});
+  qunsetenv("XDG_CONFIG_HOME");
+  ASSERT_EQ(typed.exit_code, 0) << typed.err;
+  EXPECT_EQ(preset.exit_code, 0) << preset.err;
+  EXPECT_EQ(sent.exit_code, 0) << sent.err;
+  const std::string bytes = protocol::DisplayForm(typed_pty.Drain());
+  EXPECT_NE(bytes.find("BYE"), std::string::npos) << bytes;
+  EXPECT_EQ(protocol::DisplayForm(preset_pty.Drain()), bytes);
+  EXPECT_EQ(protocol::DisplayForm(send_pty.Drain()), bytes);
+  EXPECT_EQ(preset.out, typed.out);
+  EXPECT_EQ(sent.out, StatusOf(typed.out));
 }
 
 TEST(Send, DryRunNeedsNoLinkAndShowsPacketAndBytes) {
