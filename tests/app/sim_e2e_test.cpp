@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <map>
+#include <string>
+
+#include "andon/row_transmission.h"
+#include "tests/app/e2e_support.h"
+#include "tests/support/harness.h"
+
+// The simulator as a separate process, fed by the console's own processes over loopback TCP
+// and over a pty: what the devices were told must be what the operator sent.
+namespace tvx::e2e {
+namespace {
+
+// A running `tvxorm sim --headless`; the TCP port it was given is read from its first lines.
+class Sim {
+ public:
+  explicit Sim(const QStringList& args) {
+    process_.start(ProgramPath(), QStringList{"sim", "--headless"} << args);
+  }
+  ~Sim() {
+    if (process_.state() != QProcess::NotRunning) {
+      process_.kill();
+      process_.waitForFinished(5000);
+    }
+  }
+  // Waits until the output holds text; false after 20 s.
+  bool WaitFor(const std::string& text) {
+    QElapsedTimer clock;
+    clock.start();
+    while (out_.find(text) == std::string::npos && clock.elapsed() < 20000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      process_.waitForReadyRead(20);
+      out_ += process_.readAllStandardOutput().toStdString();
+      if (process_.state() == QProcess::NotRunning) break;
+    }
+    return out_.find(text) != std::string::npos;
+  }
+  int TcpPort() {
+    if (!WaitFor("listening")) return 0;
+    // Text or JSON lines.
+    const auto match = QRegularExpression("tcp:(\\d+)(  |\",\"note\":\")listening")
+                           .match(QString::fromStdString(out_));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+  }
+  // Stops it as SIGTERM would; its exit status.
+  int Stop() {
+    process_.terminate();
+    process_.waitForFinished(10000);
+    out_ += process_.readAllStandardOutput().toStdString();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+  }
+  const std::string& Out() const { return out_; }
+
+ private:
+  QProcess process_;
+  std::string out_;
+};
+
+QJsonArray State(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QJsonDocument::fromJson(file.readAll()).array();
+}
+
+QJsonObject DeviceBySerial(const QJsonArray& state, int serial) {
+  for (const QJsonValue device : state) {
+    if (device["serial"].toInt() == serial) return device.toObject();
+  }
+  return {};
+}
+
+// Paints a grid in AC1 with every kind of cell, without sending.
+std::string Paint(const std::string& group, const std::string& unit) {
+  return "click AndonButton\ntype GroupText " + group + "\ntype UnitText " + unit +
+         "\nclick ORM610R1(1)\nclick ORM610PriY\nclick ORM610R2(25)\n"
+         "click ORM610AttFS\nclick ORM610PriG\nclick ORM610SecR\nclick ORM610R3(12)\n"
+         "click ORM610AttFF\nclick ORM610PriB\nclick ORM610SecY\nclick ORM610R6(7)\n"
+         "click ORM610AttOFF\nclick ORM610R4(4)\n";
+}
+
+// What each painted cell's packet carries after its address, as the console builds it.
+std::map<std::pair<int, int>, std::string> ExpectedCodes(const std::string& paint) {
+  testing::Harness h;
+  h.Run(paint + "click SendButton\n");
+  std::map<std::pair<int, int>, std::string> codes;
+  for (int row = 1; row <= 6; ++row) {
+    for (int column = 1; column <= 25; ++column) {
+      const auto packet = andon::CellPacket(h.w, row, column);
+      if (!packet) continue;
+      const std::string bytes = packet->Bytes();
+      const std::string head = "R" + std::to_string(column) + "C";
+      const std::size_t at = bytes.find(head) + head.size();
+      codes[{row, column}] = bytes.substr(at, bytes.size() - at - 1);
+    }
+  }
+  return codes;
+}
+
+TEST(Sim, AGridPaintedInTheConsoleIsTheBoardsCellForCellOverTcpAndAPty) {
+  QTemporaryDir dir;
+  QFile devices(dir.filePath("bus.txt"));
+  ASSERT_TRUE(devices.open(QIODevice::WriteOnly));
+  devices.write("andon 1 01 01\nandon 2 01 02\n");
+  devices.close();
+  const QString pty = dir.filePath("tty-sim");
+  const QString state = dir.filePath("state.json");
+  Sim sim({"--listen", "0", "--pty", pty, "--devices", devices.fileName(), "--state", state});
+  const int port = sim.TcpPort();
+  ASSERT_GT(port, 0) << sim.Out();
+
+  // Both consoles at once: each grid takes its 15.6 s.
+  const std::string tcp_grid = Paint("1", "1");
+  const std::string pty_grid = Paint("1", "2");
+  QProcess over_tcp, over_pty;
+  QTemporaryDir scripts;
+  const auto start = [&](QProcess& p, const std::string& script, const QStringList& args) {
+    const QString path = scripts.filePath(QString::number(reinterpret_cast<quintptr>(&p)));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(script.c_str());
+    file.close();
+    p.start(ProgramPath(), QStringList{"--headless", "--no-journal", "--script", path} << args);
+  };
+  start(over_tcp, ConnectTcp(port) + tcp_grid + "click SendButton\n", Comm("/nonexistent/tty1"));
+  start(over_pty, pty_grid + "click SendButton\n", Comm(pty.toStdString()));
+  for (QProcess* p : {&over_tcp, &over_pty}) {
+    ASSERT_TRUE(p->waitForFinished(60000));
+    EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+  }
+  ASSERT_TRUE(sim.WaitFor("tcp:" + std::to_string(port) + "#1  <02>0101<1B>AC16R7C")) << sim.Out();
+  ASSERT_TRUE(sim.WaitFor("tty-sim  <02>0102<1B>AC16R7C")) << sim.Out();
+  EXPECT_EQ(sim.Stop(), 0);
+  EXPECT_FALSE(QFile::exists(pty)) << "the pty's link goes with the simulator";
+
+  const QJsonArray bus = State(state);
+  for (const auto& [serial, paint] : {std::pair{1, tcp_grid}, std::pair{2, pty_grid}}) {
+    const QJsonArray cells = DeviceBySerial(bus, serial)["cells"].toArray();
+    ASSERT_EQ(cells.size(), 6) << serial;
+    const auto expected = ExpectedCodes(paint);
+    EXPECT_EQ(expected.size(), 5u);
+    for (int row = 1; row <= 6; ++row) {
+      for (int column = 1; column <= 25; ++column) {
+        const QJsonValue cell = cells[row - 1].toArray()[column - 1];
+        const auto it = expected.find({row, column});
+        EXPECT_EQ(cell.toString().toStdString(), it == expected.end() ? "" : it->second)
+            << "board " << serial << " row " << row << " column " << column;
+      }
+    }
+  }
+}
+
+TEST(Sim, ADeviceGivenANewAddressAnswersThereAndNoLongerAtTheOld) {
+  QTemporaryDir dir;
+  const QString state = dir.filePath("state.json");
+  Sim sim({"--listen", "0", "--state", state});
+  const int port = sim.TcpPort();
+  ASSERT_GT(port, 0) << sim.Out();
+  const QString tcp = "127.0.0.1:" + QString::number(port);
+  const auto send = [&tcp](const QStringList& fields) {
+    const ConsoleRun run = RunProgram(QStringList{"send", "--no-journal", "--tcp", tcp} << fields);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+  };
+  // The default bus: the numeric display is serial 10003 at group 01, unit 03.
+  send({"SGU", "serial=10003", "ds1-group=05", "ds1-unit=07"});
+  send({"NUM", "group=5", "unit=7", "number=4321"});
+  send({"NUM", "group=1", "unit=3", "number=99"});
+  ASSERT_TRUE(sim.WaitFor("number 99")) << sim.Out();
+  EXPECT_NE(sim.Out().find("number 4321, attribute ON  -> numeric display 10003 at 0507"),
+            std::string::npos)
+      << sim.Out();
+  EXPECT_NE(sim.Out().find("number 99, attribute ON  -> no device at this address"),
+            std::string::npos)
+      << sim.Out();
+  EXPECT_EQ(sim.Stop(), 0);
+  const QJsonObject numeric = DeviceBySerial(State(state), 10003);
+  EXPECT_EQ(numeric["group"].toString(), "05");
+  EXPECT_EQ(numeric["unit"].toString(), "07");
+  EXPECT_EQ(numeric["number"].toString(), "4321");
+}
+
+TEST(Sim, GarbageAndRapidConnectionsAreShownAndTheBusGoesOn) {
+  Sim sim({"--listen", "0", "--json"});
+  const int port = sim.TcpPort();
+  ASSERT_GT(port, 0) << sim.Out();
+  for (int i = 0; i < 20; ++i) {
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", static_cast<quint16>(port));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write(i == 7 ? QByteArray(20000, '\x7f') : QByteArray("\x02" "0103\x1bNUM5N1A\x04"));
+    socket.waitForBytesWritten(5000);
+    socket.disconnectFromHost();
+  }
+  ASSERT_TRUE(sim.WaitFor("#20\",\"note\":\"closed\"")) << sim.Out();
+  EXPECT_EQ(sim.Stop(), 0);
+  int packets = 0, errors = 0;
+  for (const QByteArray& line : QByteArray::fromStdString(sim.Out()).split('\n')) {
+    if (line.isEmpty()) continue;
+    const QJsonObject item = QJsonDocument::fromJson(line).object();
+    ASSERT_FALSE(item.isEmpty()) << line.toStdString();
+    EXPECT_TRUE(item.contains("time") && item.contains("source")) << line.toStdString();
+    if (item["kind"] == "packet") {
+      ++packets;
+      EXPECT_EQ(item["reached"].toArray(), QJsonArray{10003}) << line.toStdString();
+    }
+    if (item["kind"] == "error") ++errors;
+  }
+  EXPECT_EQ(packets, 19);
+  // Garbage is shown in pieces of bounded size, never held whole.
+  EXPECT_GE(errors, 20000 / 1024);
+}
+
+TEST(Sim, WhatCannotBeUsedIsRefusedWithTheReason) {
+  QTemporaryDir dir;
+  QFile bad(dir.filePath("bad.txt"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("andon 1 01 01\nlamp 2 01 02\n");
+  bad.close();
+  QFile taken(dir.filePath("taken"));
+  ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+  taken.close();
+  Sim holder({"--listen", "0"});
+  const int busy_port = holder.TcpPort();
+  const struct {
+    QStringList args;
+    const char* says;
+  } cases[] = {
+      {{"--listen", "0", "--devices", bad.fileName()}, "bad.txt:2:"},
+      {{"--listen", "0", "--devices", dir.filePath("none")}, "cannot read the devices file"},
+      {{"--pty", taken.fileName()}, "the path exists"},
+      {{"--listen", QString::number(busy_port)}, "cannot listen on TCP port"},
+      {{"--serial", "/nonexistent/ttyUSB9"}, "cannot open /nonexistent/ttyUSB9"},
+      {{}, "give where to listen"},
+      {{"--listen", "70000"}, "no TCP port"},
+  };
+  for (const auto& c : cases) {
+    const ConsoleRun run = RunProgram(QStringList{"sim", "--headless"} << c.args);
+    EXPECT_EQ(run.exit_code, 2) << c.says;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace tvx::e2e
