@@ -48,18 +48,33 @@ int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out
     return 2;
   }
   SimSession session(std::get<std::vector<sim::DeviceSpec>>(std::move(devices)));
-  session.OnEntry([&out, &session, &args](const MonitorEntry& entry) {
-    // A line at a time and at once: a reader sees each packet as it arrives.
-    out << (args.json ? MonitorJson(entry, session.Bus()) : MonitorText(entry, session.Bus()))
-        << std::endl;
+  // The lines of one pass of the event loop go out in one write, at once after it: a reader
+  // sees each packet as it arrives, without a write per line on a busy bus.
+  std::string pending;
+  bool flush_queued = false;
+  const auto flush = [&out, &pending, &flush_queued] {
+    flush_queued = false;
+    out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+    out.flush();
+    pending.clear();
+  };
+  session.OnEntry([&](const MonitorEntry& entry) {
+    pending += args.json ? MonitorJson(entry, session.Bus()) : MonitorText(entry, session.Bus());
+    pending += '\n';
+    if (!flush_queued) {
+      flush_queued = true;
+      QTimer::singleShot(0, &app, flush);
+    }
   });
   if (const auto error = session.Open(args)) {
+    flush();
     err << "tvxorm sim: " << *error << std::endl;
     return 2;
   }
   StopOnSignalsAndTime(app, args);
   app.exec();
   session.Close();
+  flush();
   if (!args.state.empty()) {
     std::string why;
     if (!WriteSimState(session.Bus(), args.state, why)) {

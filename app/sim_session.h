@@ -74,6 +74,8 @@ class SimSession : public QObject {
   sim::Bus bus_;
   SimSources sources_;
   std::function<void(const MonitorEntry&)> listener_;
+  std::int64_t offset_minute_ = -1;
+  int offset_s_ = 0;
 };
 
 // The devices of a devices file, or the default bus when path is empty; the error names the

@@ -197,7 +197,9 @@ TEST(Sim, GarbageAndRapidConnectionsAreShownAndTheBusGoesOn) {
     QTcpSocket socket;
     socket.connectToHost("127.0.0.1", static_cast<quint16>(port));
     ASSERT_TRUE(socket.waitForConnected(5000));
-    socket.write(i == 7 ? QByteArray(20000, '\x7f') : QByteArray("\x02" "0103\x1bNUM5N1A\x04"));
+    socket.write(i == 7 ? QByteArray(20000, '\x7f')
+                        : QByteArray("\x02"
+                                     "0103\x1bNUM5N1A\x04"));
     socket.waitForBytesWritten(5000);
     socket.disconnectFromHost();
   }
