@@ -51,6 +51,7 @@ std::string HelpText() {
   return R"(Usage: tvxorm [options]
        tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND [FIELD=VALUE]...
        tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]
+       tvxorm sim [--listen PORT]... [--pty PATH]... [--serial DEVICE]... [--headless] ...
        tvxorm journal [FILE] [--since TIME] [--command CODE] [--address GGUU] [--csv]
 
 Operator and service console for the signalling devices of one device bus.
@@ -62,6 +63,8 @@ Commands (no window, no display needed):
                       'tvxorm send --help COMMAND' list commands and fields.
   decode              Read packets (token text, hexadecimal or a raw capture) and say what
                       each one tells which device.
+  sim                 A bus of simulated devices listening where the console writes: what
+                      each device was told ('tvxorm sim --help').
   journal             Print the journal of what was sent, oldest first, filtered by
                       --since, --command and --address; --csv for a spreadsheet.
 
