@@ -2,6 +2,8 @@
 // (960 bytes/s), into a bus of 1,000 devices. Prints the simulator's CPU use (share of one
 // core), whether every packet was decoded, and how long after a packet's last byte its
 // monitor line appeared. Run: build/bench/tvx_sim_load [SECONDS]   (default 20)
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,7 +18,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -44,7 +45,8 @@ double CpuSeconds(qint64 pid) {
   }
   // utime and stime are fields 14 and 15 of the whole line, 12 and 13 after the name.
   if (fields.size() < 13) return 0;
-  return (std::stod(fields[11]) + std::stod(fields[12])) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  return (std::stod(fields[11]) + std::stod(fields[12])) /
+         static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 }  // namespace
@@ -73,11 +75,13 @@ int main(int argc, char** argv) {
   while (port == 0 && wait.elapsed() < 10000) {
     sim.waitForReadyRead(50);
     output += sim.readAllStandardOutput().toStdString();
-    const auto m = QRegularExpression("tcp:(\\d+)  listening").match(QString::fromStdString(output));
+    const auto m =
+        QRegularExpression("tcp:(\\d+)  listening").match(QString::fromStdString(output));
     if (m.hasMatch()) port = m.captured(1).toInt();
   }
   if (port == 0) {
-    std::fprintf(stderr, "the simulator did not start: %s\n", sim.readAllStandardError().constData());
+    std::fprintf(stderr, "the simulator did not start: %s\n",
+                 sim.readAllStandardError().constData());
     return 1;
   }
 
@@ -158,9 +162,10 @@ int main(int argc, char** argv) {
   std::printf("decoded: %d of %d packets, %d reaching no device\n", decoded, packets, unreached);
   std::printf("simulator CPU: %.2f s, %.1f %% of one core\n", cpu, 100.0 * cpu / elapsed);
   if (!latency_ms.empty()) {
-    std::printf("monitor line after the last byte: median %.2f ms, 90th percentile %.2f ms (%zu samples)\n",
-                latency_ms[latency_ms.size() / 2], latency_ms[latency_ms.size() * 9 / 10],
-                latency_ms.size());
+    std::printf(
+        "monitor line after the last byte: median %.2f ms, 90th percentile %.2f ms (%zu samples)\n",
+        latency_ms[latency_ms.size() / 2], latency_ms[latency_ms.size() * 9 / 10],
+        latency_ms.size());
   }
   return 0;
 }

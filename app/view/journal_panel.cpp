@@ -24,6 +24,7 @@ namespace {
 enum Column { kTime, kLink, kCommand, kAddress, kOutcome, kPacket, kColumns };
 const QStringList kHeaders = {"Time", "Link", "Command", "Address", "Outcome", "Packet"};
 enum Outcome { kAll, kWritten, kNotWritten };
+constexpr int kMeasuredRows = 20;
 
 QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
@@ -99,7 +100,6 @@ JournalPanel::JournalPanel(std::vector<console::JournalEntry> earlier, SendAgain
   connect(send_again_button_, &QPushButton::clicked, this, &JournalPanel::SendSelectedAgain);
 
   for (const console::JournalEntry& entry : earlier) Add(entry);
-  table_->resizeColumnsToContents();
 }
 
 void JournalPanel::Add(const console::JournalEntry& entry) {
@@ -109,6 +109,8 @@ void JournalPanel::Add(const console::JournalEntry& entry) {
   }
   entries_.push_back(entry);
   AddRow(entries_.back());
+  // The first rows set the columns' widths; measuring thousands of rows each time would not pay.
+  if (table_->rowCount() <= kMeasuredRows) table_->resizeColumnsToContents();
   const int row = table_->rowCount() - 1;
   table_->setRowHidden(row, !Passes(entry));
   if (!table_->isRowHidden(row)) table_->scrollToBottom();

@@ -47,7 +47,9 @@ bool SaveScreenshot(QWidget& window, MainView& view, const std::string& path) {
 // In the Communications frame, right of Comm 4.
 const QRect kPortsButtonPlace(172, 42, 72, 24);
 // In the left column, below the free room for the presets.
-const QRect kJournalButtonPlace(12, 572, 80, 24);
+const QRect kJournalButtonPlace(10, 572, 80, 24);
+// The panel's height when it first opens: a dozen entries, the console still in view.
+constexpr int kJournalPanelHeight = 220;
 // The file's last entries the panel lists at start-up.
 constexpr std::size_t kEarlierEntries = 200;
 
@@ -80,7 +82,14 @@ void InstallJournalPanel(ConsoleWindow& window, MainView& view, LiveConsole& liv
   button->setToolTip(QObject::tr("Shows what was sent, when, where, and how it went"));
   button->setCheckable(true);
   button->setGeometry(kJournalButtonPlace);
-  QObject::connect(button, &QPushButton::toggled, panel, &QWidget::setVisible);
+  QObject::connect(button, &QPushButton::toggled, panel, [&window, panel](bool on) {
+    panel->setVisible(on);
+    // Its first height only: later the operator's own stays.
+    if (on && !panel->property("sized").toBool()) {
+      window.resizeDocks({panel}, {kJournalPanelHeight}, Qt::Vertical);
+      panel->setProperty("sized", true);
+    }
+  });
   QObject::connect(panel, &QDockWidget::visibilityChanged, button,
                    [panel, button] { button->setChecked(!panel->isHidden()); });
 }
