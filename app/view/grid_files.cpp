@@ -59,9 +59,13 @@ void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& 
   const auto show = [&window](const andon::GridFileOutcome& outcome) {
     window.ShowMessage(QString::fromStdString(outcome.message), !outcome.ok);
   };
-  QObject::connect(save, &QPushButton::clicked, &window, [&window, &w, choose, show] {
+  // Afterwards the keys go back to the section, so that F1 sends (the buttons take none of
+  // the console's keys).
+  QObject::connect(save, &QPushButton::clicked, &window, [&window, &view, &w, choose, show] {
     const QString file = choose(&window, GridFileAction::kSave);
-    if (!file.isEmpty()) show(andon::SaveGridFile(w, file.toStdString()));
+    if (file.isEmpty()) return;
+    show(andon::SaveGridFile(w, file.toStdString()));
+    view.FocusFirstField();
   });
   QObject::connect(load, &QPushButton::clicked, &window, [&window, &view, &w, choose, show] {
     // Refused before asking: no file is chosen for nothing.
@@ -73,6 +77,7 @@ void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& 
     if (file.isEmpty()) return;
     show(andon::LoadGridFile(w, file.toStdString()));
     view.Refresh();
+    view.FocusFirstField();
   });
 
   // Shown with the grid. The view re-chains its own widgets when a section changes their

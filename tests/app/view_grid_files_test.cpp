@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "andon/layout.h"
+#include "andon/row_transmission.h"
 #include "app/view/console_window.h"
 #include "app/view/grid_files.h"
 #include "tests/app/view_fixture.h"
@@ -99,6 +100,22 @@ TEST_F(GridFilesTest, SaveAndLoadReportInTheStatusBarAndLeaveTheStatusBoxAlone) 
   EXPECT_EQ(asked, (std::vector{app::GridFileAction::kSave, app::GridFileAction::kLoad,
                                 app::GridFileAction::kLoad, app::GridFileAction::kLoad}));
   EXPECT_EQ(h.w.StatusText->Text(), status);
+}
+
+// The buttons take the keys only while clicked: afterwards F1 sends, as from the section.
+TEST_F(GridFilesTest, AfterASaveOrALoadF1SendsTheGrid) {
+  ClickOn("AndonButton");
+  h.Run("type GroupText 1\ntype UnitText 2\n");
+  ClickOn("ORM610R1(1)");
+  answer = QString::fromStdString(dir.File("f1.grid"));
+  for (const char* button : {"SaveGridButton", "LoadGridButton"}) {
+    Press(button);
+    ASSERT_NE(QApplication::focusWidget(), Button(button)) << button;
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  EXPECT_TRUE(h.w.SendFlag);
+  h.Advance(100);
+  EXPECT_EQ(h.serial.Bytes(), andon::CellPacket(h.w, 1, 1)->Bytes()) << "the first cell";
 }
 
 TEST_F(GridFilesTest, LoadWhileTheGridGoesOutIsRefusedBeforeAFileIsChosen) {
