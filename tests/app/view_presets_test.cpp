@@ -19,7 +19,8 @@
 namespace tvx::testing {
 namespace {
 
-class PresetViewTest : public ::testing::Test {
+// The layout sits inside the window here: the window is what is shown and active.
+class PresetViewTest : public ViewTest {
  public:
   void SetUp() override {
     controls = &app::InstallPresetControls(view, frame, h.w, path,
@@ -36,13 +37,6 @@ class PresetViewTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
   }
 
-  template <typename T = QWidget>
-  T* W(const std::string& name) {
-    T* widget = qobject_cast<T*>(view.WidgetOf(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  void ClickOn(const std::string& name) { QTest::mouseClick(W(name), Qt::LeftButton); }
   QComboBox* List() { return view.findChild<QComboBox*>("PresetList"); }
   QPushButton* Button(const char* name) { return view.findChild<QPushButton*>(name); }
   void Press(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
@@ -55,8 +49,6 @@ class PresetViewTest : public ::testing::Test {
     QTest::keyClicks(edit, text);
   }
 
-  Harness h;
-  app::MainView view{h.w};
   app::ConsoleWindow frame{view, [] { return std::string("Serial: Comm 1"); }};
   QTemporaryDir dir;
   std::string path = dir.filePath("presets.json").toStdString();
