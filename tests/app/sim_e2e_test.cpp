@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -34,17 +35,21 @@ class Sim {
       process_.waitForFinished(5000);
     }
   }
-  // Waits until the output holds text; false after 20 s.
-  bool WaitFor(const std::string& text) {
+  // Waits until done(output); false after 20 s.
+  bool WaitUntil(const std::function<bool(const std::string&)>& done) {
     QElapsedTimer clock;
     clock.start();
-    while (out_.find(text) == std::string::npos && clock.elapsed() < 20000) {
+    while (!done(out_) && clock.elapsed() < 20000) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
       process_.waitForReadyRead(20);
       out_ += process_.readAllStandardOutput().toStdString();
       if (process_.state() == QProcess::NotRunning) break;
     }
-    return out_.find(text) != std::string::npos;
+    return done(out_);
+  }
+  bool WaitFor(const std::string& text) {
+    return WaitUntil(
+        [&text](const std::string& out) { return out.find(text) != std::string::npos; });
   }
   int TcpPort() {
     if (!WaitFor("listening")) return 0;
@@ -187,6 +192,84 @@ TEST(Sim, ADeviceGivenANewAddressAnswersThereAndNoLongerAtTheOld) {
   EXPECT_EQ(numeric["group"].toString(), "05");
   EXPECT_EQ(numeric["unit"].toString(), "07");
   EXPECT_EQ(numeric["number"].toString(), "4321");
+}
+
+// The packet lines of --json output, in order.
+std::vector<QJsonObject> PacketLines(const std::string& out) {
+  std::vector<QJsonObject> packets;
+  for (const QByteArray& line : QByteArray::fromStdString(out).split('\n')) {
+    const QJsonObject item = QJsonDocument::fromJson(line).object();
+    if (item["kind"] == "packet") packets.push_back(item);
+  }
+  return packets;
+}
+
+TEST(Sim, EachAddressingRuleAndCommandFamilyAsTheConsoleSendsThem) {
+  QTemporaryDir dir;
+  const QString state = dir.filePath("state.json");
+  const QString pty = dir.filePath("tty-sim");
+  Sim sim({"--listen", "0", "--pty", pty, "--json", "--state", state});
+  const int port = sim.TcpPort();
+  ASSERT_GT(port, 0) << sim.Out();
+  const QString tcp = "127.0.0.1:" + QString::number(port);
+  const QJsonArray all{10001, 10002, 10003, 10004, 10005, 10006};
+  // The default bus: andon 10001 at 0101, marquee 10002 at 0102, numeric 10003 at 0103,
+  // stack light 10004 at 0104, tune unit 10005 at 0105, head-end 10006 at 0106.
+  // Over TCP unless the link is named: the serial link's rules send SLI to the wildcard.
+  const struct {
+    QStringList send;
+    QJsonArray reached;
+  } cases[] = {
+      {{"NUM", "group=1", "unit=3", "number=1"}, {10003}},
+      {{"NUM", "group=0", "unit=0", "number=2"}, all},  // everyone
+      {{"NUM", "group=7", "unit=7", "number=3"}, {}},
+      {{"SVN"}, all},                                  // the fixed address
+      {{"--serial", pty, "SLI", "intensity=5"}, all},  // the wildcard serial
+      {{"SBT", "serial=10001", "board-type=3"}, {10001}},
+      {{"VL1", "group=1", "unit=5", "serial=10005", "volume=9", "channel=1"}, {10005}},
+      {{"VL1", "group=1", "unit=5", "serial=10004", "volume=9", "channel=1"}, {}},
+      {{"MRQ", "group=1", "unit=2", "message=HELLO"}, {10002}},
+      {{"SL1", "group=1", "unit=4", "row=2", "attribute=FS"}, {10004}},
+      {{"TU1", "group=1", "unit=5", "tune=12"}, {10005}},
+      {{"AC2", "group=1", "unit=1", "row=2", "column=3"}, {10001}},
+      {{"Test", "group=1", "unit=1"}, {10001}},
+      {{"SDM", "template=7"}, all},
+  };
+  int sent = 0;
+  for (const auto& c : cases) {
+    const QStringList link =
+        c.send.front().startsWith("--") ? QStringList{} : QStringList{"--tcp", tcp};
+    const ConsoleRun run = RunProgram(QStringList{"send", "--no-journal"} << link << c.send);
+    ASSERT_EQ(run.exit_code, 0) << c.send.join(' ').toStdString() << ": " << run.err;
+    ++sent;
+    sim.WaitUntil([sent](const std::string& out) {
+      return static_cast<int>(PacketLines(out).size()) >= sent;
+    });
+    const auto lines = PacketLines(sim.Out());
+    ASSERT_EQ(static_cast<int>(lines.size()), sent) << sim.Out();
+    EXPECT_EQ(lines.back()["reached"].toArray(), c.reached) << c.send.join(' ').toStdString();
+  }
+  EXPECT_EQ(sim.Stop(), 0);
+
+  const QJsonArray bus = State(state);
+  // A member of a member: "settings" then "SLI intensity".
+  const auto at = [&bus](int serial, const char* outer, const char* inner) -> QJsonValue {
+    return DeviceBySerial(bus, serial)[QLatin1String(outer)].toObject()[QLatin1String(inner)];
+  };
+  EXPECT_EQ(DeviceBySerial(bus, 10001)["cells"].toArray()[1].toArray()[2].toString(), "1A1P0S");
+  EXPECT_EQ(at(10001, "maintenance", "lamp-tests").toInt(), 1);
+  EXPECT_EQ(at(10001, "settings", "SBT board-type").toString(), "3");
+  EXPECT_EQ(DeviceBySerial(bus, 10002)["text"].toString(), "HELLO");
+  EXPECT_EQ(DeviceBySerial(bus, 10002)["template"].toString(), "7");
+  EXPECT_EQ(DeviceBySerial(bus, 10003)["number"].toString(), "2");
+  EXPECT_EQ(at(10004, "rows", "2").toString(), "FS");
+  EXPECT_EQ(at(10005, "last-tune", "tune").toString(), "12");
+  EXPECT_EQ(at(10005, "settings", "VL1 volume").toString(), "9");
+  EXPECT_EQ(at(10006, "maintenance", "version-requests").toInt(), 1);
+  for (const QJsonValue device : bus) {
+    EXPECT_EQ(device.toObject()["settings"].toObject()["SLI intensity"].toString(), "5")
+        << device.toObject()["serial"].toInt();
+  }
 }
 
 TEST(Sim, GarbageAndRapidConnectionsAreShownAndTheBusGoesOn) {
