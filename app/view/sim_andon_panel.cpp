@@ -67,7 +67,8 @@ void AndonPanel::RefreshBody() {
     }
   }
   if (board) {
-    for (const auto& [key, codes] : board->sub_cells) sub_cells_[key.row - 1][key.column - 1] = true;
+    for (const auto& [key, codes] : board->sub_cells)
+      sub_cells_[key.row - 1][key.column - 1] = true;
   }
   SetFlashes(slow, fast);
 }

@@ -107,9 +107,9 @@ void MarqueePanel::PaintBody(QPainter& painter, const QRect& body) const {
     x = tag.right() + 5;
   }
   painter.setPen(palette().color(QPalette::Text));
-  painter.drawText(QRect(body.left(), y + metrics.height() + 10, body.width(), metrics.height()),
-                   Qt::AlignLeft,
-                   template_.isNull() ? tr("no display template") : tr("template %1").arg(template_));
+  painter.drawText(
+      QRect(body.left(), y + metrics.height() + 10, body.width(), metrics.height()), Qt::AlignLeft,
+      template_.isNull() ? tr("no display template") : tr("template %1").arg(template_));
 }
 
 // --- numeric display
@@ -160,8 +160,9 @@ void NumericPanel::PaintBody(QPainter& painter, const QRect& body) const {
   }
   painter.setFont(font());
   painter.setPen(palette().color(QPalette::Text));
-  painter.drawText(QRect(body.left(), face.bottom() + 6, body.width(), body.bottom() - face.bottom() - 6),
-                   Qt::AlignLeft | Qt::AlignTop, details_);
+  painter.drawText(
+      QRect(body.left(), face.bottom() + 6, body.width(), body.bottom() - face.bottom() - 6),
+      Qt::AlignLeft | Qt::AlignTop, details_);
 }
 
 // --- stack light
@@ -203,8 +204,8 @@ std::size_t StackLightPanel::LampsShown(const QRect& body) const {
 }
 
 QRect StackLightPanel::LampRect(const QRect& body, std::size_t lamp) const {
-  const int left = body.left() + kFacePadding + static_cast<int>(lamp) * kLampSlot +
-                   (kLampSlot - kLampSize) / 2;
+  const int left =
+      body.left() + kFacePadding + static_cast<int>(lamp) * kLampSlot + (kLampSlot - kLampSize) / 2;
   return QRect(left, body.top() + 12, kLampSize, kLampSize);
 }
 
@@ -243,7 +244,8 @@ void StackLightPanel::PaintBody(QPainter& painter, const QRect& body) const {
     const QRect label(lamp.center().x() - kLampSlot / 2, lamp.bottom() + 6, kLampSlot, 30);
     painter.setPen(Qt::white);
     painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop,
-                     QStringLiteral("%1\n%2").arg(l.row).arg(l.attribute.isEmpty() ? QStringLiteral("?") : l.attribute));
+                     QStringLiteral("%1\n%2").arg(l.row).arg(
+                         l.attribute.isEmpty() ? QStringLiteral("?") : l.attribute));
   }
   if (shown < lamps_.size()) {
     painter.setPen(kDim);

@@ -1,17 +1,17 @@
-// What every device panel has: its header (kind, serial number, address), its footer
-// (maintenance, settings, packets), the summary tooltip and the outline of a recent packet.
+// What every device panel has: its header (kind, address, serial number, packets), its footer
+// (maintenance and settings), the summary tooltip and the outline of a recent packet.
+#include "app/view/sim_panels.h"
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
-
-#include "app/view/sim_panels.h"
 
 namespace tvx::app {
 
 namespace {
 
 constexpr int kMargin = 6;
-constexpr int kHeaderHeight = 20;  // the kind and address
+constexpr int kHeaderHeight = 20;     // the kind and address
 constexpr int kSubHeaderHeight = 16;  // serial number and packets
 constexpr int kFooterHeight = 16;
 constexpr int kGap = 4;
@@ -78,13 +78,17 @@ QString DevicePanel::SummaryText() const {
   QStringList sets;
   for (std::size_t i = 0; i < device_.sets.size(); ++i) {
     const sim::DeviceSet& set = device_.sets[i];
-    if (set.Enabled()) sets << QStringLiteral("%1 at %2%3").arg(i + 1).arg(Latin1(set.group), Latin1(set.unit));
+    if (set.Enabled())
+      sets << QStringLiteral("%1 at %2%3").arg(i + 1).arg(Latin1(set.group), Latin1(set.unit));
   }
   lines << QStringLiteral("device sets: %1").arg(sets.isEmpty() ? tr("none") : sets.join(", "));
-  lines << QStringLiteral("packets: %1 (%2 changed nothing)").arg(device_.packets).arg(device_.ignored);
+  lines << QStringLiteral("packets: %1 (%2 changed nothing)")
+               .arg(device_.packets)
+               .arg(device_.ignored);
   const sim::MaintenanceCounts& m = device_.maintenance;
-  lines << QStringLiteral("version requests %1, lamp tests %2, clears %3, diagnostics %4, "
-                          "soft boots %5")
+  lines << QStringLiteral(
+               "version requests %1, lamp tests %2, clears %3, diagnostics %4, "
+               "soft boots %5")
                .arg(m.version_requests)
                .arg(m.lamp_tests)
                .arg(m.clears)
@@ -146,7 +150,8 @@ void DevicePanel::paintEvent(QPaintEvent*) {
   const QPalette& pal = palette();
   painter.fillRect(rect(), pal.color(QPalette::Window));
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(reached_ ? QPen(pal.color(QPalette::Highlight), 2) : QPen(pal.color(QPalette::Mid)));
+  painter.setPen(reached_ ? QPen(pal.color(QPalette::Highlight), 2)
+                          : QPen(pal.color(QPalette::Mid)));
   painter.setBrush(pal.color(QPalette::Base));
   painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
 
@@ -156,9 +161,9 @@ void DevicePanel::paintEvent(QPaintEvent*) {
   painter.setFont(bold);
   painter.setPen(pal.color(QPalette::Text));
   const int address_width = painter.fontMetrics().horizontalAdvance(address_) + 8;
-  painter.drawText(header.adjusted(0, 0, -address_width, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                   painter.fontMetrics().elidedText(kind_, Qt::ElideRight,
-                                                    header.width() - address_width));
+  painter.drawText(
+      header.adjusted(0, 0, -address_width, 0), Qt::AlignLeft | Qt::AlignVCenter,
+      painter.fontMetrics().elidedText(kind_, Qt::ElideRight, header.width() - address_width));
   painter.drawText(header, Qt::AlignRight | Qt::AlignVCenter, address_);
 
   QFont small = font();

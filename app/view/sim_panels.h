@@ -32,9 +32,9 @@ class DevicePanel : public QWidget {
 
   // The texts drawn around the body.
   QString Title() const { return kind_ + QLatin1Char(' ') + serial_; }  // "andon board 10001"
-  QString AddressText() const { return address_; }    // "at 0101", "at 0101 +2", "no address"
-  QString CountText() const { return count_; }        // "12 packets"
-  QString UpkeepText() const { return upkeep_; }      // "clears 2 · 3 settings"
+  QString AddressText() const { return address_; }  // "at 0101", "at 0101 +2", "no address"
+  QString CountText() const { return count_; }      // "12 packets"
+  QString UpkeepText() const { return upkeep_; }    // "clears 2 · 3 settings"
   // Maintenance counts, device sets, settings: the panel's tooltip away from its body.
   QString SummaryText() const;
 

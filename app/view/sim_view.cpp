@@ -81,8 +81,7 @@ void SimView::Show(const MonitorEntry& entry) {
   // The line now: it names the devices as they are when the packet arrived.
   pending_lines_.push_back({QString::fromStdString(MonitorText(entry, bus_)), entry.error});
   if (pending_lines_.size() > 2 * static_cast<std::size_t>(MonitorList::kMaxLines)) {
-    pending_lines_.erase(pending_lines_.begin(),
-                         pending_lines_.end() - MonitorList::kMaxLines);
+    pending_lines_.erase(pending_lines_.begin(), pending_lines_.end() - MonitorList::kMaxLines);
   }
   if (entry.error) {
     ++errors_;

@@ -54,11 +54,11 @@ class SimView : public QWidget {
 
   std::vector<MonitorList::Line> pending_lines_;
   std::vector<std::size_t> pending_devices_;
-  std::vector<bool> pending_;              // by device: in pending_devices_
-  std::vector<std::size_t> blinking_;      // devices with something flashing
-  std::vector<bool> is_blinking_;          // by device
-  std::vector<std::size_t> outlined_;      // devices outlined as reached
-  std::vector<int> reached_phase_;         // by device: the blink phase of its last packet
+  std::vector<bool> pending_;          // by device: in pending_devices_
+  std::vector<std::size_t> blinking_;  // devices with something flashing
+  std::vector<bool> is_blinking_;      // by device
+  std::vector<std::size_t> outlined_;  // devices outlined as reached
+  std::vector<int> reached_phase_;     // by device: the blink phase of its last packet
   std::uint64_t packets_ = 0, errors_ = 0;
 };
 

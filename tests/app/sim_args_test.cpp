@@ -18,7 +18,8 @@ TEST(SimArgs, ScreenshotIsForTheWindowAndNeedsAFile) {
       {{"--listen", "0"}, "", nullptr},
       {{"--listen", "0", "--screenshot"}, nullptr, "--screenshot needs a file"},
       {{"--listen", "0", "--screenshot="}, nullptr, "--screenshot needs a file"},
-      {{"--listen", "0", "--headless", "--screenshot", "a.png"}, nullptr,
+      {{"--listen", "0", "--headless", "--screenshot", "a.png"},
+       nullptr,
        "--screenshot is for the window"},
   };
   for (const Case& c : cases) {

@@ -1,5 +1,7 @@
 // The simulator's window on the offscreen platform: panels drawing what their devices were
 // told, the shared blink, the monitor, and which panels a packet refreshes.
+#include "app/view/sim_view.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -8,7 +10,6 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/view/sim_view.h"
 #include "app/view/sim_window.h"
 #include "protocol/token_conversion.h"
 #include "sim/devices_file.h"
@@ -90,7 +91,7 @@ TEST_F(SimViewTest, AndonCellsShowTheColoursTheirCodesSay) {
       {"AC16R25C0A2A1S", 6, 25, kDark, kRed, Flash::kSlow},
       {"AC16R24C0A3A3S", 6, 24, kDark, kGreen, Flash::kFast},
       // Sub-cell command (AC2): codes straight from the pickers.
-      {"AC22R1C1A1P0S", 2, 1, kRed, kRed, Flash::kNone},   // ON ignores the secondary
+      {"AC22R1C1A1P0S", 2, 1, kRed, kRed, Flash::kNone},    // ON ignores the secondary
       {"AC22R2C0A3P1S", 2, 2, kDark, kDark, Flash::kNone},  // OFF ignores both colours
       {"AC22R3C2A2P3S", 2, 3, kYellow, kGreen, Flash::kSlow},
       {"AC22R4C3A0P1S", 2, 4, kDark, kRed, Flash::kFast},
@@ -224,14 +225,15 @@ TEST_F(SimViewTest, NumericDisplayShowsTheNumberAndWhereAndHow) {
 }
 
 TEST_F(SimViewTest, StackLightShowsItsRowsAsLamps) {
-  for (const char* p : {"<02>0104<1B>SL13R1A<04>", "<02>0104<1B>SL11R0A<04>",
-                        "<02>0104<1B>SL12R2A<04>", "<02>0104<1B>SL14R3A<04>",
-                        "<02>0104<1B>SL17R<04>", "<02>0104<1B>SL13R0A<04>"}) {
+  for (const char* p :
+       {"<02>0104<1B>SL13R1A<04>", "<02>0104<1B>SL11R0A<04>", "<02>0104<1B>SL12R2A<04>",
+        "<02>0104<1B>SL14R3A<04>", "<02>0104<1B>SL17R<04>", "<02>0104<1B>SL13R0A<04>"}) {
     Send(p);
   }
   auto* light = Panel<StackLightPanel>(3);
   using Lamp = StackLightPanel::Lamp;
-  EXPECT_EQ(light->Lamps(), (std::vector<Lamp>{{1, "OFF"}, {2, "FS"}, {3, "OFF"}, {4, "FF"}, {7, ""}}));
+  EXPECT_EQ(light->Lamps(),
+            (std::vector<Lamp>{{1, "OFF"}, {2, "FS"}, {3, "OFF"}, {4, "FF"}, {7, ""}}));
   std::vector<bool> lit;
   for (std::size_t i = 0; i < light->Lamps().size(); ++i) lit.push_back(light->Lit(i));
   EXPECT_EQ(lit, (std::vector<bool>{false, true, false, true, false}));
@@ -246,8 +248,9 @@ TEST_F(SimViewTest, TuneUnitAndHeadEndShowTheirCounts) {
   Send("<02>0105<1B>TU15T10S<04>");
   EXPECT_EQ(tune->Lines(), QStringList({"TU1 tune 5", "seconds 10", "played once"}));
   Send("<02>0105<1B>TU2200T3R1P<04>");
-  EXPECT_EQ(tune->Lines(), QStringList({"TU2 tune 200", "double speed \u00B7 repeat 3 \u00B7 priority 1",
-                                        "played 2 times"}));
+  EXPECT_EQ(tune->Lines(),
+            QStringList({"TU2 tune 200", "double speed \u00B7 repeat 3 \u00B7 priority 1",
+                         "played 2 times"}));
   Send("<02>0000<1B>SVN<04>");
   Send("<02>0000<1B>SVN<04>");
   EXPECT_EQ(head_end->Lines(), QStringList({"version requests 2"}));
@@ -349,7 +352,8 @@ TEST_F(SimViewTest, MonitorListsEveryEntryWithErrorsMarked) {
   EXPECT_TRUE(monitor->item(1)->text().endsWith("  -> numeric display 10003 at 0103"))
       << monitor->item(1)->text().toStdString();
   EXPECT_TRUE(monitor->item(2)->text().contains("ERROR: <02>0109<1B>XYZ<04>"));
-  EXPECT_TRUE(view.SummaryText().startsWith(QString::fromUtf8("6 devices \u00B7 1 packet \u00B7 2 errors")))
+  EXPECT_TRUE(
+      view.SummaryText().startsWith(QString::fromUtf8("6 devices \u00B7 1 packet \u00B7 2 errors")))
       << view.SummaryText().toStdString();
 }
 
