@@ -72,6 +72,10 @@ std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& 
       if (!r.Value("--devices", a.devices) || a.devices.empty()) return "--devices needs a file";
     } else if (r.Is("--state")) {
       if (!r.Value("--state", a.state) || a.state.empty()) return "--state needs a file";
+    } else if (r.Is("--screenshot")) {
+      if (!r.Value("--screenshot", a.screenshot) || a.screenshot.empty()) {
+        return "--screenshot needs a file";
+      }
     } else if (r.Is("--for")) {
       if (!r.Value("--for", value)) return "--for needs milliseconds";
       char* end = nullptr;
@@ -88,12 +92,14 @@ std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& 
     return "give where to listen: --listen PORT, --pty PATH or --serial DEVICE";
   }
   if (a.json && !a.headless) return "--json is for --headless runs";
+  if (!a.screenshot.empty() && a.headless) return "--screenshot is for the window";
   return a;
 }
 
 std::string SimUsage() {
   return "Usage: tvxorm sim [--listen PORT]... [--pty PATH]... [--serial DEVICE]...\n"
-         "                  [--devices FILE] [--headless [--json]] [--state FILE] [--for MS]\n\n"
+         "                  [--devices FILE] [--headless [--json]] [--state FILE] [--for MS]\n"
+         "                  [--screenshot FILE]\n\n"
          "A bus of simulated devices that listens where the console writes, decodes every\n"
          "packet and shows what each device was told.\n"
          "  --listen PORT     a TCP server on PORT, as a serial-to-Ethernet server (repeatable)\n"
@@ -105,6 +111,8 @@ std::string SimUsage() {
          "  --json            with --headless: one JSON object per line\n"
          "  --state FILE      at the end, write every device's state to FILE as JSON\n"
          "  --for MS          stop after MS milliseconds (SIGINT and SIGTERM stop it too)\n"
+         "  --screenshot FILE with the window: write it to FILE as a PNG at the end and quit;\n"
+         "                    the end is --for MS when given, else one second\n"
          "Exit status: 0, or 2 for bad usage, a bad devices file or a source that cannot open.\n";
 }
 

@@ -28,6 +28,7 @@ struct SimArgs {
   bool json = false;
   std::string state;  // where the final state goes; empty: nowhere
   std::optional<std::int64_t> for_ms;
+  std::string screenshot;  // the window as a PNG at the end; empty: none
 };
 
 std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& args);

@@ -1,17 +1,37 @@
 #include "app/view/sim_window.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QListWidget>
-#include <QMainWindow>
-#include <QSplitter>
-#include <QVBoxLayout>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
 #include <iostream>
 
 #include "app/sim_command.h"
-#include "app/sim_state.h"
+#include "app/view/sim_view.h"
 
 namespace tvx::app {
+
+namespace {
+constexpr int kMinWidth = 640;
+constexpr int kMinHeight = 480;
+// Leaves room for a title bar and a task bar on a 1366 x 768 screen.
+constexpr QSize kPreferredSize(1280, 700);
+// Without --for, a screenshot waits this long for the sources to bring in packets.
+constexpr int kScreenshotSettleMs = 1000;
+}  // namespace
+
+SimWindow::SimWindow(const sim::Bus& bus, QWidget* parent)
+    : QMainWindow(parent), view_(new SimView(bus, this)) {
+  setObjectName("SimWindow");
+  setWindowTitle(tr("TVXORM bus simulator"));
+  setCentralWidget(view_);
+  setMinimumSize(kMinWidth, kMinHeight);
+  QSize size = kPreferredSize;
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableSize());
+  }
+  resize(size);
+}
 
 int RunSimWindow(QApplication& app, const SimArgs& args) {
   auto devices = LoadDevices(args.devices);
@@ -20,45 +40,37 @@ int RunSimWindow(QApplication& app, const SimArgs& args) {
     return 2;
   }
   SimSession session(std::get<std::vector<sim::DeviceSpec>>(std::move(devices)));
-  QMainWindow window;
-  window.setWindowTitle(QObject::tr("TVXORM bus simulator"));
-  auto* split = new QSplitter(Qt::Vertical, &window);
-  auto* state = new QLabel(split);
-  state->setObjectName("SimState");
-  state->setTextFormat(Qt::PlainText);
-  state->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  auto* monitor = new QListWidget(split);
-  monitor->setObjectName("SimMonitor");
-  window.setCentralWidget(split);
-  const auto show_state = [&session, state] {
-    state->setText(QString::fromUtf8(BusStateJson(session.Bus()).toJson(QJsonDocument::Indented)));
-  };
-  session.OnEntry([&session, monitor, show_state](const MonitorEntry& entry) {
-    auto* item = new QListWidgetItem(QString::fromStdString(MonitorText(entry, session.Bus())));
-    if (entry.error) item->setForeground(QColor(160, 0, 0));
-    monitor->addItem(item);
-    monitor->scrollToBottom();
-    show_state();
-  });
+  SimWindow window(session.Bus());
+  session.OnEntry([&window](const MonitorEntry& entry) { window.View().Show(entry); });
   if (const auto error = session.Open(args)) {
     std::cerr << "tvxorm sim: " << *error << std::endl;
     return 2;
   }
-  show_state();
-  window.resize(1000, 700);
   window.show();
   StopOnSignalsAndTime(app, args);
+  if (!args.screenshot.empty() && !args.for_ms) {
+    QTimer::singleShot(kScreenshotSettleMs, &app, &QCoreApplication::quit);
+  }
   app.exec();
   session.Close();
+  int status = 0;
+  if (!args.screenshot.empty()) {
+    window.View().Flush();
+    if (!window.grab().save(QString::fromStdString(args.screenshot), "PNG")) {
+      std::cerr << "tvxorm sim: cannot write the screenshot to '" << args.screenshot << "'"
+                << std::endl;
+      status = 1;
+    }
+  }
   if (!args.state.empty()) {
     std::string why;
     if (!WriteSimState(session.Bus(), args.state, why)) {
       std::cerr << "tvxorm sim: cannot write the state to '" << args.state << "': " << why
                 << std::endl;
-      return 1;
+      status = 1;
     }
   }
-  return 0;
+  return status;
 }
 
 }  // namespace tvx::app
