@@ -57,13 +57,13 @@ TEST(SimStateJson, EachKindWithItsStateAfterSomePackets) {
 
   // The remaining kinds, whole except the members every device has.
   const char* const expected[] = {
-      R"({"auto-centre":true,"carriage-return":false,"clear-home":true,"flash":true,)"
-      R"("template":null,"text":"caf)"
-      "\xC3\xA9\"}",
+      (R"({"auto-centre":true,"carriage-return":false,"clear-home":true,"flash":true,)"
+       R"("template":null,"text":"caf)"
+       "\xC3\xA9\"}"),
       R"({"attribute":"ON","column":null,"number":"1234","row":null})",
       R"({"rows":{"3":"OFF"}})",
-      R"({"last-tune":{"code":"TU1","duration":null,"priority":null,"repeat":null,)"
-      R"("seconds":"10","tune":"5"},"tunes-played":1})",
+      (R"({"last-tune":{"code":"TU1","duration":null,"priority":null,"repeat":null,)"
+       R"("seconds":"10","tune":"5"},"tunes-played":1})"),
       R"({})",
   };
   for (int i = 1; i < 6; ++i) {
