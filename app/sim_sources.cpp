@@ -182,7 +182,10 @@ std::optional<std::string> SimSources::OpenSerial(const std::string& device) {
     raw->stopped = true;
     const std::string why = raw->port->errorString().toStdString();
     Finish(*raw);
-    if (sink_.note) sink_.note(raw->name, "stopped: " + why, true);
+    if (sink_.note)
+      sink_.note(raw->name,
+                 "stopped: the device is gone or failed (" + why + "); the other sources go on",
+                 true);
     QMetaObject::invokeMethod(
         this, [raw] { raw->port->close(); }, Qt::QueuedConnection);
   });
