@@ -231,8 +231,10 @@ std::variant<std::vector<sim::DeviceSpec>, std::string> LoadDevices(const std::s
   if (!in) return "cannot read the devices file '" + path + "'";
   auto parsed = sim::ParseDevices(in);
   if (const auto* error = std::get_if<sim::DevicesError>(&parsed)) {
-    return path + (error->line > 0 ? ":" + std::to_string(error->line) : std::string()) + ": " +
-           error->message;
+    std::string where = path;
+    // Appended piece by piece: gcc 12 warns falsely on "literal" + a temporary string.
+    if (error->line > 0) where.append(":").append(std::to_string(error->line));
+    return where + ": " + error->message;
   }
   return std::get<std::vector<sim::DeviceSpec>>(std::move(parsed));
 }
