@@ -20,9 +20,9 @@ TEST(ManualPage, NamesEveryOptionTheProgramPrints) {
 
   std::set<std::string> options;
   // Each command's usage: asked for, or printed with a complaint.
-  for (const QStringList& args : {QStringList{"--help"}, QStringList{"send", "--help"},
-                                  QStringList{"sim", "--help"}, QStringList{"decode"},
-                                  QStringList{"journal", "--since"}}) {
+  for (const QStringList& args :
+       {QStringList{"--help"}, QStringList{"send", "--help"}, QStringList{"sim", "--help"},
+        QStringList{"decode"}, QStringList{"journal", "--since"}}) {
     const ConsoleRun run = RunProgram(args);
     const QString usage = QString::fromStdString(run.out + run.err);
     auto found = QRegularExpression("--[a-z][a-z-]*").globalMatch(usage);
