@@ -47,7 +47,7 @@ int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out
     err << "tvxorm sim: " << *error << std::endl;
     return 2;
   }
-  SimSession session(std::get<std::vector<sim::DeviceSpec>>(std::move(devices)));
+  SimSession session(std::get<std::vector<sim::DeviceEntry>>(std::move(devices)));
   // The lines of one pass of the event loop go out in one write, at once after it: a reader
   // sees each packet as it arrives, without a write per line on a busy bus.
   std::string pending;

@@ -41,8 +41,9 @@ std::string ClockText(const MonitorEntry& e) {
 }
 
 std::string DeviceLabel(const sim::Device& device) {
-  return std::string(sim::KindTitle(device.spec.kind)) + " " + std::to_string(device.spec.serial) +
-         " at " + device.spec.group + device.spec.unit;
+  return std::string(sim::KindTitle(device.identity.kind)) + " " +
+         std::to_string(device.identity.serial) + " at " + device.identity.group +
+         device.identity.unit;
 }
 
 }  // namespace
@@ -152,14 +153,14 @@ std::string MonitorJson(const MonitorEntry& e, const sim::Bus& bus) {
   line += ",\"reached\":[";
   for (std::size_t i = 0; i < e.reached.size(); ++i) {
     if (i > 0) line += ',';
-    line += std::to_string(bus.Devices()[e.reached[i]].spec.serial);
+    line += std::to_string(bus.Devices()[e.reached[i]].identity.serial);
   }
   line += "],";
   AppendItemJsonMembers(line, *e.item);
   return line + "}";
 }
 
-SimSession::SimSession(std::vector<sim::DeviceSpec> devices, QObject* parent)
+SimSession::SimSession(std::vector<sim::DeviceEntry> devices, QObject* parent)
     : QObject(parent),
       bus_(std::move(devices)),
       sources_(
@@ -225,7 +226,7 @@ void SimSession::Close() {
   sources_.Close();
 }
 
-std::variant<std::vector<sim::DeviceSpec>, std::string> LoadDevices(const std::string& path) {
+std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(const std::string& path) {
   if (path.empty()) return sim::DefaultBus();
   std::ifstream in(path, std::ios::binary);
   if (!in) return "cannot read the devices file '" + path + "'";
@@ -236,7 +237,7 @@ std::variant<std::vector<sim::DeviceSpec>, std::string> LoadDevices(const std::s
     if (error->line > 0) where.append(":").append(std::to_string(error->line));
     return where + ": " + error->message;
   }
-  return std::get<std::vector<sim::DeviceSpec>>(std::move(parsed));
+  return std::get<std::vector<sim::DeviceEntry>>(std::move(parsed));
 }
 
 bool WriteSimState(const sim::Bus& bus, const std::string& path, std::string& why) {

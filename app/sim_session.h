@@ -54,7 +54,7 @@ std::string MonitorJson(const MonitorEntry& entry, const sim::Bus& bus);
 class SimSession : public QObject {
   Q_OBJECT
  public:
-  explicit SimSession(std::vector<sim::DeviceSpec> devices, QObject* parent = nullptr);
+  explicit SimSession(std::vector<sim::DeviceEntry> devices, QObject* parent = nullptr);
   ~SimSession() override;
 
   // Opens every source the arguments name; the first that cannot be opened is the error.
@@ -81,7 +81,7 @@ class SimSession : public QObject {
 
 // The devices of a devices file, or the default bus when path is empty; the error names the
 // line and why.
-std::variant<std::vector<sim::DeviceSpec>, std::string> LoadDevices(const std::string& path);
+std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(const std::string& path);
 
 // Writes the bus's state as JSON; false with why when it cannot.
 bool WriteSimState(const sim::Bus& bus, const std::string& path, std::string& why);

@@ -87,10 +87,10 @@ struct KindMembers {
 };
 
 QJsonObject DeviceJson(const sim::Device& d) {
-  QJsonObject out{{"kind", Text(sim::KindName(d.spec.kind))},
-                  {"serial", d.spec.serial},
-                  {"group", Text(d.spec.group)},
-                  {"unit", Text(d.spec.unit)}};
+  QJsonObject out{{"kind", Text(sim::KindName(d.identity.kind))},
+                  {"serial", d.identity.serial},
+                  {"group", Text(d.identity.group)},
+                  {"unit", Text(d.identity.unit)}};
   QJsonArray sets;
   for (std::size_t i = 0; i < d.sets.size(); ++i) {
     if (!d.sets[i].Enabled()) continue;

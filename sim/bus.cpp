@@ -57,10 +57,10 @@ void Erase(std::unordered_map<int, std::vector<std::size_t>>& index, int key, st
 
 }  // namespace
 
-Bus::Bus(const std::vector<DeviceSpec>& specs) {
-  devices_.reserve(specs.size());
-  for (const DeviceSpec& spec : specs) {
-    devices_.emplace_back(spec);
+Bus::Bus(const std::vector<DeviceEntry>& entries) {
+  devices_.reserve(entries.size());
+  for (const DeviceEntry& entry : entries) {
+    devices_.emplace_back(entry);
     AddToIndex(devices_.size() - 1);
   }
 }
@@ -71,7 +71,7 @@ void Bus::AddToIndex(std::size_t device) {
     if (!set.Enabled()) continue;
     if (const auto key = AddressKey(set.group, set.unit)) Insert(by_address_[*key], device);
   }
-  Insert(by_serial_[d.spec.serial], device);
+  Insert(by_serial_[d.identity.serial], device);
 }
 
 void Bus::RemoveFromIndex(std::size_t device) {
@@ -80,7 +80,7 @@ void Bus::RemoveFromIndex(std::size_t device) {
     if (!set.Enabled()) continue;
     if (const auto key = AddressKey(set.group, set.unit)) Erase(by_address_, *key, device);
   }
-  Erase(by_serial_, d.spec.serial, device);
+  Erase(by_serial_, d.identity.serial, device);
 }
 
 void Bus::SelectAddress(std::string_view address, std::vector<std::size_t>& out) const {

@@ -25,7 +25,7 @@ namespace tvx::sim {
 
 class Bus {
  public:
-  explicit Bus(const std::vector<DeviceSpec>& specs);
+  explicit Bus(const std::vector<DeviceEntry>& entries);
 
   // Applies the packet to every device it reaches and returns their indexes in ascending
   // order; empty when no device is at its address.

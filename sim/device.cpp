@@ -66,8 +66,8 @@ std::optional<DeviceKind> KindFromName(std::string_view name) {
   return std::nullopt;
 }
 
-Device::Device(const DeviceSpec& device_spec) : spec(device_spec), state(InitialState(spec.kind)) {
-  sets[0] = {spec.group, spec.unit};
+Device::Device(const DeviceEntry& entry) : identity(entry), state(InitialState(identity.kind)) {
+  sets[0] = {identity.group, identity.unit};
 }
 
 }  // namespace tvx::sim

@@ -31,11 +31,11 @@ std::optional<DeviceKind> KindFromName(std::string_view name);
 
 inline constexpr int kMaxSerial = 99999;
 
-struct DeviceSpec {
+struct DeviceEntry {
   DeviceKind kind = DeviceKind::kAndonBoard;
   int serial = 0;
   std::string group, unit;  // two digits each
-  bool operator==(const DeviceSpec&) const = default;
+  bool operator==(const DeviceEntry&) const = default;
 };
 
 // A group and unit the device answers at; "00" with "00" is a disabled set.
@@ -122,11 +122,11 @@ struct MaintenanceCounts {
 };
 
 struct Device {
-  explicit Device(const DeviceSpec& spec);
+  explicit Device(const DeviceEntry& entry);
 
   // The current serial, and as group and unit the first enabled device set ("00", "00" when
   // SGU disabled them all).
-  DeviceSpec spec;
+  DeviceEntry identity;
   // DS1 starts at the devices file's address, the others disabled; SGU replaces all fifteen.
   DeviceSets sets;
   // "<command> <field>" as the decoder names them, for example "SMB regular" or

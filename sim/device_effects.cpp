@@ -217,15 +217,15 @@ bool SetGroupUnit(Device& d, const DecodedPacket& p) {
   }
   const auto first = std::find_if(d.sets.begin(), d.sets.end(), std::mem_fn(&DeviceSet::Enabled));
   const DeviceSet answer = first == d.sets.end() ? DeviceSet{} : *first;
-  d.spec.group = answer.group;
-  d.spec.unit = answer.unit;
+  d.identity.group = answer.group;
+  d.identity.unit = answer.unit;
   return true;
 }
 
 bool ModifySerial(Device& d, const DecodedPacket& p) {
   const std::string_view serial = Field(p, "new-serial");
   if (serial.size() != 5) return false;
-  d.spec.serial = std::stoi(std::string(serial));
+  d.identity.serial = std::stoi(std::string(serial));
   return true;
 }
 

@@ -37,7 +37,7 @@ constexpr char kKindList[] = "andon, marquee, numeric, stacklight, tune or heade
 }  // namespace
 
 DevicesResult ParseDevices(std::istream& in) {
-  std::vector<DeviceSpec> devices;
+  std::vector<DeviceEntry> devices;
   std::unordered_map<int, int> line_of_serial;
   std::string text;
   for (int line = 1; std::getline(in, text); ++line) {
@@ -86,9 +86,9 @@ std::string_view DefaultDevicesText() {
          "headend     10006 01 06\n";
 }
 
-std::vector<DeviceSpec> DefaultBus() {
+std::vector<DeviceEntry> DefaultBus() {
   std::istringstream in{std::string(DefaultDevicesText())};
-  return std::get<std::vector<DeviceSpec>>(ParseDevices(in));
+  return std::get<std::vector<DeviceEntry>>(ParseDevices(in));
 }
 
 }  // namespace tvx::sim

@@ -32,13 +32,13 @@ struct DevicesError {
   bool operator==(const DevicesError&) const = default;
 };
 
-using DevicesResult = std::variant<std::vector<DeviceSpec>, DevicesError>;
+using DevicesResult = std::variant<std::vector<DeviceEntry>, DevicesError>;
 
 DevicesResult ParseDevices(std::istream& in);
 
 // One device of each kind, in group 01 at units 01 to 06 with serials 10001 to 10006, in the
 // order of DeviceKind; this is its devices file.
 std::string_view DefaultDevicesText();
-std::vector<DeviceSpec> DefaultBus();
+std::vector<DeviceEntry> DefaultBus();
 
 }  // namespace tvx::sim

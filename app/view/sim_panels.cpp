@@ -42,16 +42,16 @@ DevicePanel::DevicePanel(const sim::Device& device, const BlinkClock& clock, int
 
 void DevicePanel::Refresh() {
   ++refreshes_;
-  const sim::DeviceSpec& spec = device_.spec;
-  const std::string_view kind = sim::KindTitle(spec.kind);
+  const sim::DeviceEntry& who = device_.identity;
+  const std::string_view kind = sim::KindTitle(who.kind);
   kind_ = QString::fromLatin1(kind.data(), static_cast<qsizetype>(kind.size()));
-  serial_ = QString::number(spec.serial);
+  serial_ = QString::number(who.serial);
   const auto enabled = std::count_if(device_.sets.begin(), device_.sets.end(),
                                      [](const sim::DeviceSet& set) { return set.Enabled(); });
   if (enabled == 0) {
     address_ = tr("no address");
   } else {
-    address_ = QStringLiteral("at %1%2").arg(Latin1(spec.group), Latin1(spec.unit));
+    address_ = QStringLiteral("at %1%2").arg(Latin1(who.group), Latin1(who.unit));
     if (enabled > 1) address_ += QStringLiteral(" +%1").arg(enabled - 1);
   }
   count_ = Counted(device_.packets, "packet", "packets");
@@ -186,7 +186,7 @@ void DevicePanel::paintEvent(QPaintEvent*) {
 std::unique_ptr<DevicePanel> MakePanel(const sim::Device& device, const BlinkClock& clock,
                                        QWidget* parent) {
   std::unique_ptr<DevicePanel> panel;
-  switch (device.spec.kind) {
+  switch (device.identity.kind) {
     case sim::DeviceKind::kAndonBoard:
       panel = std::make_unique<AndonPanel>(device, clock, parent);
       break;

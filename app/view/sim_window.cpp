@@ -39,7 +39,7 @@ int RunSimWindow(QApplication& app, const SimArgs& args) {
     std::cerr << "tvxorm sim: " << *error << std::endl;
     return 2;
   }
-  SimSession session(std::get<std::vector<sim::DeviceSpec>>(std::move(devices)));
+  SimSession session(std::get<std::vector<sim::DeviceEntry>>(std::move(devices)));
   SimWindow window(session.Bus());
   session.OnEntry([&window](const MonitorEntry& entry) { window.View().Show(entry); });
   if (const auto error = session.Open(args)) {

@@ -23,8 +23,8 @@ const QColor kDark(128, 128, 128), kRed(255, 0, 0), kYellow(255, 255, 0), kGreen
 // head-end 0106) in a view, fed as the session feeds it.
 class SimViewTest : public ::testing::Test {
  protected:
-  explicit SimViewTest(std::vector<sim::DeviceSpec> specs = sim::DefaultBus())
-      : bus(std::move(specs)), view(bus) {
+  explicit SimViewTest(std::vector<sim::DeviceEntry> entries = sim::DefaultBus())
+      : bus(std::move(entries)), view(bus) {
     view.Blink().Stop();
   }
 
@@ -412,13 +412,13 @@ TEST(SimWindowTest, FitsASmallScreenWithTheMonitorAndFirstPanelsInSight) {
 }
 
 // A thousand devices of every kind, at 0100 to 1099.
-std::vector<sim::DeviceSpec> BigBus() {
-  std::vector<sim::DeviceSpec> specs;
+std::vector<sim::DeviceEntry> BigBus() {
+  std::vector<sim::DeviceEntry> entries;
   for (int i = 0; i < 1000; ++i) {
     const auto two = [](int n) { return std::string(1, '0' + n / 10) + char('0' + n % 10); };
-    specs.push_back({sim::kDeviceKinds[i % 6], 10000 + i, two(1 + i / 100), two(i % 100)});
+    entries.push_back({sim::kDeviceKinds[i % 6], 10000 + i, two(1 + i / 100), two(i % 100)});
   }
-  return specs;
+  return entries;
 }
 
 class BigBusTest : public SimViewTest {

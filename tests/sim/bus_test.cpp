@@ -16,11 +16,11 @@ namespace {
 using Indexes = std::vector<std::size_t>;
 
 // The default bus (indexes 0 to 5 at 0101 to 0106) and two devices sharing 0207.
-std::vector<DeviceSpec> TestBus() {
-  std::vector<DeviceSpec> specs = DefaultBus();
-  specs.push_back({DeviceKind::kNumericDisplay, 42, "02", "07"});
-  specs.push_back({DeviceKind::kStackLight, 20000, "02", "07"});
-  return specs;
+std::vector<DeviceEntry> TestBus() {
+  std::vector<DeviceEntry> entries = DefaultBus();
+  entries.push_back({DeviceKind::kNumericDisplay, 42, "02", "07"});
+  entries.push_back({DeviceKind::kStackLight, 20000, "02", "07"});
+  return entries;
 }
 
 const Indexes kEveryDevice = {0, 1, 2, 3, 4, 5, 6, 7};
@@ -86,22 +86,22 @@ TEST(BusAddressing, SetGroupUnitMovesTheDeviceAndItsOtherSets) {
   Bus bus(TestBus());
   // The numeric display (serial 10003) moves from 0103 to 0905 and also answers at 0101.
   EXPECT_EQ(bus.Deliver(Packet(SetGroupUnit("10003", "09050101"))), Indexes{2});
-  EXPECT_EQ(bus.Devices()[2].spec.group, "09");
-  EXPECT_EQ(bus.Devices()[2].spec.unit, "05");
+  EXPECT_EQ(bus.Devices()[2].identity.group, "09");
+  EXPECT_EQ(bus.Devices()[2].identity.unit, "05");
   EXPECT_EQ(bus.Deliver(Packet("<02>0103<1B>NUM1N1A<04>")), Indexes{});
   EXPECT_EQ(bus.Deliver(Packet("<02>0905<1B>NUM1N1A<04>")), Indexes{2});
   EXPECT_EQ(bus.Deliver(Packet("<02>0101<1B>NUM1N1A<04>")), (Indexes{0, 2}));
 
   // With DS1 disabled, the device answers at its first enabled set.
   bus.Deliver(Packet(SetGroupUnit("10003", "00000311")));
-  EXPECT_EQ(bus.Devices()[2].spec.group, "03");
-  EXPECT_EQ(bus.Devices()[2].spec.unit, "11");
+  EXPECT_EQ(bus.Devices()[2].identity.group, "03");
+  EXPECT_EQ(bus.Devices()[2].identity.unit, "11");
   EXPECT_EQ(bus.Deliver(Packet("<02>0905<1B>NUM1N1A<04>")), Indexes{});
   EXPECT_EQ(bus.Deliver(Packet("<02>0101<1B>NUM1N1A<04>")), Indexes{0});
 
   // Every set disabled: only the broadcasts and its serial number still reach it.
   bus.Deliver(Packet(SetGroupUnit("10003", "")));
-  EXPECT_EQ(bus.Devices()[2].spec.group, "00");
+  EXPECT_EQ(bus.Devices()[2].identity.group, "00");
   EXPECT_EQ(bus.Deliver(Packet("<02>0311<1B>NUM1N1A<04>")), Indexes{});
   EXPECT_EQ(bus.Deliver(Packet("<02>0000<1B>1<04>")), kEveryDevice);
   EXPECT_EQ(bus.Deliver(Packet("<02>0000<1B>SSN10003<1B>SFD5<04>")), Indexes{2});
@@ -115,7 +115,7 @@ TEST(BusAddressing, ModifySerialReachesEveryListenerAndRenumbersIt) {
   // Alone on the bus, as the command is meant to be used.
   Bus alone({{DeviceKind::kMarquee, 12345, "01", "02"}});
   EXPECT_EQ(alone.Deliver(Packet("<02>0000<1B>SSNZYXWV<1B>SS#00077<04>")), Indexes{0});
-  EXPECT_EQ(alone.Devices()[0].spec.serial, 77);
+  EXPECT_EQ(alone.Devices()[0].identity.serial, 77);
   EXPECT_EQ(alone.Deliver(Packet("<02>0000<1B>SSN12345<1B>SFD5<04>")), Indexes{});
   EXPECT_EQ(alone.Deliver(Packet("<02>0000<1B>SSN00077<1B>SFD5<04>")), Indexes{0});
   EXPECT_EQ(alone.Deliver(Packet("<02>0102<1B>SSN77<1B>VL110V3C<04>")), Indexes{0});
@@ -123,22 +123,22 @@ TEST(BusAddressing, ModifySerialReachesEveryListenerAndRenumbersIt) {
   // On a full bus every device hears the wildcard and takes the same number.
   Bus bus(TestBus());
   EXPECT_EQ(bus.Deliver(Packet("<02>0000<1B>SSNZYXWV<1B>SS#00500<04>")), kEveryDevice);
-  for (const Device& d : bus.Devices()) EXPECT_EQ(d.spec.serial, 500);
+  for (const Device& d : bus.Devices()) EXPECT_EQ(d.identity.serial, 500);
   EXPECT_EQ(bus.Deliver(Packet("<02>0000<1B>SSN00500<1B>SFD5<04>")), kEveryDevice);
   EXPECT_EQ(bus.Deliver(Packet("<02>0000<1B>SSN00042<1B>SFD5<04>")), Indexes{});
 }
 
 TEST(BusAddressing, AThousandDevicesEachReachedAtItsOwnAddressOnly) {
-  std::vector<DeviceSpec> specs;
+  std::vector<DeviceEntry> entries;
   for (int i = 0; i < 1000; ++i) {
     const auto group = static_cast<std::int16_t>(1 + i / 99);
     const auto unit = static_cast<std::int16_t>(1 + i % 99);
-    specs.push_back(
+    entries.push_back(
         {kDeviceKinds[i % 6], 50000 + i, protocol::TwoDigits(group), protocol::TwoDigits(unit)});
   }
-  Bus bus(specs);
-  for (std::size_t i = 0; i < specs.size(); i += 37) {
-    const DeviceSpec& s = specs[i];
+  Bus bus(entries);
+  for (std::size_t i = 0; i < entries.size(); i += 37) {
+    const DeviceEntry& s = entries[i];
     EXPECT_EQ(bus.Deliver(Packet("<02>" + s.group + s.unit + "<1B>2<04>")), Indexes{i});
     EXPECT_EQ(bus.Deliver(Packet("<02>0000<1B>SSN" + std::to_string(s.serial) + "<1B>SFD1<04>")),
               Indexes{i});

@@ -23,14 +23,14 @@ TEST(DevicesFile, ReadsDevicesAroundCommentsBlanksAndLineEnds) {
       "stacklight 99999 00 01\n"
       "tune 7 01 00\n"
       "headend 8 02 02");
-  ASSERT_TRUE(std::holds_alternative<std::vector<DeviceSpec>>(result))
+  ASSERT_TRUE(std::holds_alternative<std::vector<DeviceEntry>>(result))
       << std::get<DevicesError>(result).message;
-  const std::vector<DeviceSpec> expected = {
+  const std::vector<DeviceEntry> expected = {
       {DeviceKind::kAndonBoard, 10001, "01", "02"}, {DeviceKind::kMarquee, 42, "01", "03"},
       {DeviceKind::kNumericDisplay, 0, "99", "99"}, {DeviceKind::kStackLight, 99999, "00", "01"},
       {DeviceKind::kTuneUnit, 7, "01", "00"},       {DeviceKind::kHeadEnd, 8, "02", "02"},
   };
-  EXPECT_EQ(std::get<std::vector<DeviceSpec>>(result), expected);
+  EXPECT_EQ(std::get<std::vector<DeviceEntry>>(result), expected);
 }
 
 TEST(DevicesFile, EachErrorNamesItsLineAndWhy) {
@@ -63,11 +63,11 @@ TEST(DevicesFile, EachErrorNamesItsLineAndWhy) {
 }
 
 TEST(DevicesFile, DefaultBusHasOneDeviceOfEachKindAtItsDocumentedPlace) {
-  const std::vector<DeviceSpec> bus = DefaultBus();
+  const std::vector<DeviceEntry> bus = DefaultBus();
   ASSERT_EQ(bus.size(), std::size(kDeviceKinds));
   for (std::size_t i = 0; i < bus.size(); ++i) {
     const std::string unit = "0" + std::to_string(i + 1);
-    EXPECT_EQ(bus[i], (DeviceSpec{kDeviceKinds[i], 10001 + static_cast<int>(i), "01", unit}));
+    EXPECT_EQ(bus[i], (DeviceEntry{kDeviceKinds[i], 10001 + static_cast<int>(i), "01", unit}));
   }
 }
 
