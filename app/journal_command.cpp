@@ -2,8 +2,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <algorithm>
-#include <cctype>
 #include <optional>
 #include <ostream>
 
@@ -25,12 +23,6 @@ struct JournalQuery {
   std::string address;
   bool csv = false;
 };
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
 
 // ISO 8601 as people type it: a date, or a date and time with "T" or a blank, with or
 // without seconds, milliseconds and a zone; local time when no zone is given.
@@ -58,7 +50,7 @@ std::variant<JournalQuery, std::string> ParseQuery(const std::vector<std::string
       if (!q.since_ms) return "--since: '" + value + "' is no ISO 8601 date or time";
     } else if (r.Is("--command")) {
       if (!r.Value("--command", value) || value.empty()) return "--command needs a code";
-      q.command = Upper(value);
+      q.command = value;
     } else if (r.Is("--address")) {
       if (!r.Value("--address", value) || value.empty()) return "--address needs GGUU";
       q.address = value;
@@ -77,17 +69,7 @@ std::variant<JournalQuery, std::string> ParseQuery(const std::vector<std::string
 
 bool Matches(const JournalQuery& q, const JournalEntry& entry) {
   if (q.since_ms && entry.time.utc_ms < *q.since_ms) return false;
-  const auto any_packet = [&entry](const auto& test) {
-    return std::any_of(entry.packets.begin(), entry.packets.end(), test);
-  };
-  if (!q.command.empty() &&
-      !any_packet([&q](const auto& p) { return Upper(p.command) == q.command; })) {
-    return false;
-  }
-  if (!q.address.empty() && !any_packet([&q](const auto& p) { return p.address == q.address; })) {
-    return false;
-  }
-  return true;
+  return entry.HasCommand(q.command) && entry.HasAddress(q.address);
 }
 
 std::string CsvField(const std::string& text) {

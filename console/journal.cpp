@@ -1,5 +1,7 @@
 #include "console/journal.h"
 
+#include <algorithm>
+#include <cctype>
 #include <variant>
 
 #include "protocol/decode.h"
@@ -18,6 +20,27 @@ std::string JournalEntry::Command() const {
 
 std::string JournalEntry::Address() const {
   return packets.empty() ? std::string() : packets.front().address;
+}
+
+namespace {
+bool SameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+}  // namespace
+
+bool JournalEntry::HasCommand(std::string_view command) const {
+  return command.empty() ||
+         std::any_of(packets.begin(), packets.end(),
+                     [command](const JournalPacket& p) { return SameLetters(p.command, command); });
+}
+
+bool JournalEntry::HasAddress(std::string_view address) const {
+  return address.empty() ||
+         std::any_of(packets.begin(), packets.end(),
+                     [address](const JournalPacket& p) { return p.address == address; });
 }
 
 std::vector<JournalPacket> JournalPackets(std::string_view bytes) {

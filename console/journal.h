@@ -54,6 +54,10 @@ struct JournalEntry {
   // The first packet's command and address: an entry's packets share them.
   std::string Command() const;
   std::string Address() const;
+  // Whether a packet of the entry is for this command (any case) or at this address, as the
+  // journal's filters ask; an empty one matches every entry.
+  bool HasCommand(std::string_view command) const;
+  bool HasAddress(std::string_view address) const;
   bool operator==(const JournalEntry&) const = default;
 };
 

@@ -143,22 +143,8 @@ void JournalPanel::AddRow(const console::JournalEntry& e) {
 }
 
 bool JournalPanel::Passes(const console::JournalEntry& e) const {
-  const QString command = command_filter_->text().trimmed();
-  const QString address = address_filter_->text().trimmed();
-  const auto any_packet = [&e](const auto& test) {
-    for (const console::JournalPacket& p : e.packets) {
-      if (test(p)) return true;
-    }
-    return false;
-  };
-  if (!command.isEmpty() && !any_packet([&command](const console::JournalPacket& p) {
-        return Text(p.command).compare(command, Qt::CaseInsensitive) == 0;
-      })) {
-    return false;
-  }
-  if (!address.isEmpty() && !any_packet([&address](const console::JournalPacket& p) {
-        return Text(p.address) == address;
-      })) {
+  if (!e.HasCommand(command_filter_->text().trimmed().toStdString()) ||
+      !e.HasAddress(address_filter_->text().trimmed().toStdString())) {
     return false;
   }
   switch (outcome_filter_->currentIndex()) {
