@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 
 #include "app/sim_session.h"
@@ -14,7 +15,21 @@ namespace tvx::app {
 int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out,
                    std::ostream& err);
 
-// Stops the event loop at --for's end and at SIGINT or SIGTERM.
-void StopOnSignalsAndTime(QCoreApplication& app, const SimArgs& args);
+// What the headless run and the window do their own way around the run they share.
+struct SimFrontEnd {
+  // The session is made: who is told of its entries. Before any source opens.
+  std::function<void(SimSession&)> attach;
+  // The sources are open; the event loop is about to run.
+  std::function<void()> started;
+  // The loop has ended and the sources are closed, or a source could not open (ran false).
+  // Its exit status, 0 when all went well.
+  std::function<int(bool ran)> finished;
+};
+
+// The run both share: the devices, the sources, the event loop until --for runs out or
+// SIGINT or SIGTERM arrives, then the state to --state. Returns 0, 1 when something could not
+// be written, or 2 when the devices file or a source cannot be used.
+int RunSimSession(QCoreApplication& app, const SimArgs& args, std::ostream& err,
+                  const SimFrontEnd& front);
 
 }  // namespace tvx::app

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <iostream>
+#include <memory>
 
 #include "app/sim_command.h"
 #include "app/view/sim_view.h"
@@ -34,43 +35,27 @@ SimWindow::SimWindow(const sim::Bus& bus, QWidget* parent)
 }
 
 int RunSimWindow(QApplication& app, const SimArgs& args) {
-  auto devices = LoadDevices(args.devices);
-  if (const auto* error = std::get_if<std::string>(&devices)) {
-    std::cerr << "tvxorm sim: " << *error << std::endl;
-    return 2;
-  }
-  SimSession session(std::get<std::vector<sim::DeviceEntry>>(std::move(devices)));
-  SimWindow window(session.Bus());
-  session.OnEntry([&window](const MonitorEntry& entry) { window.View().Show(entry); });
-  if (const auto error = session.Open(args)) {
-    std::cerr << "tvxorm sim: " << *error << std::endl;
-    return 2;
-  }
-  window.show();
-  StopOnSignalsAndTime(app, args);
-  if (!args.screenshot.empty() && !args.for_ms) {
-    QTimer::singleShot(kScreenshotSettleMs, &app, &QCoreApplication::quit);
-  }
-  app.exec();
-  session.Close();
-  int status = 0;
-  if (!args.screenshot.empty()) {
-    window.View().Flush();
-    if (!window.grab().save(QString::fromStdString(args.screenshot), "PNG")) {
-      std::cerr << "tvxorm sim: cannot write the screenshot to '" << args.screenshot << "'"
-                << std::endl;
-      status = 1;
+  std::unique_ptr<SimWindow> window;
+  SimFrontEnd front;
+  front.attach = [&window](SimSession& session) {
+    window = std::make_unique<SimWindow>(session.Bus());
+    session.OnEntry([&window](const MonitorEntry& entry) { window->View().Show(entry); });
+  };
+  front.started = [&app, &window, &args] {
+    window->show();
+    if (!args.screenshot.empty() && !args.for_ms) {
+      QTimer::singleShot(kScreenshotSettleMs, &app, &QCoreApplication::quit);
     }
-  }
-  if (!args.state.empty()) {
-    std::string why;
-    if (!WriteSimState(session.Bus(), args.state, why)) {
-      std::cerr << "tvxorm sim: cannot write the state to '" << args.state << "': " << why
-                << std::endl;
-      status = 1;
-    }
-  }
-  return status;
+  };
+  front.finished = [&window, &args](bool ran) {
+    if (!ran || args.screenshot.empty()) return 0;
+    window->View().Flush();
+    if (window->grab().save(QString::fromStdString(args.screenshot), "PNG")) return 0;
+    std::cerr << "tvxorm sim: cannot write the screenshot to '" << args.screenshot << "'"
+              << std::endl;
+    return 1;
+  };
+  return RunSimSession(app, args, std::cerr, front);
 }
 
 }  // namespace tvx::app
