@@ -10,6 +10,7 @@
 
 #include "app/journal_file.h"
 #include "tests/app/e2e_support.h"
+#include "tests/support/temp_dir.h"
 
 // The journal of the real program over a real pty and a loopback listener: what the far end
 // received is what the journal says was written, and an entry on disk survives a kill.
@@ -70,13 +71,10 @@ TEST(Journal, EntriesNameTheirLinkAndHoldWhatTheFarEndReceived) {
 }
 
 TEST(Journal, EveryEntryWrittenBeforeAKillIsThere) {
-  QTemporaryDir dir;
-  const QString journal = dir.filePath("journal.jsonl");
-  const QString script = dir.filePath("script.tvx");
-  QFile file(script);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write((kNum + kNum + kNum + "wait 600000\n").c_str());
-  file.close();
+  testing::TempDir dir;
+  const QString journal = QString::fromStdString(dir.File("journal.jsonl"));
+  const QString script =
+      QString::fromStdString(dir.Write("script.tvx", kNum + kNum + kNum + "wait 600000\n"));
   Pty pty;
   QProcess program;
   program.start(ProgramPath(), QStringList{"--headless", "--script", script, "--journal", journal}
@@ -95,13 +93,12 @@ TEST(Journal, EveryEntryWrittenBeforeAKillIsThere) {
 }
 
 TEST(Journal, AJournalThatCannotBeWrittenIsReportedOnceAndSendingGoesOn) {
-  QTemporaryDir dir;
-  QFile plain(dir.filePath("plain"));
-  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-  plain.close();
+  testing::TempDir dir;
+  dir.Write("plain", "");  // no directory can be made under a plain file
   Pty pty;
-  const ConsoleRun run =
-      RunConsole(kNum + kNum, Comm(pty.Path()) << "--journal" << dir.filePath("plain/j.jsonl"));
+  const ConsoleRun run = RunConsole(
+      kNum + kNum, Comm(pty.Path())
+                       << "--journal" << QString::fromStdString(dir.File("plain/j.jsonl")));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_NE(run.err.find("the journal is not being written"), std::string::npos) << run.err;

@@ -17,6 +17,7 @@
 #include "andon/row_transmission.h"
 #include "tests/app/e2e_support.h"
 #include "tests/support/harness.h"
+#include "tests/support/temp_dir.h"
 
 // The simulator as a separate process, fed by the console's own processes over loopback TCP
 // and over a pty: what the devices were told must be what the operator sent.
@@ -72,6 +73,10 @@ class Sim {
   std::string out_;
 };
 
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
 QJsonArray State(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
@@ -113,14 +118,11 @@ std::map<std::pair<int, int>, std::string> ExpectedCodes(const std::string& pain
 }
 
 TEST(Sim, AGridPaintedInTheConsoleIsTheBoardsCellForCellOverTcpAndAPty) {
-  QTemporaryDir dir;
-  QFile devices(dir.filePath("bus.txt"));
-  ASSERT_TRUE(devices.open(QIODevice::WriteOnly));
-  devices.write("andon 1 01 01\nandon 2 01 02\n");
-  devices.close();
-  const QString pty = dir.filePath("tty-sim");
-  const QString state = dir.filePath("state.json");
-  Sim sim({"--listen", "0", "--pty", pty, "--devices", devices.fileName(), "--state", state});
+  testing::TempDir dir;
+  const QString devices = Q(dir.Write("bus.txt", "andon 1 01 01\nandon 2 01 02\n"));
+  const QString pty = Q(dir.File("tty-sim"));
+  const QString state = Q(dir.File("state.json"));
+  Sim sim({"--listen", "0", "--pty", pty, "--devices", devices, "--state", state});
   const int port = sim.TcpPort();
   ASSERT_GT(port, 0) << sim.Out();
 
@@ -128,17 +130,15 @@ TEST(Sim, AGridPaintedInTheConsoleIsTheBoardsCellForCellOverTcpAndAPty) {
   const std::string tcp_grid = Paint("1", "1");
   const std::string pty_grid = Paint("1", "2");
   QProcess over_tcp, over_pty;
-  QTemporaryDir scripts;
-  const auto start = [&](QProcess& p, const std::string& script, const QStringList& args) {
-    const QString path = scripts.filePath(QString::number(reinterpret_cast<quintptr>(&p)));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(script.c_str());
-    file.close();
-    p.start(ProgramPath(), QStringList{"--headless", "--no-journal", "--script", path} << args);
+  const auto start = [&](QProcess& p, const std::string& name, const std::string& script,
+                         const QStringList& args) {
+    p.start(
+        ProgramPath(),
+        QStringList{"--headless", "--no-journal", "--script", Q(dir.Write(name, script))} << args);
   };
-  start(over_tcp, ConnectTcp(port) + tcp_grid + "click SendButton\n", Comm("/nonexistent/tty1"));
-  start(over_pty, pty_grid + "click SendButton\n", Comm(pty.toStdString()));
+  start(over_tcp, "tcp.tvx", ConnectTcp(port) + tcp_grid + "click SendButton\n",
+        Comm("/nonexistent/tty1"));
+  start(over_pty, "pty.tvx", pty_grid + "click SendButton\n", Comm(pty.toStdString()));
   for (QProcess* p : {&over_tcp, &over_pty}) {
     ASSERT_TRUE(p->waitForFinished(60000));
     EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
@@ -306,23 +306,18 @@ TEST(Sim, GarbageAndRapidConnectionsAreShownAndTheBusGoesOn) {
 }
 
 TEST(Sim, WhatCannotBeUsedIsRefusedWithTheReason) {
-  QTemporaryDir dir;
-  QFile bad(dir.filePath("bad.txt"));
-  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-  bad.write("andon 1 01 01\nlamp 2 01 02\n");
-  bad.close();
-  QFile taken(dir.filePath("taken"));
-  ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
-  taken.close();
+  testing::TempDir dir;
+  const QString bad = Q(dir.Write("bad.txt", "andon 1 01 01\nlamp 2 01 02\n"));
+  const QString taken = Q(dir.Write("taken", ""));
   Sim holder({"--listen", "0"});
   const int busy_port = holder.TcpPort();
   const struct {
     QStringList args;
     const char* says;
   } cases[] = {
-      {{"--listen", "0", "--devices", bad.fileName()}, "bad.txt:2:"},
-      {{"--listen", "0", "--devices", dir.filePath("none")}, "cannot read the devices file"},
-      {{"--pty", taken.fileName()}, "the path exists"},
+      {{"--listen", "0", "--devices", bad}, "bad.txt:2:"},
+      {{"--listen", "0", "--devices", Q(dir.File("none"))}, "cannot read the devices file"},
+      {{"--pty", taken}, "the path exists"},
       {{"--listen", QString::number(busy_port)}, "cannot listen on TCP port"},
       {{"--serial", "/nonexistent/ttyUSB9"}, "cannot open /nonexistent/ttyUSB9"},
       {{}, "give where to listen"},
