@@ -1,0 +1,162 @@
+#include "app/files.h"
+
+#include <QSaveFile>
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace tvx::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxNameCharacters = 80;
+
+// One printable piece per character: control bytes and bytes that are not UTF-8 become
+// display tokens.
+std::vector<std::string> Characters(std::string_view text) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xE0) == 0xC0 ? 2
+                               : (lead & 0xF0) == 0xE0 ? 3
+                               : (lead & 0xF8) == 0xF0 ? 4
+                                                       : 0;
+    bool valid = length > 0 && i + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k)
+      valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    if (valid && (lead >= 0x20 && lead != 0x7F)) {
+      out.emplace_back(text.substr(i, length));
+      i += length;
+      continue;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out.push_back({'<', kHex[lead >> 4], kHex[lead & 0x0F], '>'});
+    ++i;
+  }
+  return out;
+}
+
+// Names in this program are UTF-8 (the window's) or the bytes a user typed.
+fs::path PathOf(const std::string& name) {
+  return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+// The system would see a name only up to a NUL byte: another file than the one named.
+std::string NameRefusal(const std::string& path) {
+  if (path.empty()) return "no file name";
+  if (path.find('\0') != std::string::npos) return "a file name cannot hold a NUL byte";
+  return {};
+}
+
+}  // namespace
+
+std::string Quoted(const std::string& path) {
+  const auto characters = Characters(path);
+  const std::size_t from =
+      characters.size() > kMaxNameCharacters ? characters.size() - kMaxNameCharacters : 0;
+  std::string out = from ? "'..." : "'";
+  for (std::size_t i = from; i < characters.size(); ++i) out += characters[i];
+  return out + "'";
+}
+
+std::string SystemReason(int error) {
+  return error ? std::generic_category().message(error) : std::string("unknown cause");
+}
+
+std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes) {
+  if (std::string why = NameRefusal(path); !why.empty()) return why;
+  const fs::path file = PathOf(path);
+  std::error_code ec;
+  const fs::file_status status = fs::status(file, ec);
+  if (status.type() == fs::file_type::not_found) return "no such file";
+  if (ec) return "cannot read it (" + ec.message() + ")";
+  if (fs::is_directory(status)) return "it is a folder, not a file";
+  // A device or a pipe could be read forever, or never answer.
+  if (!fs::is_regular_file(status)) return "not a regular file";
+  const std::uintmax_t size = fs::file_size(file, ec);
+  if (ec) return "cannot read it (" + ec.message() + ")";
+  if (size > max_bytes) {
+    return std::to_string(size) + " bytes, more than the " + std::to_string(max_bytes) +
+           " such a file may have";
+  }
+  return {};
+}
+
+InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes) {
+  if (std::string why = InputFileRefusal(path, max_bytes); !why.empty()) return {{}, why};
+  errno = 0;
+  std::ifstream in(PathOf(path), std::ios::binary);
+  if (!in) return {{}, "cannot read it (" + SystemReason(errno) + ")"};
+  // Bounded even when the file grew after the check.
+  std::string text(static_cast<std::size_t>(max_bytes) + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (in.bad()) return {{}, "it could not be read to its end"};
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  if (text.size() > max_bytes) {
+    return {{}, "more than the " + std::to_string(max_bytes) + " bytes such a file may have"};
+  }
+  return {std::move(text), {}};
+}
+
+std::string SaveFileWhole(const std::string& path, const std::string& text) {
+  if (std::string why = NameRefusal(path); !why.empty()) return why;
+  fs::path target = PathOf(path);
+  std::error_code ec;
+  // A link is written through, as an editor would: the file it names takes the text.
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    target = fs::weakly_canonical(target, ec);
+    if (ec) return "cannot follow the link (" + ec.message() + ")";
+  }
+  const fs::file_status status = fs::status(target, ec);
+  const bool exists = status.type() != fs::file_type::not_found;
+  if (ec && exists) return "cannot write it (" + ec.message() + ")";
+  if (fs::is_directory(status)) return "it is a folder, not a file";
+  // Renaming over a device or a pipe would replace it, not write to it.
+  if (exists && !fs::is_regular_file(status)) return "not a regular file";
+  if (exists) {
+    // A file the user may not write stays as it is, although its folder would let a rename
+    // replace it. Opening to append changes nothing.
+    errno = 0;
+    if (!std::ofstream(target, std::ios::binary | std::ios::app)) {
+      return "cannot write it (" + SystemReason(errno) + ")";
+    }
+  }
+  // Written beside it, synced and renamed over it: a failed write never leaves half a file in
+  // place of the one that was there.
+  QSaveFile file(QString::fromStdU16String(target.u16string()));
+  if (!file.open(QIODevice::WriteOnly)) {
+    return "cannot write it (" + file.errorString().toStdString() + ")";
+  }
+  const auto size = static_cast<qint64>(text.size());
+  if (file.write(text.data(), size) != size || !file.commit()) {
+    return "cannot write it (" + file.errorString().toStdString() + ")";
+  }
+  return {};
+}
+
+std::string OutputFailure(std::ostream& out) {
+  errno = 0;
+  out.flush();
+  if (out) return {};
+  return SystemReason(errno);
+}
+
+std::string FinishStandardOutput() {
+  std::string why = OutputFailure(std::cout);
+  errno = 0;
+  if (std::fflush(stdout) != 0 && why.empty()) why = SystemReason(errno);
+  errno = 0;
+  if (std::fclose(stdout) != 0 && why.empty()) why = SystemReason(errno);
+  return why;
+}
+
+}  // namespace tvx::app

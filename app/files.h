@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+// The rules every file the program reads or writes follows, so that no command reads a device
+// or a pipe forever, replaces a device node with a file, or reports success after a failed
+// write. Messages name the file as Quoted shows it.
+namespace tvx::app {
+
+// A path as a message shows it: quoted, one printable line, control bytes and bytes that are not
+// UTF-8 as display tokens, a long path cut at its start (the file's own name is what tells it
+// apart).
+std::string Quoted(const std::string& path);
+
+// The system's reason for errno value error, as a user reads it.
+std::string SystemReason(int error);
+
+// Why path cannot be read as an input file; empty when it can: it exists, is a regular file (not
+// a folder, device, pipe or socket; a link counts as what it points at) and holds at most
+// max_bytes. For files read as a stream; ReadInputFile does the same checks and reads.
+std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes);
+
+struct InputFile {
+  std::string text;
+  // Why the file was not read ("no such file", "it is a folder, not a file", "not a regular
+  // file", "N bytes, more than M", a system reason); empty when text is the whole file.
+  std::string refusal;
+};
+
+// The whole of a regular file of at most max_bytes, or why not.
+InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes);
+
+// Why text cannot replace the file at path; empty when it did. The file is written beside it,
+// synced and renamed over it, so it is replaced whole or not at all; on a refusal the file that
+// was there is left as it was. A path that exists and is not a regular file (a device, a pipe, a
+// folder) is refused; a link is written through to the file it names; an existing file keeps
+// its permissions.
+std::string SaveFileWhole(const std::string& path, const std::string& text);
+
+// Flushes out and says why what was written to it did not all arrive (a full disk, a closed
+// pipe); empty when it did.
+std::string OutputFailure(std::ostream& out);
+
+// Flushes and closes the process's standard output (std::cout and stdout): the reason it failed,
+// or empty. After it, nothing more is written to standard output.
+std::string FinishStandardOutput();
+
+}  // namespace tvx::app
