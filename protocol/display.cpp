@@ -47,6 +47,32 @@ std::optional<std::string> FromHexText(std::string_view text) {
   return bytes;
 }
 
+void AppendTokenText(std::string& out, std::string_view bytes) {
+  // A blank shows as itself only before another character but a blank: lines put two blanks
+  // after the token text, and they must be the first two blanks of the line.
+  auto plain = [bytes](std::size_t i) {
+    const char c = bytes[i];
+    if (c == ' ') return i + 1 < bytes.size() && bytes[i + 1] != ' ';
+    return c > ' ' && c <= '~' && c != '<' && c != '>';
+  };
+  for (std::size_t i = 0; i < bytes.size();) {
+    // Plain runs go in one append: decode prints captures of millions of lines this way.
+    std::size_t run = i;
+    while (run < bytes.size() && plain(run)) ++run;
+    out.append(bytes.data() + i, run - i);
+    if (run == bytes.size()) break;
+    out += Token(static_cast<unsigned char>(bytes[run]));
+    i = run + 1;
+  }
+}
+
+std::string TokenText(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + 16);
+  AppendTokenText(out, bytes);
+  return out;
+}
+
 std::string DisplayForm(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

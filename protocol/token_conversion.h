@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace tvx::protocol {
 
@@ -11,5 +13,18 @@ namespace tvx::protocol {
 // (empty, not hexadecimal, above 0xFF) and a ">" outside any token yield no byte.
 // Everything else is sent as typed.
 std::string ConvertTokens(std::string_view typed);
+
+// What ReadTokenText refuses: the characters at fault, as typed (a long one cut short), where
+// they start (0 for the first character) and why, in words.
+struct TokenTextFault {
+  std::size_t at = 0;
+  std::string text;
+  std::string why;
+};
+
+// Token text read strictly, for text given on a command line, where nobody watches the packet
+// box: the bytes ConvertTokens gives, or the first thing it would drop without a word (a token
+// that is no byte, a token never closed or started afresh, a ">" outside a token).
+std::variant<std::string, TokenTextFault> ReadTokenText(std::string_view typed);
 
 }  // namespace tvx::protocol
