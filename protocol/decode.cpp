@@ -16,6 +16,8 @@ using decoding::SerialPlace;
 namespace {
 
 constexpr char kOptionBytes[] = {kClearHome, kCarriageReturn, kFlashOn, kFlashOff};
+constexpr std::string_view kFrameBytes("\x02\x04", 2);  // STX, EOT
+constexpr char kRestTooLong[] = "rest of a packet too long";
 
 // Why bytes are no packet of the console; nothing when they are one.
 using Reason = std::optional<std::string>;
@@ -248,19 +250,34 @@ void Decoder::Feed(std::string_view bytes, const Sink& sink) {
       }
       continue;
     }
+    if (state_ == State::kSkipping) {
+      // The rest of an overlong packet, up to its EOT or the next STX: every byte is shown.
+      const std::size_t window = std::min(n - i, kMaxItemBytes - pending_.size());
+      const std::string_view span = bytes.substr(i, window);
+      const std::size_t end = span.find_first_of(kFrameBytes);
+      if (end == std::string_view::npos) {
+        pending_.append(span);
+        i += window;
+        if (pending_.size() == kMaxItemBytes) Emit(sink, kRestTooLong);
+        continue;
+      }
+      const bool eot = span[end] == EOT;
+      pending_.append(span.substr(0, end + (eot ? 1 : 0)));
+      i += end + (eot ? 1 : 0);
+      if (!pending_.empty()) Emit(sink, kRestTooLong);
+      state_ = State::kOutside;  // a new STX is the outside's to open
+      continue;
+    }
     const std::size_t stx = bytes.find(STX, i);
     const std::size_t end = stx == std::string_view::npos ? n : stx;
-    if (state_ == State::kOutside) {
-      while (i < end) {
-        const std::size_t take = std::min(end - i, kMaxItemBytes - pending_.size());
-        pending_.append(bytes.substr(i, take));
-        i += take;
-        if (pending_.size() == kMaxItemBytes) Emit(sink, "bytes outside a packet");
-      }
-      if (stx != std::string_view::npos && !pending_.empty()) Emit(sink, "bytes outside a packet");
+    while (i < end) {
+      const std::size_t take = std::min(end - i, kMaxItemBytes - pending_.size());
+      pending_.append(bytes.substr(i, take));
+      i += take;
+      if (pending_.size() == kMaxItemBytes) Emit(sink, "bytes outside a packet");
     }
-    i = end;
     if (stx != std::string_view::npos) {
+      if (!pending_.empty()) Emit(sink, "bytes outside a packet");
       state_ = State::kInside;
       pending_ += STX;
       ++i;
@@ -271,8 +288,8 @@ void Decoder::Feed(std::string_view bytes, const Sink& sink) {
 void Decoder::Finish(const Sink& sink) {
   if (state_ == State::kInside) {
     Emit(sink, "packet cut off at the end of the input");
-  } else if (state_ == State::kOutside && !pending_.empty()) {
-    Emit(sink, "bytes outside a packet");
+  } else if (!pending_.empty()) {
+    Emit(sink, state_ == State::kSkipping ? kRestTooLong : "bytes outside a packet");
   }
   pending_.clear();
   state_ = State::kOutside;

@@ -40,7 +40,8 @@ struct DecodeError {
 using DecodedItem = std::variant<DecodedPacket, DecodeError>;
 
 // Longest packet and longest run of stray bytes reported as one item: memory stays bounded
-// whatever the input.
+// whatever the input. The items' bytes, one after the other, are the input: every byte is in
+// exactly one item, so nothing is hidden from whoever reads them.
 inline constexpr std::size_t kMaxItemBytes = 1024;
 
 // Incremental: a serial read can split a packet anywhere, and the items are the same
@@ -49,7 +50,7 @@ class Decoder {
  public:
   using Sink = std::function<void(DecodedItem&&)>;
   void Feed(std::string_view bytes, const Sink& sink);
-  // End of input: a packet still open is reported cut off.
+  // End of input: a packet still open is reported cut off, stray bytes held back are reported.
   void Finish(const Sink& sink);
 
  private:
