@@ -1,14 +1,16 @@
 #include "app/decode_command.h"
 
-#include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstdint>
 #include <fstream>
 #include <istream>
+#include <limits>
 #include <optional>
 #include <ostream>
 #include <variant>
 
 #include "app/decoded_item_text.h"
+#include "app/files.h"
 #include "console/script.h"
 #include "protocol/decode.h"
 #include "protocol/display.h"
@@ -20,12 +22,26 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]";
+constexpr char kHelp[] =
+    "Usage: tvxorm decode [--json] [TOKEN_TEXT... | --hex HEX | --file FILE | -]\n\n"
+    "Reads packets and says what each tells which device: one line per packet or per stretch\n"
+    "of bytes that is not one, its token text and a description.\n"
+    "  TOKEN_TEXT   packets as the packet box reads them: <02> is the byte 02, a '<' or '>'\n"
+    "               of the text is <3C> or <3E>; several arguments are one stream\n"
+    "  --hex HEX    hexadecimal byte pairs, blanks allowed\n"
+    "  --file FILE  the raw bytes of a regular file, such as a capture, however large\n"
+    "  -            raw bytes from standard input, each item printed once it is complete:\n"
+    "               tvxorm decode - < /dev/ttyUSB0 is a live monitor\n"
+    "  --json       one JSON object per line\n"
+    "Exit status: 0 every item is a packet, 1 some item is not, 2 bad usage, input that\n"
+    "cannot be read or output that cannot be written.\n";
 // Raw input is decoded a chunk at a time, so memory stays flat whatever the input's size.
 constexpr std::size_t kChunk = 64 * 1024;
 
 enum class Source { kNone, kTokens, kHex, kFile, kStandardInput };
 
 struct Request {
+  bool help = false;
   bool json = false;
   Source source = Source::kNone;
   std::vector<std::string> typed;  // token text arguments
@@ -43,7 +59,9 @@ std::variant<Request, std::string> Parse(const std::vector<std::string>& args) {
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (options && a == "--json") {
+    if (options && (a == "--help" || a == "-h")) {
+      r.help = true;
+    } else if (options && a == "--json") {
       r.json = true;
     } else if (options && (a == "--hex" || a == "--file")) {
       if (i + 1 == args.size()) return a + " needs a value";
@@ -60,7 +78,7 @@ std::variant<Request, std::string> Parse(const std::vector<std::string>& args) {
       r.typed.push_back(a);
     }
   }
-  if (r.source == Source::kNone) return "no input given";
+  if (r.source == Source::kNone && !r.help) return "no input given";
   return r;
 }
 
@@ -85,30 +103,92 @@ class ItemWriter {
   }
 
   void Flush() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    if (out_) out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     buffer_.clear();
+    Check();
   }
 
+  // Everything so far on its way to the reader.
+  void Show() {
+    Flush();
+    if (out_) out_.flush();
+    Check();
+  }
+
+  bool Failed() const { return !out_; }
+  // Why the output failed (empty while it has not): the reason as the failed write left it.
+  std::string Failure() {
+    if (!out_) return failure_;
+    failure_ = OutputFailure(out_);
+    return failure_;
+  }
   bool AllPackets() const { return all_packets_; }
 
  private:
+  void Check() {
+    if (!out_ && failure_.empty()) failure_ = SystemReason(errno);
+  }
+
   std::ostream& out_;
   bool json_;
   std::string buffer_;
   std::string line_;  // a description that needs re-encoding
   bool all_packets_ = true;
+  std::string failure_;
 };
 
 // Streams raw bytes through the decoder; false when the stream fails before its end.
-bool DecodeStream(std::istream& in, protocol::Decoder& decoder,
-                  const protocol::Decoder::Sink& sink) {
+bool DecodeStream(std::istream& in, protocol::Decoder& decoder, const protocol::Decoder::Sink& sink,
+                  const ItemWriter& writer) {
   std::string chunk(kChunk, '\0');
-  while (in) {
+  while (in && !writer.Failed()) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     const auto got = static_cast<std::size_t>(in.gcount());
     decoder.Feed(std::string_view(chunk.data(), got), sink);
   }
   return !in.bad();
+}
+
+// The same for a source that may be live (a serial line, a pipe): takes what has arrived, and
+// shows the items it completed whenever nothing more is waiting, rather than at the end.
+bool DecodeLive(std::istream& in, protocol::Decoder& decoder, const protocol::Decoder::Sink& sink,
+                ItemWriter& writer) {
+  std::string chunk(kChunk, '\0');
+  while (!writer.Failed() && in.peek() != std::istream::traits_type::eof()) {
+    std::streamsize got = in.readsome(chunk.data(), static_cast<std::streamsize>(kChunk));
+    if (got == 0 && in.get(chunk[0])) got = 1;  // a stream that cannot tell what is waiting
+    decoder.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)), sink);
+    if (in.rdbuf()->in_avail() <= 0) writer.Show();
+  }
+  return !in.bad();
+}
+
+struct Typed {
+  std::string bytes;
+  std::string refusal;
+};
+
+// The bytes of the token text arguments, or why one cannot be read: nothing typed may vanish.
+Typed TokenArguments(const std::vector<std::string>& typed) {
+  std::string bytes;
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    const std::string where = "argument " + std::to_string(i + 1) + ": ";
+    if (const auto foreign = console::FirstForeignCharacter(typed[i])) {
+      return {{},
+              where + "character " + std::to_string(foreign->at + 1) + ", " +
+                  console::CharacterText(*foreign) +
+                  ", is no byte; a packet holds U+0000 to U+00FF"};
+    }
+    // Arguments arrive as UTF-8; the packet box reads the console's own characters.
+    const auto read = protocol::ReadTokenText(console::ToConsoleText(typed[i]));
+    if (const auto* fault = std::get_if<protocol::TokenTextFault>(&read)) {
+      return {{},
+              where + "'" + console::PrintableValue(fault->text) + "' at character " +
+                  std::to_string(fault->at + 1) + " " + fault->why};
+    }
+    bytes += std::get<std::string>(read);
+  }
+  return {std::move(bytes), {}};
 }
 
 }  // namespace
@@ -121,6 +201,14 @@ int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostre
     return 2;
   }
   const Request& r = std::get<Request>(parsed);
+  auto output_failed = [&err](const std::string& why) {
+    if (!why.empty()) err << "tvxorm decode: cannot write the output: " << why << "\n";
+    return !why.empty();
+  };
+  if (r.help) {
+    out << kHelp;
+    return output_failed(out ? OutputFailure(out) : SystemReason(errno)) ? 2 : 0;
+  }
   std::string bytes;
   if (r.source == Source::kHex) {
     const auto hex = protocol::FromHexText(r.value);
@@ -132,16 +220,28 @@ int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostre
   }
   std::ifstream file;
   if (r.source == Source::kFile) {
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(r.value, ignored)) file.open(r.value, std::ios::binary);
+    // Any size: it is streamed. A device or a pipe could be read forever or never answer;
+    // standard input is the way to read one live.
+    const std::string why = InputFileRefusal(r.value, std::numeric_limits<std::uintmax_t>::max());
+    if (!why.empty()) {
+      err << "tvxorm decode: cannot read " << Quoted(r.value) << ": " << why;
+      if (why == "not a regular file") err << "; give a device or a pipe as standard input: -";
+      err << "\n";
+      return 2;
+    }
+    file.open(r.value, std::ios::binary);
     if (!file.is_open()) {
-      err << "tvxorm decode: cannot read '" << r.value << "'\n";
+      err << "tvxorm decode: cannot read " << Quoted(r.value) << "\n";
       return 2;
     }
   }
-  // Arguments arrive as UTF-8; the packet box reads the console's own characters.
-  for (const std::string& typed : r.typed) {
-    bytes += protocol::ConvertTokens(console::ToConsoleText(typed));
+  if (r.source == Source::kTokens) {
+    Typed typed = TokenArguments(r.typed);
+    if (!typed.refusal.empty()) {
+      err << "tvxorm decode: " << typed.refusal << "\n";
+      return 2;
+    }
+    bytes = std::move(typed.bytes);
   }
 
   ItemWriter writer(out, r.json);
@@ -151,16 +251,18 @@ int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostre
   protocol::Decoder decoder;
   bool read = true;
   if (r.source == Source::kFile) {
-    read = DecodeStream(file, decoder, sink);
+    read = DecodeStream(file, decoder, sink, writer);
   } else if (r.source == Source::kStandardInput) {
-    read = DecodeStream(in, decoder, sink);
+    read = DecodeLive(in, decoder, sink, writer);
   } else {
     decoder.Feed(bytes, sink);
   }
   decoder.Finish(sink);
   writer.Flush();
+  if (output_failed(writer.Failure())) return 2;
   if (!read) {
-    err << "tvxorm decode: cannot read '" << (r.source == Source::kFile ? r.value : "-") << "'\n";
+    err << "tvxorm decode: cannot read " << (r.source == Source::kFile ? Quoted(r.value) : "'-'")
+        << "\n";
     return 2;
   }
   return writer.AllPackets() ? 0 : 1;

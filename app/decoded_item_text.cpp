@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "console/script.h"
+#include "protocol/display.h"
 
 namespace tvx::app {
 
@@ -60,8 +61,8 @@ void AppendMember(std::string& out, const char* key, std::string_view value, boo
 
 void AppendItemText(std::string& out, const protocol::DecodedItem& item, std::string& scratch) {
   const auto* error = std::get_if<protocol::DecodeError>(&item);
-  console::AppendPrintable(out,
-                           error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
+  protocol::AppendTokenText(out,
+                            error ? error->bytes : std::get<protocol::DecodedPacket>(item).bytes);
   out += "  ";
   const std::size_t start = out.size();
   protocol::DescribeTo(item, out);
@@ -79,7 +80,9 @@ void AppendItemJsonMembers(std::string& out, const protocol::DecodedItem& item) 
   const auto* packet = std::get_if<protocol::DecodedPacket>(&item);
   out += "\"kind\":";
   out += error ? "\"error\"" : "\"packet\"";
-  AppendMember(out, "text", console::PrintableValue(error ? error->bytes : packet->bytes), false);
+  const std::string& bytes = error ? error->bytes : packet->bytes;
+  AppendMember(out, "text", protocol::TokenText(bytes), false);
+  AppendMember(out, "hex", protocol::HexText(bytes), false);
   AppendMember(out, "description", console::PrintableValue(protocol::Describe(item)), false);
   if (error) {
     AppendMember(out, "reason", console::PrintableValue(error->reason), false);

@@ -10,12 +10,13 @@
 namespace tvx::app {
 
 // "<02>0102<1B>NUM1234N1A<04>  NUM to group 01 unit 02: number 1234, attribute ON": the
-// item's token text, two blanks, its description. scratch is reused between calls.
+// item's token text (protocol::TokenText: it reads back as the same bytes), two blanks, its
+// description. scratch is reused between calls.
 void AppendItemText(std::string& out, const protocol::DecodedItem& item, std::string& scratch);
 
 // The members of the item's JSON object, without its braces, keys in a fixed order:
-// "kind", "text", "description", then "reason" or "command", "code", "envelope", "address",
-// "group", "unit", ["serial",] "fields".
+// "kind", "text" (token text), "hex", "description", then "reason" or "command", "code",
+// "envelope", "address", "group", "unit", ["serial",] "fields".
 void AppendItemJsonMembers(std::string& out, const protocol::DecodedItem& item);
 
 // A JSON string of text that is UTF-8 already, or Latin-1 to be encoded: quotes, backslashes

@@ -35,7 +35,7 @@ std::string FromLatin1(const QString& text) {
   return text.toLatin1().toStdString();
 }
 QString Tokens(const std::string& bytes) {
-  return QString::fromStdString(console::PrintableValue(bytes));
+  return QString::fromStdString(protocol::TokenText(bytes));
 }
 
 QJsonObject PacketObject(const JournalPacket& packet) {

@@ -1,6 +1,7 @@
 #include "console/script.h"
 
 #include <charconv>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -133,8 +134,12 @@ std::string PrintableValue(std::string_view latin1) {
   return out;
 }
 
-std::string ToConsoleText(std::string_view utf8) {
-  std::string out;
+namespace {
+
+// Each character of a UTF-8 text with its code point, until see() says stop; false when the
+// text is not UTF-8.
+template <typename See>
+bool EachCodePoint(std::string_view utf8, See see) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
     int extra = lead < 0x80             ? 0
@@ -142,17 +147,45 @@ std::string ToConsoleText(std::string_view utf8) {
                 : (lead & 0xF0) == 0xE0 ? 2
                 : (lead & 0xF8) == 0xF0 ? 3
                                         : -1;
-    if (extra < 0 || i + extra >= utf8.size()) return std::string(utf8);  // not UTF-8
-    unsigned code = extra == 0 ? lead : lead & (0x3F >> extra);
+    if (extra < 0 || i + extra >= utf8.size()) return false;
+    char32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
     for (int k = 1; k <= extra; ++k) {
       const auto cont = static_cast<unsigned char>(utf8[i + k]);
-      if ((cont & 0xC0) != 0x80) return std::string(utf8);
+      if ((cont & 0xC0) != 0x80) return false;
       code = (code << 6) | (cont & 0x3F);
     }
-    if (code <= 0xFF) out += static_cast<char>(code);
+    if (!see(code, utf8.substr(i, extra + 1))) return true;
     i += extra + 1;
   }
-  return out;
+  return true;
+}
+
+}  // namespace
+
+std::string ToConsoleText(std::string_view utf8) {
+  std::string out;
+  const bool valid = EachCodePoint(utf8, [&out](char32_t code, std::string_view) {
+    if (code <= 0xFF) out += static_cast<char>(code);
+    return true;
+  });
+  return valid ? out : std::string(utf8);  // not UTF-8: one byte a character
+}
+
+std::optional<ForeignCharacter> FirstForeignCharacter(std::string_view utf8) {
+  std::optional<ForeignCharacter> found;
+  std::size_t at = 0;
+  const bool valid = EachCodePoint(utf8, [&](char32_t code, std::string_view text) {
+    if (code > 0xFF) found = ForeignCharacter{at, std::string(text), code};
+    ++at;
+    return !found;
+  });
+  return valid ? found : std::nullopt;
+}
+
+std::string CharacterText(const ForeignCharacter& c) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c.code));
+  return "'" + c.text + "' (" + code + ")";
 }
 
 ScriptInterpreter::ScriptInterpreter(window::FrmMain& w, std::ostream& out) : w_(w), out_(out) {}

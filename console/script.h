@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -70,5 +71,17 @@ inline bool PlainCharacter(char c) {
 // A script line's text as the console's characters: UTF-8 when it is valid UTF-8 (code
 // points above 255 cannot be typed and are dropped), otherwise one byte a character.
 std::string ToConsoleText(std::string_view utf8);
+
+// The first character of a UTF-8 text that ToConsoleText would drop (a code point above
+// U+00FF): where it is (0 for the first character), as given, and its code point. Nothing when
+// every character is kept.
+struct ForeignCharacter {
+  std::size_t at = 0;
+  std::string text;
+  char32_t code = 0;
+};
+std::optional<ForeignCharacter> FirstForeignCharacter(std::string_view utf8);
+// "'日' (U+65E5)".
+std::string CharacterText(const ForeignCharacter& c);
 
 }  // namespace tvx::console
