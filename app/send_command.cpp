@@ -1,23 +1,28 @@
 #include "app/send_command.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <optional>
+#include <sstream>
 
+#include "andon/grid_file.h"
 #include "andon/layout.h"
 #include "app/arg_reader.h"
+#include "app/files.h"
 #include "app/journal_recorder.h"
 #include "app/preset_file.h"
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
 #include "protocol/display.h"
+#include "protocol/token_conversion.h"
 
 namespace tvx::app {
 
 namespace {
 
 constexpr char kLayoutField[] = "layout";
+constexpr char kMiscPacketField[] = "packet";
 
 struct SendArgs {
   bool help = false;
@@ -110,10 +115,46 @@ std::optional<std::string> TakeFields(SendArgs& a) {
     if (name == kLayoutField && grid) {
       if (!a.layout_file.empty()) return std::string("field 'layout' is given twice");
       a.layout_file = value;
+    } else if (const auto foreign = console::FirstForeignCharacter(value)) {
+      // The console would drop it, and send what is left as if it were what was asked for.
+      return "field '" + name + "': character " + std::to_string(foreign->at + 1) + ", " +
+             console::CharacterText(*foreign) +
+             ", cannot be sent; the console sends the characters U+0000 to U+00FF";
     } else {
       a.request.fields.emplace_back(name, console::ToConsoleText(value));
     }
   }
+  return std::nullopt;
+}
+
+// The Misc packet as the console would convert it, but refused where the conversion would drop
+// something unseen: on the command line there is no packet box to look at.
+std::optional<std::string> MiscPacketProblem(const std::string& command,
+                                             const std::string& packet_text) {
+  if (console::CommandCaption(command) != "Misc") return std::nullopt;
+  const auto read = protocol::ReadTokenText(packet_text);
+  const auto* fault = std::get_if<protocol::TokenTextFault>(&read);
+  if (!fault) return std::nullopt;
+  return std::string("field '") + kMiscPacketField + "': '" + console::PrintableValue(fault->text) +
+         "' at character " + std::to_string(fault->at + 1) + " " + fault->why;
+}
+
+// The grid file under the rules the window's "Load grid..." applies.
+std::optional<std::string> TakeLayout(SendArgs& a) {
+  const InputFile file = ReadInputFile(a.layout_file, andon::kMaxGridFileBytes);
+  if (!file.refusal.empty()) {
+    return "cannot read layout file " + Quoted(a.layout_file) + ": " + file.refusal;
+  }
+  std::istringstream in(file.text);
+  const auto parsed = andon::ParseLayout(in);
+  if (const auto* e = std::get_if<andon::LayoutError>(&parsed)) {
+    // The message quotes the file, which may hold anything: one bounded, printable line.
+    constexpr std::size_t kMaxShown = 200;
+    return Quoted(a.layout_file) + (e->line > 0 ? ":" + std::to_string(e->line) : "") + ": " +
+           protocol::TokenText(std::string_view(e->message).substr(0, kMaxShown)) +
+           (e->message.size() > kMaxShown ? "..." : "");
+  }
+  a.request.layout = std::get<andon::GridLayout>(parsed);
   return std::nullopt;
 }
 
@@ -189,6 +230,15 @@ TransmitResult TransmitJournaled(const SendArgs& a, const console::CommandOutcom
   return sent;
 }
 
+// What only prints (the help, --dry-run) has failed when its output did not arrive. A stream
+// that failed at a write has errno from it still: nothing since has touched the system.
+int Printed(std::ostream& out, std::ostream& err) {
+  const std::string why = out ? OutputFailure(out) : SystemReason(errno);
+  if (why.empty()) return kSendOk;
+  err << "tvxorm send: cannot write the output: " << why << "\n";
+  return kSendLinkFailed;
+}
+
 std::string Hex(const console::CommandOutcome& outcome) {
   std::string bytes;
   for (const auto& piece : outcome.pieces) bytes += piece.bytes;
@@ -219,7 +269,8 @@ std::string SendUsage() {
          "Commands: " +
          commands +
          "\n"
-         "Exit status: 0 sent, 1 the link failed, 2 bad usage, 3 the command refused its fields.\n";
+         "Exit status: 0 sent, 1 the link failed (with --dry-run: the output could not be\n"
+         "written), 2 bad usage, 3 the command refused its fields.\n";
 }
 
 int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -231,7 +282,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   if (a.help) {
     if (a.request.command.empty()) {
       out << SendUsage();
-      return kSendOk;
+      return Printed(out, err);
     }
     const std::string help = CommandHelp(a.request.command);
     if (help.empty()) {
@@ -239,7 +290,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       return kSendBadUsage;
     }
     out << help;
-    return kSendOk;
+    return Printed(out, err);
   }
   if (!a.dry_run && a.serial.empty() && a.host.empty()) {
     err << "tvxorm send: give --serial DEVICE, --tcp HOST:PORT or --dry-run\n";
@@ -261,19 +312,10 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kSendBadUsage;
   }
   if (grid) {
-    std::ifstream file(a.layout_file, std::ios::binary);
-    if (!file) {
-      err << "tvxorm send: cannot read layout file '" << a.layout_file << "'\n";
+    if (auto wrong = TakeLayout(a)) {
+      err << "tvxorm send: " << *wrong << "\n";
       return kSendBadUsage;
     }
-    const auto parsed = andon::ParseLayout(file);
-    if (const auto* e = std::get_if<andon::LayoutError>(&parsed)) {
-      err << "tvxorm send: " << a.layout_file;
-      if (e->line > 0) err << ":" << e->line;
-      err << ": " << e->message << "\n";
-      return kSendBadUsage;
-    }
-    a.request.layout = std::get<andon::GridLayout>(parsed);
   }
 
   const console::CommandOutcome outcome = console::RunCommand(a.request);
@@ -285,10 +327,18 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << console::PrintableValue(outcome.message) << "\n";
     return kSendRefused;
   }
+  if (auto wrong = MiscPacketProblem(a.request.command, outcome.packet_text)) {
+    err << "tvxorm send: " << *wrong << "\n";
+    return kSendBadUsage;
+  }
+  if (Hex(outcome).empty()) {
+    err << "tvxorm send: the packet is empty: nothing to send\n";
+    return kSendBadUsage;
+  }
   if (a.dry_run) {
     out << "packet: " << console::PrintableValue(outcome.packet_text) << "\n";
     out << "hex: " << Hex(outcome) << "\n";
-    return kSendOk;
+    return Printed(out, err);
   }
   const TransmitResult sent = TransmitJournaled(a, outcome, err);
   if (!sent.ok) {
@@ -296,6 +346,10 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kSendLinkFailed;
   }
   out << console::PrintableValue(outcome.message) << "\n";
+  // The packet went out and is journaled: the status says so, whatever became of the line.
+  if (const std::string why = out ? OutputFailure(out) : SystemReason(errno); !why.empty()) {
+    err << "tvxorm send: sent, but the status line could not be written: " << why << "\n";
+  }
   return kSendOk;
 }
 

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QTimer>
 #include <functional>
 
@@ -59,6 +60,22 @@ bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, wind
   return true;
 }
 
+// Qt reads a bare port name as one under /dev ("ttyUSB0" is /dev/ttyUSB0), and a relative path
+// with a "/" in it too. A name with a "/", or one that names a file here, is a path: it goes to
+// Qt whole. Otherwise the name Qt takes, or empty when there is no such device.
+std::string SerialDevicePath(const std::string& name) {
+  const QString given = QString::fromStdString(name);
+  if (name.find('/') != std::string::npos || QFileInfo::exists(given)) {
+    const QFileInfo file(given);
+    return file.exists() ? file.absoluteFilePath().toStdString() : std::string();
+  }
+#ifdef Q_OS_WIN
+  return name;  // COM3 is no file to look for
+#else
+  return QFileInfo::exists(QSerialPortInfo(given).systemLocation()) ? name : std::string();
+#endif
+}
+
 qint64 ByteCount(const console::CommandOutcome& outcome) {
   qint64 n = 0;
   for (const console::TimedPiece& piece : outcome.pieces)
@@ -70,11 +87,10 @@ qint64 ByteCount(const console::CommandOutcome& outcome) {
 
 TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome,
                               protocol::OutputObserver* observer) {
-  if (!QFileInfo::exists(QString::fromStdString(device))) {
-    return {false, "cannot open " + device + ": no such device"};
-  }
+  const std::string path = SerialDevicePath(device);
+  if (path.empty()) return {false, "cannot open " + device + ": no such device"};
   links::PortNames names;
-  names.Set(1, device);
+  names.Set(1, path);
   links::QtSerialControl serial(names);
   serial.SetCommPort(1);
   serial.SetSettings("9600,N,8,1");
@@ -103,6 +119,12 @@ TransmitResult TransmitTcp(const std::string& host, int port,
                            protocol::OutputObserver* observer) {
   const std::string where = host + ":" + std::to_string(port);
   links::QtSocketControl socket;
+  // A peer that takes the connection and drops it at once looks, a poll later, like one that
+  // never answered: this tells them apart.
+  bool was_connected = false;
+  QObject::connect(&socket, &links::QtSocketControl::StateChanged, [&socket, &was_connected] {
+    was_connected = was_connected || socket.State() == window::kSckConnected;
+  });
   socket.Connect(host, port);
   // As the console's connect request: a poll every 50 ms, 60 polls at most.
   const bool connected = RunWhile(
@@ -112,6 +134,12 @@ TransmitResult TransmitTcp(const std::string& host, int port,
                state != window::kSckError;
       },
       static_cast<qint64>(links::kPollMs) * links::kPollLimit);
+  if (socket.State() != window::kSckConnected && was_connected) {
+    socket.Close();
+    return {false, where +
+                       " accepted the connection and closed it before anything was sent; is "
+                       "another client using it?"};
+  }
   if (socket.State() != window::kSckConnected) {
     // Refused or unreachable ends the wait early; a silent host runs out the polls.
     const std::string why =
@@ -129,13 +157,24 @@ TransmitResult TransmitTcp(const std::string& host, int port,
     return {false,
             "the packet could not be written to the TCP/IP connection " + where + ": " + why};
   }
-  const bool drained = RunWhile(
-      [&socket] { return socket.State() == window::kSckConnected && socket.BytesToWrite() > 0; },
+  // A closed socket forgets what it still held: the count is the last one seen while connected.
+  qint64 left = socket.BytesToWrite();
+  RunWhile(
+      [&socket, &left] {
+        if (socket.State() != window::kSckConnected) return false;
+        left = socket.BytesToWrite();
+        return left > 0;
+      },
       kTcpDrainMs);
-  const qint64 left = socket.BytesToWrite();
+  const bool closed = socket.State() != window::kSckConnected;
   socket.Close();
-  if (!drained || left > 0) {
-    return {false, std::to_string(left) + " bytes could not be sent to " + where};
+  if (left > 0 && closed) {
+    return {false, where + " closed the connection before " + std::to_string(left) +
+                       " bytes of the packet were sent"};
+  }
+  if (left > 0) {
+    return {false, std::to_string(left) + " bytes could not be sent to " + where + " within " +
+                       std::to_string(kTcpDrainMs / 1000) + " s"};
   }
   return {};
 }

@@ -143,6 +143,7 @@ TEST(Send, ExitStatusSaysWhatHappened) {
       {{"SVN"}, 2, "give --serial DEVICE, --tcp HOST:PORT or --dry-run"},
       {{"--bogus", "SVN"}, 2, "unknown option '--bogus'"},
       {{"--serial", "/nonexistent/tty", "SVN"}, 1, "cannot open /nonexistent/tty: no such device"},
+      {{"--serial", "tvx-no-such-port", "SVN"}, 1, "cannot open tvx-no-such-port: no such device"},
       {{"--serial", "/dev/null", "SVN"}, 1, "cannot open /dev/null as a serial port"},
       {{"--tcp", refused, "SVN"}, 1, "could not connect to " + refused.toStdString()},
       {{"--dry-run", "SVN"}, 0, ""},
@@ -190,6 +191,46 @@ TEST(Send, APresetGoesOutAsTheConsoleSendsTheSameFields) {
   EXPECT_EQ(protocol::DisplayForm(send_pty.Drain()), bytes);
   EXPECT_EQ(preset.out, typed.out);
   EXPECT_EQ(sent.out, StatusOf(typed.out));
+}
+
+// Qt would look for a bare or relative name under /dev: the file named here is meant.
+TEST(Send, ASerialDeviceNamedRelativelyIsTheFileItNames) {
+  Pty pty;
+  const QString bare = QStringLiteral("tvx-send-bus-%1").arg(QCoreApplication::applicationPid());
+  QTemporaryDir folder(QDir::current().filePath("tvx-send-XXXXXX"));
+  const QString relative = QDir::current().relativeFilePath(folder.filePath("bus"));
+  ASSERT_TRUE(QFile::link(QString::fromStdString(pty.Path()), bare));
+  ASSERT_TRUE(QFile::link(QString::fromStdString(pty.Path()), folder.filePath("bus")));
+  for (const QString& name : {bare, relative}) {
+    const ConsoleRun run = RunProgram({"send", "--serial", name, "SVN"});
+    EXPECT_EQ(run.exit_code, 0) << name.toStdString() << ": " << run.err;
+    EXPECT_EQ(protocol::DisplayForm(pty.Drain()), "<02>0000<1B>SVN<04>") << name.toStdString();
+  }
+  QFile::remove(bare);
+}
+
+// A serial-to-Ethernet server busy with another client takes a connection and drops it: that
+// is what the message says, not that the host could not be reached. When the program sees the
+// close is a race, so a few tries.
+TEST(Send, APeerThatClosesTheConnectionAtOnceIsSaidToHaveDoneSo) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  QObject::connect(&server, &QTcpServer::newConnection, [&server] {
+    while (QTcpSocket* peer = server.nextPendingConnection()) {
+      peer->abort();
+      peer->deleteLater();
+    }
+  });
+  const QString where = QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
+  bool told = false;
+  for (int attempt = 0; attempt < 5 && !told; ++attempt) {
+    const ConsoleRun run = RunProgram({"send", "--tcp", where, "SVN"});
+    EXPECT_EQ(run.err.find("could not connect"), std::string::npos) << run.err;
+    told = run.exit_code == 1 &&
+           run.err.find(where.toStdString() + " accepted the connection and closed it") !=
+               std::string::npos;
+  }
+  EXPECT_TRUE(told);
 }
 
 TEST(Send, DryRunNeedsNoLinkAndShowsPacketAndBytes) {
