@@ -1,9 +1,9 @@
 #include "app/decoded_item_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <variant>
 
-#include "console/script.h"
 #include "protocol/display.h"
 
 namespace tvx::app {
@@ -59,6 +59,27 @@ void AppendMember(std::string& out, const char* key, std::string_view value, boo
 
 }  // namespace
 
+void AppendQuotedText(std::string& out, std::string_view latin1) {
+  auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+  for (std::size_t i = 0; i < latin1.size(); ++i) {
+    const auto c = static_cast<unsigned char>(latin1[i]);
+    // No-break space and soft hyphen would pass for a blank and for nothing.
+    if (c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xAD) {
+      out += protocol::Token(c);
+    } else if (c == '<') {
+      std::size_t end = i + 1;
+      while (end < latin1.size() && hex(latin1[end])) ++end;
+      const bool token = end > i + 1 && end < latin1.size() && latin1[end] == '>';
+      out += token ? protocol::Token(c) : std::string(1, '<');
+    } else if (c >= 0x80) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+}
+
 void AppendItemText(std::string& out, const protocol::DecodedItem& item, std::string& scratch) {
   const auto* error = std::get_if<protocol::DecodeError>(&item);
   protocol::AppendTokenText(out,
@@ -66,12 +87,12 @@ void AppendItemText(std::string& out, const protocol::DecodedItem& item, std::st
   out += "  ";
   const std::size_t start = out.size();
   protocol::DescribeTo(item, out);
-  // Only a message or typed text can bring control bytes or letters above ASCII.
+  // Only what a packet carries (a message, typed text) can bring anything but plain ASCII.
   if (!std::all_of(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
-                   console::PlainCharacter)) {
+                   [](char c) { return c >= ' ' && c <= '~' && c != '<'; })) {
     scratch.assign(out, start);
     out.resize(start);
-    console::AppendPrintable(out, scratch);
+    AppendQuotedText(out, scratch);
   }
 }
 
@@ -83,9 +104,13 @@ void AppendItemJsonMembers(std::string& out, const protocol::DecodedItem& item) 
   const std::string& bytes = error ? error->bytes : packet->bytes;
   AppendMember(out, "text", protocol::TokenText(bytes), false);
   AppendMember(out, "hex", protocol::HexText(bytes), false);
-  AppendMember(out, "description", console::PrintableValue(protocol::Describe(item)), false);
+  std::string text;
+  AppendQuotedText(text, protocol::Describe(item));
+  AppendMember(out, "description", text, false);
   if (error) {
-    AppendMember(out, "reason", console::PrintableValue(error->reason), false);
+    text.clear();
+    AppendQuotedText(text, error->reason);
+    AppendMember(out, "reason", text, false);
     return;
   }
   AppendMember(out, "command", packet->command, true);

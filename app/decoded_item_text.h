@@ -14,6 +14,12 @@ namespace tvx::app {
 // description. scratch is reused between calls.
 void AppendItemText(std::string& out, const protocol::DecodedItem& item, std::string& scratch);
 
+// Text a description quotes from a packet (a message, an address) as one line of UTF-8: every
+// control byte (below 0x20, 0x7F to 0x9F), the no-break space and the soft hyphen as its token,
+// and a "<" that would read as the start of a token as <3C>, so that a quoted "<1A>" and the
+// byte 0x1A never look alike.
+void AppendQuotedText(std::string& out, std::string_view latin1);
+
 // The members of the item's JSON object, without its braces, keys in a fixed order:
 // "kind", "text" (token text), "hex", "description", then "reason" or "command", "code",
 // "envelope", "address", "group", "unit", ["serial",] "fields".
