@@ -11,6 +11,11 @@
 #include <system_error>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace tvx::app {
 
 namespace fs = std::filesystem;
@@ -141,6 +146,17 @@ std::string SaveFileWhole(const std::string& path, const std::string& text) {
     return "cannot write it (" + file.errorString().toStdString() + ")";
   }
   return {};
+}
+
+void HoldClosedStandardStreams() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // Opened the other way round: reading standard input or writing the others still fails.
+    const int held = open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    if (held >= 0 && held != fd) close(held);  // fd was taken meanwhile: nothing to hold
+  }
+#endif
 }
 
 std::string OutputFailure(std::ostream& out) {

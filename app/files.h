@@ -43,6 +43,13 @@ std::string SaveFileWhole(const std::string& path, const std::string& text);
 // pipe); empty when it did.
 std::string OutputFailure(std::ostream& out);
 
+// Holds the place of a closed standard input, output or error. The system hands out the lowest
+// free descriptor, so the first file, port or event descriptor opened would otherwise become
+// "standard output" and take what the program prints. The holder fails every use as the closed
+// descriptor did (Bad file descriptor), so a command still reports its output as not written.
+// First thing in main(), before anything opens a file.
+void HoldClosedStandardStreams();
+
 // Flushes and closes the process's standard output (std::cout and stdout): the reason it failed,
 // or empty. After it, nothing more is written to standard output.
 std::string FinishStandardOutput();

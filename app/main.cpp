@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/decode_command.h"
+#include "app/files.h"
 #include "app/headless_runner.h"
 #include "app/journal_command.h"
 #include "app/live_console.h"
@@ -67,6 +68,7 @@ int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tvx::app::HoldClosedStandardStreams();
   std::vector<std::string> args(argv + 1, argv + argc);
   // The codec commands need no display and no window.
   if (!args.empty() && args[0] == "decode") {

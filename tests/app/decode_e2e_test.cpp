@@ -30,23 +30,30 @@ TEST(Decode, StandardInputIsDecodedAsItArrives) {
   EXPECT_EQ(process.exitCode(), 1);
 }
 
-// Standard output on a full disk: the command fails and says why, small output or large.
-TEST(Decode, AFullOutputIsAFailureWithItsReason) {
-  const QStringList cases[] = {
+// Standard output on a full disk or closed: the command fails and says why, small output or
+// large, and nothing the program opens takes the closed output's place.
+TEST(Decode, OutputThatCannotBeWrittenIsAFailureWithItsReason) {
+  const QStringList commands[] = {
       {"decode", "<02>0000<1B>SVN<04>"},
       {"decode", "--json", "--hex", QString("02 ").repeated(40000)},
       {"decode", "--help"},
       {"send", "--dry-run", "SVN"},
   };
-  for (const QStringList& args : cases) {
-    QProcess process;
-    process.setStandardOutputFile("/dev/full");
-    process.start(ProgramPath(), args);
-    ASSERT_TRUE(process.waitForFinished(30000));
-    const std::string err = process.readAllStandardError().toStdString();
-    EXPECT_NE(process.exitCode(), 0) << args.join(' ').left(40).toStdString();
-    EXPECT_NE(err.find("cannot write the output: No space left on device"), std::string::npos)
-        << err;
+  const std::pair<const char*, const char*> outputs[] = {{">/dev/full", "No space left on device"},
+                                                         {">&-", "Bad file descriptor"}};
+  for (const QStringList& args : commands) {
+    for (const auto& [redirect, reason] : outputs) {
+      QProcess process;
+      process.start(
+          "/bin/sh",
+          QStringList{"-c", QString("exec \"$0\" \"$@\" ") + redirect, ProgramPath()} << args);
+      ASSERT_TRUE(process.waitForFinished(30000));
+      const std::string err = process.readAllStandardError().toStdString();
+      const std::string what = args.join(' ').left(30).toStdString() + " " + redirect;
+      EXPECT_NE(process.exitCode(), 0) << what;
+      EXPECT_NE(err.find(std::string("cannot write the output: ") + reason), std::string::npos)
+          << what << ": " << err;
+    }
   }
 }
 
