@@ -137,30 +137,39 @@ class ItemWriter {
   std::string failure_;
 };
 
-// Streams raw bytes through the decoder; false when the stream fails before its end.
-bool DecodeStream(std::istream& in, protocol::Decoder& decoder, const protocol::Decoder::Sink& sink,
-                  const ItemWriter& writer) {
+// Why the stream failed before its end, as the failed read left it; empty when it did not.
+std::string ReadFailure(const std::istream& in) {
+  return in.bad() ? SystemReason(errno) : std::string();
+}
+
+// Streams raw bytes through the decoder; why the stream failed before its end, or empty.
+std::string DecodeStream(std::istream& in, protocol::Decoder& decoder,
+                         const protocol::Decoder::Sink& sink, const ItemWriter& writer) {
   std::string chunk(kChunk, '\0');
   while (in && !writer.Failed()) {
+    errno = 0;
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    if (in.bad()) return ReadFailure(in);
     const auto got = static_cast<std::size_t>(in.gcount());
     decoder.Feed(std::string_view(chunk.data(), got), sink);
   }
-  return !in.bad();
+  return {};
 }
 
 // The same for a source that may be live (a serial line, a pipe): takes what has arrived, and
 // shows the items it completed whenever nothing more is waiting, rather than at the end.
-bool DecodeLive(std::istream& in, protocol::Decoder& decoder, const protocol::Decoder::Sink& sink,
-                ItemWriter& writer) {
+std::string DecodeLive(std::istream& in, protocol::Decoder& decoder,
+                       const protocol::Decoder::Sink& sink, ItemWriter& writer) {
   std::string chunk(kChunk, '\0');
-  while (!writer.Failed() && in.peek() != std::istream::traits_type::eof()) {
+  while (!writer.Failed()) {
+    errno = 0;
+    if (in.peek() == std::istream::traits_type::eof()) break;
     std::streamsize got = in.readsome(chunk.data(), static_cast<std::streamsize>(kChunk));
     if (got == 0 && in.get(chunk[0])) got = 1;  // a stream that cannot tell what is waiting
     decoder.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)), sink);
     if (in.rdbuf()->in_avail() <= 0) writer.Show();
   }
-  return !in.bad();
+  return ReadFailure(in);
 }
 
 struct Typed {
@@ -249,19 +258,20 @@ int RunDecode(const std::vector<std::string>& args, std::istream& in, std::ostre
     writer.Write(item);
   };
   protocol::Decoder decoder;
-  bool read = true;
+  std::string unread;
   if (r.source == Source::kFile) {
-    read = DecodeStream(file, decoder, sink, writer);
+    unread = DecodeStream(file, decoder, sink, writer);
   } else if (r.source == Source::kStandardInput) {
-    read = DecodeLive(in, decoder, sink, writer);
+    unread = DecodeLive(in, decoder, sink, writer);
   } else {
     decoder.Feed(bytes, sink);
   }
   decoder.Finish(sink);
   writer.Flush();
   if (output_failed(writer.Failure())) return 2;
-  if (!read) {
-    err << "tvxorm decode: cannot read " << (r.source == Source::kFile ? Quoted(r.value) : "'-'")
+  if (!unread.empty()) {
+    err << "tvxorm decode: cannot read "
+        << (r.source == Source::kFile ? Quoted(r.value) : "standard input") << ": " << unread
         << "\n";
     return 2;
   }

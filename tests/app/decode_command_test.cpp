@@ -297,6 +297,34 @@ TEST(DecodeCommand, OutputThatCannotBeWrittenEndsTheRunWithItsReason) {
   EXPECT_LT(endless.taken, 1024u * 1024u);
 }
 
+// A line that fails mid-read (a serial adapter pulled out): what came before is decoded, the
+// reason follows.
+class Failing : public std::streambuf {
+ protected:
+  int_type underflow() override {
+    if (done_) {
+      errno = EIO;
+      throw std::ios_base::failure("read");
+    }
+    done_ = true;
+    setg(svn_.data(), svn_.data(), svn_.data() + svn_.size());
+    return traits_type::to_int_type(*gptr());
+  }
+
+ private:
+  bool done_ = false;
+  std::string svn_ = std::string("\x02") + "0000\x1bSVN\x04";
+};
+
+TEST(DecodeCommand, InputThatFailsMidReadSaysWhy) {
+  Failing failing;
+  std::istream in(&failing);
+  std::ostringstream out, err;
+  EXPECT_EQ(RunDecode({"-"}, in, out, err), 2);
+  EXPECT_EQ(out.str(), "<02>0000<1B>SVN<04>  SVN to the whole bus (0000)\n");
+  EXPECT_EQ(err.str(), "tvxorm decode: cannot read standard input: Input/output error\n");
+}
+
 TEST(DecodeCommand, HelpSaysWhatEachInputIs) {
   const Outcome r = Decode({"--help"});
   EXPECT_EQ(r.code, 0);
