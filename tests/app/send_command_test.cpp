@@ -117,8 +117,7 @@ TEST(SendCommandLine, GridFilesAreReadAsTheConsoleReadsThem) {
 }
 
 TEST(SendCommandLine, OutputThatCannotBeWrittenIsAFailure) {
-  const std::vector<std::string> cases[] = {
-      {"--dry-run", "SVN"}, {"--help"}, {"--help", "NUM"}};
+  const std::vector<std::string> cases[] = {{"--dry-run", "SVN"}, {"--help"}, {"--help", "NUM"}};
   for (const auto& args : cases) {
     testing::FailStream out;
     std::ostringstream err;
