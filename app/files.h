@@ -13,6 +13,9 @@ namespace tvx::app {
 // UTF-8 as display tokens, a long path cut at its start (the file's own name is what tells it
 // apart).
 std::string Quoted(const std::string& path);
+// The same without quotes and whole: a name or other text given by a user, printed on a line of
+// its own.
+std::string PrintableName(const std::string& name);
 
 // The system's reason for errno value error, as a user reads it.
 std::string SystemReason(int error);
@@ -42,6 +45,11 @@ std::string SaveFileWhole(const std::string& path, const std::string& text);
 // Flushes out and says why what was written to it did not all arrive (a full disk, a closed
 // pipe); empty when it did.
 std::string OutputFailure(std::ostream& out);
+
+// Standard input, output or error closed when the program starts is held by the null device,
+// opened so that using it fails as using a closed one does: a file the program opens never takes
+// its place, and output meant for a terminal never lands in a journal.
+void HoldClosedStandardStreams();
 
 // Flushes and closes the process's standard output (std::cout and stdout): the reason it failed,
 // or empty. After it, nothing more is written to standard output.

@@ -109,3 +109,26 @@ TEST(Journal, AJournalThatCannotBeWrittenIsReportedOnceAndSendingGoesOn) {
 
 }  // namespace
 }  // namespace tvx::e2e
+
+namespace tvx::e2e {
+namespace {
+
+// A full disk under standard output is no success, in either form.
+TEST(Journal, AFullStandardOutputIsReported) {
+  testing::TempDir dir;
+  const QString journal = QString::fromStdString(dir.File("journal.jsonl"));
+  Pty pty;
+  ASSERT_EQ(RunConsole(kNum, Comm(pty.Path()) << "--journal" << journal).exit_code, 0);
+  for (const QStringList& form : {QStringList{}, QStringList{"--csv"}}) {
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(ProgramPath(), QStringList{"journal", journal} << form);
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 1) << form.join(" ").toStdString();
+    EXPECT_EQ(process.readAllStandardError().toStdString(),
+              "tvxorm journal: cannot write to standard output: No space left on device\n");
+  }
+}
+
+}  // namespace
+}  // namespace tvx::e2e
