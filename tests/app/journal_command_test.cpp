@@ -1,10 +1,11 @@
+#include "app/journal_command.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/journal_command.h"
 #include "app/journal_file.h"
 #include "tests/support/temp_dir.h"
 

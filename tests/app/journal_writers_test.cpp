@@ -11,6 +11,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 // The journal file under stress: a disk that fills up in the middle of an entry, and two
@@ -26,10 +27,11 @@ JournalEntry Numbered(int n) {
   JournalEntry e;
   e.time = {kNoon + n, 3600};
   e.destination = "Comm 1 = /dev/ttyUSB0";
-  e.packets = {{"\x02"
-                "0102\x1bNUM" +
-                    std::to_string(n) + "N\x04",
-                "NUM", "0102"}};
+  e.packets = {
+      {"\x02"
+       "0102\x1bNUM" +
+           std::to_string(n) + "N\x04",
+       "NUM", "0102"}};
   e.status = "The 'Number ' command has been sent to Group = 01, Unit = 02";
   return e;
 }
@@ -163,7 +165,7 @@ TEST(JournalWriters, TwoWritersAtOnceLoseNoEntryAndKeepEachFileInBounds) {
 }
 
 // A journal path that is no regular file is refused at once: a pipe would hold the program,
-// a device would be written to.
+// a device would be written to or read forever.
 TEST(JournalWriters, APathThatIsNoRegularFileIsRefused) {
   TempDir dir;
   std::vector<std::string> paths = {dir.File("")};
@@ -179,6 +181,9 @@ TEST(JournalWriters, APathThatIsNoRegularFileIsRefused) {
     EXPECT_FALSE(file.Append(Numbered(1))) << path;
     ASSERT_EQ(warnings.size(), 1u) << path;
     EXPECT_NE(warnings[0].find(app::Quoted(path)), std::string::npos) << warnings[0];
+    // Nor is it read: the window's journal panel reads the file's end at start.
+    EXPECT_TRUE(app::ReadJournalTail(path, 10).empty()) << path;
+    EXPECT_TRUE(ReadAll(path).times.empty()) << path;
   }
 }
 

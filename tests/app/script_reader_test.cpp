@@ -40,7 +40,11 @@ TEST(ScriptReader, ReadsLinesAsWrittenWithoutAByteOrderMark) {
       {"\xEF\xBB\xBF", {}},
       {"\xEF\xBB", {"\xEF\xBB"}},
       // Only at the start of the script: elsewhere it is a line's text.
-      {"a\n\xEF\xBB\xBF" "b\n", {"a", "\xEF\xBB\xBF" "b"}},
+      {"a\n\xEF\xBB\xBF"
+       "b\n",
+       {"a",
+        "\xEF\xBB\xBF"
+        "b"}},
       {long_line + "\n" + long_line, {long_line, long_line}},
   };
   for (const auto& c : cases) {
