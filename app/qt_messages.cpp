@@ -15,7 +15,8 @@ const char* g_prefix = "tvxorm";
 bool g_warnings = false;
 
 void Handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  const bool shown = type == QtCriticalMsg || type == QtFatalMsg || (type == QtWarningMsg && g_warnings);
+  const bool shown =
+      type == QtCriticalMsg || type == QtFatalMsg || (type == QtWarningMsg && g_warnings);
   if (!shown) return;
   const char* kind = type == QtWarningMsg ? "warning" : "internal error";
   // One line, whatever the message holds.

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <system_error>
+#include <thread>
 
 #include "app/files.h"
 
@@ -28,6 +31,20 @@ constexpr char kNotRegular[] = "not a regular file";
 constexpr int kLockTurns = 100;
 
 namespace fs = std::filesystem;
+
+// Another writer holds the lock for one entry, a few milliseconds. One that holds it much
+// longer is stopped (a debugger, Ctrl+Z): the entry is then written without the lock rather
+// than the window freezing until it goes on.
+enum class Try { kLocked, kBusy, kNoLocks };
+bool TakeLock(const std::function<Try()>& try_lock) {
+  constexpr auto kPatience = std::chrono::seconds(2);
+  const auto until = std::chrono::steady_clock::now() + kPatience;
+  for (Try tried = try_lock(); tried != Try::kLocked; tried = try_lock()) {
+    if (tried == Try::kNoLocks || std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
 
 fs::path PathOf(const std::string& name) {
   return fs::path(std::u8string(name.begin(), name.end()));
@@ -128,8 +145,14 @@ std::string SharedAppendFile::Lock() {
     if (fd_ < 0) {
       if (std::string why = Open(path_); !why.empty()) return why;
     }
-    OVERLAPPED place = LockPlace();
-    locked_ = LockFileEx(Native(fd_), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &place);
+    locked_ = TakeLock([this] {
+      OVERLAPPED place = LockPlace();
+      if (LockFileEx(Native(fd_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                     &place)) {
+        return Try::kLocked;
+      }
+      return GetLastError() == ERROR_LOCK_VIOLATION ? Try::kBusy : Try::kNoLocks;
+    });
     if (SameFile(Native(fd_), path_)) return {};
     Close();
   }
@@ -233,14 +256,15 @@ std::string SharedAppendFile::Lock() {
     if (fd_ < 0) {
       if (std::string why = Open(path_); !why.empty()) return why;
     }
-    int result;
-    while ((result = flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    locked_ = result == 0;
+    locked_ = TakeLock([this] {
+      if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return Try::kLocked;
+      return errno == EWOULDBLOCK || errno == EINTR ? Try::kBusy : Try::kNoLocks;
+    });
     // Another writer may have rotated or removed the file while this one waited.
-    struct stat open {}, there {};
-    if (fstat(fd_, &open) == 0 && stat(path_.c_str(), &there) == 0 &&
-        open.st_dev == there.st_dev && open.st_ino == there.st_ino) {
+    struct stat open {
+    }, there{};
+    if (fstat(fd_, &open) == 0 && stat(path_.c_str(), &there) == 0 && open.st_dev == there.st_dev &&
+        open.st_ino == there.st_ino) {
       return {};
     }
     Close();

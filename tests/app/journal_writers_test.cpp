@@ -10,8 +10,11 @@
 #include "tests/support/temp_dir.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 // The journal file under stress: a disk that fills up in the middle of an entry, and two
@@ -163,6 +166,21 @@ TEST(JournalWriters, TwoWritersAtOnceLoseNoEntryAndKeepEachFileInBounds) {
     EXPECT_LE(TempDir::Read(name).size(), static_cast<std::size_t>(rotate)) << name;
   }
 }
+
+#ifndef _WIN32
+// A writer stopped while it holds the lock (a debugger, Ctrl+Z) must not freeze the window:
+// the entry goes in without the lock after a while.
+TEST(JournalWriters, AWriterStoppedHoldingTheLockHoldsNoOneForever) {
+  TempDir dir;
+  const std::string path = dir.Write("journal.jsonl", "");
+  const int stopped = open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(stopped, LOCK_EX), 0);
+  app::JournalFile file(path, {});
+  EXPECT_TRUE(file.Append(Numbered(1)));
+  close(stopped);
+  EXPECT_EQ(ReadAll(path).times, std::vector<std::int64_t>{1});
+}
+#endif
 
 // A journal path that is no regular file is refused at once: a pipe would hold the program,
 // a device would be written to or read forever.
