@@ -38,7 +38,10 @@ std::vector<std::string> Characters(std::string_view text) {
     bool valid = length > 0 && i + length <= text.size();
     for (std::size_t k = 1; valid && k < length; ++k)
       valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    if (valid && (lead >= 0x20 && lead != 0x7F)) {
+    // U+0080 to U+009F are control characters too: a terminal may act on them.
+    const bool control = lead < 0x20 || lead == 0x7F ||
+                         (valid && lead == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+    if (valid && !control) {
       out.emplace_back(text.substr(i, length));
       i += length;
       continue;
@@ -71,6 +74,12 @@ std::string Quoted(const std::string& path) {
   std::string out = from ? "'..." : "'";
   for (std::size_t i = from; i < characters.size(); ++i) out += characters[i];
   return out + "'";
+}
+
+std::string PrintableName(const std::string& name) {
+  std::string out;
+  for (const std::string& character : Characters(name)) out += character;
+  return out;
 }
 
 std::string SystemReason(int error) {

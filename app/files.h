@@ -13,6 +13,9 @@ namespace tvx::app {
 // UTF-8 as display tokens, a long path cut at its start (the file's own name is what tells it
 // apart).
 std::string Quoted(const std::string& path);
+// The same without quotes and whole: a name or other text given by a user, printed on a line of
+// its own.
+std::string PrintableName(const std::string& name);
 
 // The system's reason for errno value error, as a user reads it.
 std::string SystemReason(int error);

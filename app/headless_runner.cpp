@@ -65,17 +65,22 @@ void HeadlessRunner::Enqueue(Line line) {
   Pump();
 }
 
-// A Qt timer takes at most 2^31 - 1 ms: longer waits run in steps to their deadline.
+// A Qt timer takes at most 2^31 - 1 ms: longer waits run in steps to their deadline. The next
+// line always runs from the event loop, never from here: a script of many short waits would
+// otherwise nest a call per wait.
 void HeadlessRunner::WaitUntil(QDeadlineTimer deadline) {
   constexpr qint64 kStepMs = 24LL * 60 * 60 * 1000;
-  const qint64 left = deadline.remainingTime();
-  if (left <= 0) {
+  // A deadline past the clock's range is forever: it never ends before it.
+  const qint64 remaining = deadline.remainingTime();
+  const qint64 left = remaining < 0 ? kStepMs : std::min(remaining, kStepMs);
+  QTimer::singleShot(static_cast<int>(left), Qt::PreciseTimer, this, [this, deadline] {
+    if (!deadline.hasExpired()) {
+      WaitUntil(deadline);
+      return;
+    }
     waiting_ = false;
     Pump();
-    return;
-  }
-  QTimer::singleShot(static_cast<int>(std::min(left, kStepMs)), Qt::PreciseTimer, this,
-                     [this, deadline] { WaitUntil(deadline); });
+  });
 }
 
 void HeadlessRunner::FinishWhenSent(QDeadlineTimer bound) {

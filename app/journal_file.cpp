@@ -8,17 +8,16 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
+#include <limits>
 
+#include "app/files.h"
 #include "console/script.h"
 #include "protocol/display.h"
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace tvx::app {
 
@@ -45,38 +44,50 @@ QJsonObject PacketObject(const JournalPacket& packet) {
           {"hex", QString::fromStdString(protocol::HexText(packet.bytes))}};
 }
 
-bool SyncHandle(int handle) {
-#if defined(Q_OS_WIN)
-  return _commit(handle) == 0;
-#elif defined(Q_OS_LINUX)
-  return fdatasync(handle) == 0;
-#else
-  return fsync(handle) == 0;
-#endif
-}
+// The lines of a file, each without its line break. A line longer than any entry is no entry:
+// it is passed over without being held, so a file with no line break costs no memory.
+class JournalLines {
+ public:
+  static constexpr std::size_t kMaxLineBytes = 1 << 20;
 
-bool Sync(QFile& file) {
-  return file.handle() >= 0 && SyncHandle(file.handle());
-}
+  explicit JournalLines(const std::string& name)
+      : in_(std::filesystem::path(std::u8string(name.begin(), name.end())), std::ios::binary) {}
 
-// A handle of its own on the file, so that the disk can be waited for without holding the
-// file: the writer may rotate it meanwhile.
-int DuplicateHandle(QFile& file) {
-  if (file.handle() < 0) return -1;
-#ifdef Q_OS_WIN
-  return _dup(file.handle());
-#else
-  return dup(file.handle());
-#endif
-}
+  // The next line; false at the end. whole is false for a line cut short, and line is empty.
+  bool Next(std::string& line, bool& whole) {
+    line.clear();
+    whole = true;
+    bool any = false;
+    while (true) {
+      if (at_ == end_) {
+        in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        at_ = 0;
+        end_ = static_cast<std::size_t>(in_.gcount());
+        if (end_ == 0) return any;
+      }
+      any = true;
+      const char* from = buffer_.data() + at_;
+      const auto* stop = static_cast<const char*>(std::memchr(from, '\n', end_ - at_));
+      const std::size_t length = stop ? static_cast<std::size_t>(stop - from) : end_ - at_;
+      if (whole && line.size() + length > kMaxLineBytes) {
+        whole = false;
+        line = std::string();
+      }
+      if (whole) line.append(from, length);
+      at_ += length;
+      if (stop) {
+        ++at_;
+        return true;
+      }
+    }
+  }
 
-void CloseHandle(int handle) {
-#ifdef Q_OS_WIN
-  _close(handle);
-#else
-  close(handle);
-#endif
-}
+ private:
+  std::ifstream in_;
+  std::array<char, 1 << 16> buffer_{};
+  std::size_t at_ = 0;
+  std::size_t end_ = 0;
+};
 
 }  // namespace
 
@@ -192,29 +203,33 @@ JournalFile::~JournalFile() {
   }
   wake_.notify_one();
   sync_.join();
-  if (file_.isOpen()) Sync(file_);
+  file_.Sync();
 }
 
 bool JournalFile::Open() {
   std::lock_guard lock(mutex_);
-  return OpenLocked();
+  const std::string why = OpenLocked();
+  if (!why.empty()) Failed(why);
+  return why.empty();
 }
 
-bool JournalFile::OpenLocked() {
-  file_.close();
-  const QString path = QString::fromStdString(path_);
-  const QString dir = QFileInfo(path).absolutePath();
-  if (!QDir().mkpath(dir)) {
-    Failed("cannot create the directory " + dir.toStdString());
-    return false;
+std::string JournalFile::OpenLocked() {
+  const QString dir = QFileInfo(QString::fromStdString(path_)).absolutePath();
+  if (!QDir().mkpath(dir)) return "cannot create the directory " + Quoted(dir.toStdString());
+  if (std::string why = file_.Open(path_); !why.empty()) {
+    return "cannot open " + Quoted(path_) + ": " + why;
   }
-  file_.setFileName(path);
-  // Unbuffered: each entry is one write the system has once Append returns.
-  if (!file_.open(QIODevice::Append | QIODevice::Unbuffered)) {
-    Failed("cannot open " + path_ + ": " + file_.errorString().toStdString());
-    return false;
-  }
-  return true;
+  return {};
+}
+
+// Follows the path: a file rotated by another writer, or deleted or moved away (its entries
+// would be lost), gives way to the one at the path, made again when it is gone.
+std::string JournalFile::LockAtPath() {
+  if (file_.IsOpen() && file_.Lock().empty()) return {};
+  if (std::string why = OpenLocked(); !why.empty()) return why;
+  if (std::string why = file_.Lock(); !why.empty())
+    return "cannot write " + Quoted(path_) + ": " + why;
+  return {};
 }
 
 void JournalFile::Failed(const std::string& why) {
@@ -226,18 +241,19 @@ void JournalFile::Failed(const std::string& why) {
 bool JournalFile::Append(const JournalEntry& entry) {
   const std::string line = JournalLine(entry) + "\n";
   std::lock_guard lock(mutex_);
-  // A file deleted or moved away under us would swallow the entries: write a new one.
-  if (!file_.isOpen() || !QFileInfo::exists(file_.fileName())) {
-    if (!OpenLocked()) return false;
+  std::string why = LockAtPath();
+  const std::int64_t size = file_.Size();
+  if (why.empty() && size > 0 && size + static_cast<std::int64_t>(line.size()) > rotate_bytes_ &&
+      Rotate()) {
+    why = LockAtPath();
   }
-  if (file_.size() > 0 && file_.size() + static_cast<qint64>(line.size()) > rotate_bytes_) {
-    Rotate();
-    if (!file_.isOpen()) return false;
+  if (why.empty()) {
+    if (std::string failed = file_.Append(line); !failed.empty())
+      why = "cannot write " + Quoted(path_) + ": " + failed;
+    file_.Unlock();
   }
-  const qint64 written = file_.write(line.data(), static_cast<qint64>(line.size()));
-  if (written != static_cast<qint64>(line.size())) {
-    Failed("cannot write " + path_ + ": " + file_.errorString().toStdString());
-    file_.close();  // the next entry opens it afresh
+  if (!why.empty()) {
+    Failed(why);
     return false;
   }
   failing_ = false;
@@ -246,15 +262,26 @@ bool JournalFile::Append(const JournalEntry& entry) {
   return true;
 }
 
-void JournalFile::Rotate() {
-  Sync(file_);
-  file_.close();
+// Under the lock of the file at the path, so no other writer rotates it as well. False when
+// the file stays where it is.
+bool JournalFile::Rotate() {
+  namespace fs = std::filesystem;
   const auto name = [this](int k) {
-    return QString::fromStdString(k == 0 ? path_ : path_ + "." + std::to_string(k));
+    const std::string text = k == 0 ? path_ : path_ + "." + std::to_string(k);
+    return fs::path(std::u8string(text.begin(), text.end()));
   };
-  QFile::remove(name(kKeptFiles - 1));
-  for (int k = kKeptFiles - 2; k >= 0; --k) QFile::rename(name(k), name(k + 1));
-  OpenLocked();
+  std::error_code ec;
+  // Files move only up to the first free place: after a rotation that stopped half way (a
+  // file held open elsewhere) the next one loses no file.
+  int free = 1;
+  while (free < kKeptFiles - 1 && fs::exists(name(free), ec)) ++free;
+  if (free == kKeptFiles - 1) fs::remove(name(free), ec);
+  for (int k = free - 1; k >= 1; --k) fs::rename(name(k), name(k + 1), ec);
+  file_.Sync();
+  fs::rename(name(0), name(1), ec);
+  if (ec) return false;  // written on, and rotated with a later entry
+  file_.Close();
+  return true;
 }
 
 void JournalFile::SyncLoop() {
@@ -263,11 +290,10 @@ void JournalFile::SyncLoop() {
     wake_.wait(lock, [this] { return dirty_ || stop_; });
     if (stop_) return;
     dirty_ = false;
-    const int handle = DuplicateHandle(file_);
+    const int handle = file_.NewHandle();
     if (handle < 0) continue;
     lock.unlock();
-    SyncHandle(handle);
-    CloseHandle(handle);
+    SharedAppendFile::SyncAndClose(handle);
     lock.lock();
   }
 }
@@ -275,11 +301,12 @@ void JournalFile::SyncLoop() {
 void ReadJournal(const std::vector<std::string>& files,
                  const std::function<bool(JournalEntry&&)>& take, int* bad_lines) {
   std::string line;
+  bool whole = true;
   for (const std::string& name : files) {
-    std::ifstream in(name, std::ios::binary);
-    while (std::getline(in, line)) {
-      if (line.empty()) continue;
-      auto entry = ParseJournalLine(line);
+    if (!InputFileRefusal(name, std::numeric_limits<std::uintmax_t>::max()).empty()) continue;
+    for (JournalLines lines(name); lines.Next(line, whole);) {
+      if (whole && line.empty()) continue;
+      auto entry = whole ? ParseJournalLine(line) : std::nullopt;
       if (!entry) {
         if (bad_lines) ++*bad_lines;
         continue;
@@ -292,6 +319,8 @@ void ReadJournal(const std::vector<std::string>& files,
 std::vector<JournalEntry> ReadJournalTail(const std::string& path, std::size_t count) {
   // Only the end of the file is read: a start-up must not parse 10 MB for a few entries.
   constexpr std::streamoff kTailBytes = 1 << 20;
+  // A pipe would hold the window's start.
+  if (!InputFileRefusal(path, std::numeric_limits<std::uintmax_t>::max()).empty()) return {};
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return {};
   const std::streamoff size = in.tellg();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFile>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -11,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/shared_append_file.h"
 #include "console/journal.h"
 
 // The journal on disk: JSON Lines, one entry a line, appended and flushed entry by entry.
@@ -43,7 +43,9 @@ std::vector<std::string> JournalFiles(const std::string& path);
 
 // Appends entries. The bytes reach the system at every entry, so a crash of the program
 // loses none; a background thread then asks the disk to keep them, so a power loss loses none
-// either, without the user-interface thread waiting for the disk.
+// either, without the user-interface thread waiting for the disk. Other programs may append
+// to the same file at once (the window and send): each entry and each rotation is made under
+// the file's lock, from the size of the file at the path.
 class JournalFile {
  public:
   static constexpr std::int64_t kRotateBytes = 10 * 1024 * 1024;
@@ -65,15 +67,16 @@ class JournalFile {
   const std::string& Path() const { return path_; }
 
  private:
-  bool OpenLocked();
-  void Rotate();
+  std::string OpenLocked();
+  std::string LockAtPath();
+  bool Rotate();
   void Failed(const std::string& why);
   void SyncLoop();
 
   std::string path_;
   Warn warn_;
   std::int64_t rotate_bytes_;
-  QFile file_;
+  SharedAppendFile file_;
   bool failing_ = false;
   std::mutex mutex_;  // the file between this thread and the sync thread
   std::condition_variable wake_;

@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/port_settings.h"
 #include "app/preset_file.h"
+#include "app/qt_messages.h"
 #include "app/send_command.h"
 #include "app/sim_command.h"
 #include "app/view/run_window.h"
@@ -36,7 +37,8 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
       &runner, &tvx::app::HeadlessRunner::Finished, &app, [&app](int code) { app.exit(code); },
       Qt::QueuedConnection);
   if (const auto error = runner.Start(options.script)) {
-    std::cerr << "tvxorm: cannot read script '" << options.script << "': " << *error << std::endl;
+    std::cerr << "tvxorm: cannot read script " << tvx::app::Quoted(options.script) << ": " << *error
+              << std::endl;
     return 2;
   }
   return app.exec();
@@ -54,6 +56,7 @@ int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
     return 0;
   }
   if (sim.headless) {
+    tvx::app::KeepQtMessagesOffStandardError("tvxorm sim");
     QCoreApplication app(argc, argv);
     return tvx::app::RunSimHeadless(app, sim, std::cout, std::cerr);
   }
@@ -72,15 +75,22 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   // The codec commands need no display and no window.
   if (!args.empty() && args[0] == "decode") {
+    tvx::app::KeepQtMessagesOffStandardError("tvxorm decode");
     std::ios::sync_with_stdio(false);  // a capture can be large
     return tvx::app::RunDecode({args.begin() + 1, args.end()}, std::cin, std::cout, std::cerr);
   }
   if (!args.empty() && args[0] == "journal") {
+    tvx::app::KeepQtMessagesOffStandardError("tvxorm journal");
     std::ios::sync_with_stdio(false);
-    return tvx::app::RunJournal({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    const int code = tvx::app::RunJournal({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    const std::string failure = tvx::app::FinishStandardOutput();
+    if (code != 0 || failure.empty()) return code;
+    std::cerr << "tvxorm journal: cannot write to standard output: " << failure << std::endl;
+    return 1;
   }
   if (!args.empty() && args[0] == "sim") return RunSim(argc, argv, {args.begin() + 1, args.end()});
   if (!args.empty() && args[0] == "send") {
+    tvx::app::KeepQtMessagesOffStandardError("tvxorm send");
     QCoreApplication app(argc, argv);
     const int code = tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);
     tvx::links::drains::FinishAll();
@@ -103,6 +113,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.headless) {
+    tvx::app::KeepQtMessagesOffStandardError("tvxorm");
     QCoreApplication app(argc, argv);
     const int code = RunHeadless(app, options);
     // Bytes still queued on a closed port or connection get to leave before the process ends.

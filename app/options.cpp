@@ -44,6 +44,10 @@ std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>&
       return OptionsError{"unknown option '" + arg + "'"};
     }
   }
+  // The window reads no script: it would open and leave the script unrun.
+  if (!options.script.empty() && !options.headless && !options.help && !options.version) {
+    return OptionsError{"--script needs --headless"};
+  }
   return options;
 }
 

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <optional>
 
+#include "app/files.h"
+
 namespace tvx::app {
 
 namespace {
@@ -104,14 +106,14 @@ std::string PresetFilePath() {
 }
 
 PresetFileRead ReadPresetFile(const std::string& path) {
-  QFile file(Text(path));
-  if (!file.exists()) return {};
-  if (QFileInfo(file).isDir()) return {{}, "it is a directory"};
-  if (!file.open(QIODevice::ReadOnly)) return {{}, file.errorString().toStdString()};
-  if (file.size() > kMaxFileBytes) return {{}, "it is larger than 4 MB"};
-  const QByteArray bytes = file.read(kMaxFileBytes + 1);
-  if (bytes.size() > kMaxFileBytes) return {{}, "it is larger than 4 MB"};
-  auto parsed = Parse(bytes);
+  const QFileInfo info(Text(path));
+  if (!info.exists()) return {};
+  if (info.isDir()) return {{}, "it is a directory"};
+  if (info.size() > kMaxFileBytes) return {{}, "it is larger than 4 MB"};
+  // A pipe would hold the start until someone writes to it, a device might never end.
+  const InputFile file = ReadInputFile(path, kMaxFileBytes);
+  if (!file.refusal.empty()) return {{}, file.refusal};
+  auto parsed = Parse(QByteArray::fromStdString(file.text));
   if (auto* wrong = std::get_if<std::string>(&parsed)) return {{}, *wrong};
   return {std::get<console::PresetStore>(std::move(parsed)), {}};
 }
@@ -119,7 +121,7 @@ PresetFileRead ReadPresetFile(const std::string& path) {
 console::PresetStore LoadPresets(const std::string& path, std::ostream& warnings) {
   PresetFileRead read = ReadPresetFile(path);
   if (!read.error.empty()) {
-    warnings << "tvxorm: the presets file " << path << " cannot be read: " << read.error
+    warnings << "tvxorm: the presets file " << Quoted(path) << " cannot be read: " << read.error
              << "; no presets are available" << std::endl;
   }
   return std::move(read.presets);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -205,6 +208,45 @@ TEST(Headless, WaitsBeyondTheQtTimerRangeDoNotEndEarly) {
     process.kill();
     process.waitForFinished();
   }
+}
+
+}  // namespace
+}  // namespace tvx::e2e
+
+namespace tvx::e2e {
+namespace {
+
+// A wait already over must not nest a call per line: 60,000 of them overflowed the stack.
+TEST(Headless, ManyWaitsOfNothingRunToTheEnd) {
+  std::string script;
+  for (int i = 0; i < 60'000; ++i) script += "wait 0\n";
+  const ConsoleRun run = RunConsole(script + "print SendFlag\n", Comm("/nonexistent/tty1"));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "SendFlag=False\n");
+}
+
+// What the start reads is never waited for: a pipe as the presets file, a script in an
+// editor's UTF-8 with its byte-order mark.
+TEST(Headless, APipeAsThePresetsFileIsRefusedAtOnce) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkpath("TVXORM"));
+  const QString presets = dir.filePath("TVXORM/presets.json");
+  ASSERT_EQ(mkfifo(presets.toLocal8Bit().constData(), 0600), 0);
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_CONFIG_HOME", dir.path());
+  process.setProcessEnvironment(env);
+  process.start(ProgramPath(), {"--headless", "--no-journal", "--comm", "1=/nonexistent/tty1"});
+  ASSERT_TRUE(process.waitForStarted());
+  process.write("\xEF\xBB\xBFprint SendFlag\n");
+  process.closeWriteChannel();
+  const bool finished = process.waitForFinished(20000);
+  if (!finished) process.kill();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(process.exitCode(), 0);
+  EXPECT_EQ(process.readAllStandardOutput().toStdString(), "SendFlag=False\n");
+  const std::string err = process.readAllStandardError().toStdString();
+  EXPECT_NE(err.find("presets.json' cannot be read: not a regular file"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -109,3 +109,33 @@ TEST(Journal, AJournalThatCannotBeWrittenIsReportedOnceAndSendingGoesOn) {
 
 }  // namespace
 }  // namespace tvx::e2e
+
+namespace tvx::e2e {
+namespace {
+
+// Standard output full or closed is no success, in either form.
+TEST(Journal, AStandardOutputThatCannotBeWrittenIsReported) {
+  testing::TempDir dir;
+  const QString journal = QString::fromStdString(dir.File("journal.jsonl"));
+  Pty pty;
+  ASSERT_EQ(RunConsole(kNum, Comm(pty.Path()) << "--journal" << journal).exit_code, 0);
+  const struct {
+    const char* redirect;
+    std::string reason;
+  } outputs[] = {{">/dev/full", "No space left on device"}, {">&-", "Bad file descriptor"}};
+  for (const auto& output : outputs) {
+    for (const char* form : {"", " --csv"}) {
+      QProcess process;
+      process.start("/bin/sh",
+                    {"-c", "exec \"$0\" journal \"$1\"" + QString(form) + " " + output.redirect,
+                     ProgramPath(), journal});
+      ASSERT_TRUE(process.waitForFinished(20000));
+      EXPECT_EQ(process.exitCode(), 1) << output.redirect << form;
+      EXPECT_EQ(process.readAllStandardError().toStdString(),
+                "tvxorm journal: cannot write to standard output: " + output.reason + "\n");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tvx::e2e
