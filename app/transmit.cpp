@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/stop_signals.h"
 #include "links/port_names.h"
 #include "links/qt_serial_control.h"
 #include "links/qt_socket_control.h"
@@ -20,42 +21,58 @@ constexpr qint64 kBaud = 9600;
 constexpr qint64 kDrainMarginMs = 500;
 constexpr int kTcpDrainMs = 5000;
 
+int Stopped(const StopSignals* stop) {
+  return stop ? stop->Received() : 0;
+}
+
+// An event loop that a stop signal ends too.
+void RunLoop(QEventLoop& loop, const StopSignals* stop) {
+  if (stop) QObject::connect(stop, &StopSignals::Stop, &loop, &QEventLoop::quit);
+  if (!Stopped(stop)) loop.exec();
+}
+
 // Lets the event loop run (links make progress) until ms have passed on clock.
-void RunUntil(const QElapsedTimer& clock, qint64 ms) {
-  while (clock.elapsed() < ms) {
+void RunUntil(const QElapsedTimer& clock, qint64 ms, const StopSignals* stop) {
+  while (clock.elapsed() < ms && !Stopped(stop)) {
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(ms - clock.elapsed()), Qt::PreciseTimer, &loop,
                        &QEventLoop::quit);
-    loop.exec();
+    RunLoop(loop, stop);
   }
 }
 
 // Runs the event loop until done() or the deadline.
-bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms) {
+bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms,
+              const StopSignals* stop = nullptr) {
   QDeadlineTimer deadline(bound_ms);
-  while (pending() && !deadline.hasExpired()) {
+  while (pending() && !deadline.hasExpired() && !Stopped(stop)) {
     QEventLoop loop;
     QTimer::singleShot(10, &loop, &QEventLoop::quit);
-    loop.exec();
+    RunLoop(loop, stop);
   }
   return !pending();
+}
+
+TransmitResult StoppedBy(const StopSignals* stop) {
+  return {false, "stopped by " + SignalName(Stopped(stop)), Stopped(stop)};
 }
 
 // The pieces at their times, one grid position per tick for the andon grid; false at the
 // first write that fails.
 bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, window::Winsock& socket,
-            protocol::OutputObserver* observer) {
+            protocol::OutputObserver* observer, const StopSignals* stop) {
   protocol::LinkOutput out(serial, socket);
   out.SetObserver(observer);
   out.Choose();  // the one link given is the one open
   QElapsedTimer clock;
   clock.start();
   for (const console::TimedPiece& piece : outcome.pieces) {
-    RunUntil(clock, piece.at_ms);
+    RunUntil(clock, piece.at_ms, stop);
+    if (Stopped(stop)) return true;
     out.Write(piece.bytes);
     if (out.Failed()) return false;
   }
-  RunUntil(clock, outcome.done_ms);
+  RunUntil(clock, outcome.done_ms, stop);
   return true;
 }
 
@@ -69,7 +86,7 @@ qint64 ByteCount(const console::CommandOutcome& outcome) {
 }  // namespace
 
 TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome,
-                              protocol::OutputObserver* observer) {
+                              protocol::OutputObserver* observer, const StopSignals* stop) {
   if (!QFileInfo::exists(QString::fromStdString(device))) {
     return {false, "cannot open " + device + ": no such device"};
   }
@@ -83,8 +100,12 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
             "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
   }
   links::QtSocketControl unconnected;  // so the serial half is chosen
-  if (!Replay(outcome, serial, unconnected, observer)) {
+  if (!Replay(outcome, serial, unconnected, observer, stop)) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
+  }
+  if (Stopped(stop)) {
+    serial.SetPortOpen(false);  // what was written drains in the background
+    return StoppedBy(stop);
   }
   const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
   const bool drained =
@@ -100,7 +121,7 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
 
 TransmitResult TransmitTcp(const std::string& host, int port,
                            const console::CommandOutcome& outcome,
-                           protocol::OutputObserver* observer) {
+                           protocol::OutputObserver* observer, const StopSignals* stop) {
   const std::string where = host + ":" + std::to_string(port);
   links::QtSocketControl socket;
   socket.Connect(host, port);
@@ -111,7 +132,11 @@ TransmitResult TransmitTcp(const std::string& host, int port,
         return state != window::kSckConnected && state != window::kSckClosed &&
                state != window::kSckError;
       },
-      static_cast<qint64>(links::kPollMs) * links::kPollLimit);
+      static_cast<qint64>(links::kPollMs) * links::kPollLimit, stop);
+  if (Stopped(stop)) {
+    socket.Close();
+    return StoppedBy(stop);
+  }
   if (socket.State() != window::kSckConnected) {
     // Refused or unreachable ends the wait early; a silent host runs out the polls.
     const std::string why =
@@ -123,11 +148,15 @@ TransmitResult TransmitTcp(const std::string& host, int port,
   }
   const links::PortNames no_ports;
   links::QtSerialControl unopened(no_ports);
-  if (!Replay(outcome, unopened, socket, observer)) {
+  if (!Replay(outcome, unopened, socket, observer, stop)) {
     const std::string why = socket.LastError();
     socket.Close();
     return {false,
             "the packet could not be written to the TCP/IP connection " + where + ": " + why};
+  }
+  if (Stopped(stop)) {
+    socket.Close();  // what was written drains in the background
+    return StoppedBy(stop);
   }
   const bool drained = RunWhile(
       [&socket] { return socket.State() == window::kSckConnected && socket.BytesToWrite() > 0; },
