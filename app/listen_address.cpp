@@ -47,9 +47,8 @@ std::variant<ListenAddress, std::string> ParseListenAddress(const std::string& t
   if (host.empty() && !bracketed) return where;
   if (host == "localhost") return where;
   const QHostAddress address(QString::fromStdString(host));
-  const bool family_fits =
-      bracketed ? address.protocol() == QAbstractSocket::IPv6Protocol
-                : address.protocol() == QAbstractSocket::IPv4Protocol;
+  const bool family_fits = bracketed ? address.protocol() == QAbstractSocket::IPv6Protocol
+                                     : address.protocol() == QAbstractSocket::IPv4Protocol;
   if (address.isNull() || !family_fits) {
     return "'" + host + "' is no " + (bracketed ? "IPv6" : "IPv4") +
            " address (a name other than localhost is not taken)";

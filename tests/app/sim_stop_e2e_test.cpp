@@ -1,0 +1,259 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "tests/app/e2e_support.h"
+#include "tests/support/temp_dir.h"
+
+// How the simulator ends: by a signal, a reader that stalls or goes, a state file it cannot
+// write. However it ends, the state is written or the reason told, and its pty link goes.
+namespace tvx::e2e {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+const QByteArray kPacket("\x02"
+                         "0103\x1bNUM42N1A\x04");
+
+// `tvxorm sim --headless ARGS`; its standard output is read here unless out_file names where
+// it goes instead.
+class SimRun {
+ public:
+  explicit SimRun(const QStringList& args, const QString& out_file = {}) {
+    if (!out_file.isEmpty()) process_.setStandardOutputFile(out_file);
+    process_.start(ProgramPath(), QStringList{"sim", "--headless"} << args);
+  }
+  ~SimRun() {
+    if (process_.state() != QProcess::NotRunning) {
+      process_.kill();
+      process_.waitForFinished(5000);
+    }
+  }
+  bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      process_.waitForReadyRead(20);
+      out_ += process_.readAllStandardOutput().toStdString();
+      if (process_.state() == QProcess::NotRunning) break;
+    }
+    return done();
+  }
+  bool WaitFor(const std::string& text) {
+    return WaitUntil([&] { return out_.find(text) != std::string::npos; });
+  }
+  int TcpPort() {
+    if (!WaitFor("listening on")) return 0;
+    const auto match = QRegularExpression("tcp:(\\d+)  listening").match(Q(out_));
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+  }
+  void Signal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
+  // Where the kernel holds it ("pipe_write"), as /proc tells.
+  std::string WaitChannel() const {
+    QFile file(QString("/proc/%1/wchan").arg(process_.processId()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+  }
+  // The exit status, or -1 for a crash or a run still going after ms.
+  int Finish(int ms = 10000) {
+    WaitUntil([this] { return process_.state() == QProcess::NotRunning; }, ms);
+    if (process_.state() != QProcess::NotRunning) return -1;
+    err_ += process_.readAllStandardError().toStdString();
+    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+  }
+  const std::string& Out() const { return out_; }
+  const std::string& Err() const { return err_; }
+
+ private:
+  QProcess process_;
+  std::string out_;
+  std::string err_;
+};
+
+void SendTo(int port, const QByteArray& bytes) {
+  QTcpSocket socket;
+  socket.connectToHost("127.0.0.1", static_cast<quint16>(port));
+  ASSERT_TRUE(socket.waitForConnected(5000));
+  socket.write(bytes);
+  ASSERT_TRUE(socket.waitForBytesWritten(5000));
+  socket.disconnectFromHost();
+}
+
+std::string NumberInState(const std::string& path) {
+  QFile file(Q(path));
+  if (!file.open(QIODevice::ReadOnly)) return "no state";
+  for (const QJsonValue device : QJsonDocument::fromJson(file.readAll()).array()) {
+    if (device["serial"].toInt() == 10003) return device["number"].toString().toStdString();
+  }
+  return "no numeric display";
+}
+
+TEST(SimStop, EachStopSignalWritesTheStateAndTakesThePtyLinkAway) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    testing::TempDir dir;
+    const std::string link = dir.File("tty-sim");
+    const std::string state = dir.File("state.json");
+    SimRun sim({"--listen", "0", "--pty", Q(link), "--state", Q(state)});
+    const int port = sim.TcpPort();
+    ASSERT_GT(port, 0) << sim.Out();
+    SendTo(port, kPacket);
+    ASSERT_TRUE(sim.WaitFor("number 42")) << sim.Out();
+    sim.Signal(signal);
+    EXPECT_EQ(sim.Finish(), 0) << signal << ": " << sim.Err();
+    EXPECT_EQ(NumberInState(state), "42") << signal;
+    EXPECT_FALSE(std::filesystem::is_symlink(link)) << signal;
+  }
+}
+
+// A FIFO the simulator's standard output goes to; its reader is held here.
+class OutputFifo {
+ public:
+  explicit OutputFifo(const std::string& path) : path_(path) {
+    ::mkfifo(path.c_str(), 0600);
+    reader_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  }
+  ~OutputFifo() { CloseReader(); }
+  QString Path() const { return Q(path_); }
+  std::string Read() {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(reader_, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    return text;
+  }
+  void CloseReader() {
+    if (reader_ >= 0) ::close(reader_);
+    reader_ = -1;
+  }
+
+ private:
+  std::string path_;
+  int reader_ = -1;
+};
+
+TEST(SimStop, AStalledReaderDoesNotHoldOffAStopAndAClosedOneEndsTheRun) {
+  testing::TempDir dir;
+  {
+    // Nobody reads: the pipe fills and the simulator waits in a write when the stop comes.
+    OutputFifo fifo(dir.File("stalled"));
+    const std::string state = dir.File("stalled.json");
+    SimRun sim({"--listen", "0", "--state", Q(state)}, fifo.Path());
+    QElapsedTimer clock;
+    clock.start();
+    int port = 0;
+    while (port == 0 && clock.elapsed() < 20000) {
+      const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(fifo.Read()));
+      if (m.hasMatch()) port = m.captured(1).toInt();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    ASSERT_GT(port, 0);
+    // Far more monitor lines than a pipe holds.
+    SendTo(port, kPacket.repeated(4000));
+    EXPECT_TRUE(sim.WaitUntil(
+        [&sim] { return sim.WaitChannel().find("pipe_write") != std::string::npos; }))
+        << sim.WaitChannel();
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.Finish(), 1);
+    EXPECT_NE(sim.Err().find("cannot write the monitor to standard output: nothing read it before "
+                             "the stop"),
+              std::string::npos)
+        << sim.Err();
+    EXPECT_EQ(NumberInState(state), "42");
+  }
+  {
+    // The reader goes (as `| head` does): the next line fails and the run ends by itself.
+    OutputFifo fifo(dir.File("closed"));
+    const std::string state = dir.File("closed.json");
+    SimRun sim({"--listen", "0", "--state", Q(state)}, fifo.Path());
+    std::string first;
+    QElapsedTimer clock;
+    clock.start();
+    while (first.find("listening") == std::string::npos && clock.elapsed() < 20000) {
+      first += fifo.Read();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(first));
+    ASSERT_TRUE(m.hasMatch()) << first;
+    fifo.CloseReader();
+    SendTo(m.captured(1).toInt(), kPacket);
+    EXPECT_EQ(sim.Finish(), 1);
+    EXPECT_NE(sim.Err().find("cannot write the monitor to standard output: Broken pipe"),
+              std::string::npos)
+        << sim.Err();
+    EXPECT_EQ(NumberInState(state), "42");
+  }
+  {
+    SimRun sim({"--listen", "0", "--for", "20000"}, "/dev/full");
+    EXPECT_EQ(sim.Finish(), 1);
+    EXPECT_NE(sim.Err().find("No space left on device"), std::string::npos) << sim.Err();
+  }
+}
+
+TEST(SimStop, AStateFileThatCannotBeWrittenWholeLeavesTheOldOne) {
+  testing::TempDir dir;
+  const std::string state = dir.Write("state.json", "the old state\n");
+  // A file size limit below the state's size: each write past it fails.
+  QProcess sim;
+  sim.start("/bin/sh", {"-c", "ulimit -f 1; exec \"$0\" sim --headless --listen 0 --for 100 "
+                              "--state \"$1\" >/dev/null",
+                        ProgramPath(), Q(state)});
+  ASSERT_TRUE(sim.waitForFinished(20000));
+  EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(sim.exitCode(), 1);
+  EXPECT_NE(sim.readAllStandardError().toStdString().find(
+                "cannot write the state to '" + state + "': cannot write it (File too large)"),
+            std::string::npos);
+  QFile old(Q(state));
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll().toStdString(), "the old state\n");
+}
+
+TEST(SimStop, ALinkAnEarlierRunLeftToAGonePtyIsReplacedAndNothingElseIs) {
+  testing::TempDir dir;
+  Pty live;  // someone's terminal: a link to it is not ours to take
+  const struct {
+    std::string target;
+    bool replaced;
+  } cases[] = {
+      {"/dev/pts/987654", true},
+      {live.Path(), false},
+      {"/dev/null", false},
+      {dir.File("nothing-here"), false},
+  };
+  for (const auto& c : cases) {
+    const std::string link = dir.File("tty-sim");
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(c.target, link);
+    SimRun sim({"--pty", Q(link), "--for", "200"});
+    const int status = sim.Finish();
+    if (c.replaced) {
+      EXPECT_EQ(status, 0) << c.target << ": " << sim.Err();
+      EXPECT_NE(sim.Out().find("replaced the link an earlier run left to " + c.target), std::string::npos)
+          << sim.Out();
+      EXPECT_FALSE(std::filesystem::is_symlink(link)) << "removed again at the end";
+    } else {
+      EXPECT_EQ(status, 2) << c.target;
+      EXPECT_NE(sim.Err().find("the path exists (a link to " + c.target + ")"), std::string::npos)
+          << sim.Err();
+      EXPECT_EQ(std::filesystem::read_symlink(link), c.target) << "left as it was";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tvx::e2e
