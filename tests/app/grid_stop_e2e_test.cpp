@@ -55,15 +55,19 @@ TEST(GridStop, AGridStoppedBySignalIsJournaledAsFarAsItWentAndTheProgramSaysSo) 
     const std::string journal = dir.File(std::string(c.how) + std::to_string(c.signal) + ".jsonl");
     QStringList args;
     if (std::string(c.how) == "send") {
-      args << "send" << "--journal" << Q(journal) << "--tcp"
-           << "127.0.0.1:" + QString::number(line.Port()) << "AC1" << "layout=" + Q(grid)
-           << "group=1" << "unit=2";
+      args << "send"
+           << "--journal" << Q(journal) << "--tcp"
+           << "127.0.0.1:" + QString::number(line.Port()) << "AC1"
+           << "layout=" + Q(grid) << "group=1"
+           << "unit=2";
     } else {
       const std::string script = ConnectTcp(line.Port()) +
                                  "click AndonButton\ntype GroupText 1\ntype UnitText 2\n"
-                                 "load-grid " + grid + "\nclick SendButton\nwait 60000\n";
-      args << "--headless" << "--journal" << Q(journal) << "--script"
-           << Q(dir.Write("grid.tvx", script)) << Comm("/nonexistent/tty1");
+                                 "load-grid " +
+                                 grid + "\nclick SendButton\nwait 60000\n";
+      args << "--headless"
+           << "--journal" << Q(journal) << "--script" << Q(dir.Write("grid.tvx", script))
+           << Comm("/nonexistent/tty1");
     }
     QProcess program;
     program.start(ProgramPath(), args);
@@ -87,9 +91,11 @@ TEST(GridStop, AGridStoppedBySignalIsJournaledAsFarAsItWentAndTheProgramSaysSo) 
 
     const int reached = Cells(line.received);
     const std::string err = program.readAllStandardError().toStdString();
-    const std::string name = c.signal == SIGTERM ? "SIGTERM" : c.signal == SIGINT ? "SIGINT" : "SIGHUP";
-    EXPECT_EQ(err, std::string(std::string(c.how) == "send" ? "tvxorm send: " : "tvxorm: ") + "stopped by " +
-                       name + ": " + std::to_string(reached) +
+    const std::string name = c.signal == SIGTERM  ? "SIGTERM"
+                             : c.signal == SIGINT ? "SIGINT"
+                                                  : "SIGHUP";
+    EXPECT_EQ(err, std::string(std::string(c.how) == "send" ? "tvxorm send: " : "tvxorm: ") +
+                       "stopped by " + name + ": " + std::to_string(reached) +
                        " of the andon grid's 150 cells went out\n")
         << c.how;
     const QJsonObject entry = LastEntry(journal);

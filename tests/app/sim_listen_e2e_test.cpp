@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QNetworkInterface>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <functional>
 #include <memory>
@@ -14,70 +11,24 @@
 
 #include "app/sim_sources.h"
 #include "tests/app/e2e_support.h"
+#include "tests/app/sim_process.h"
 
 // The simulator's TCP listener as a stranger on the network, a flood of connections and a
 // process out of file descriptors meet it.
 namespace tvx::e2e {
 namespace {
 
-const QByteArray kPacket("\x02"
-                         "0103\x1bNUM42N1A\x04");
+const QByteArray kPacket(
+    "\x02"
+    "0103\x1bNUM42N1A\x04");
 
 bool Until(const std::function<bool()>& done, int ms = 20000) {
   QElapsedTimer clock;
   clock.start();
-  while (!done() && clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (!done() && clock.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   return done();
 }
-
-// `tvxorm sim --headless --listen WHERE`, run through the shell so a test can limit it first.
-class Listening {
- public:
-  explicit Listening(const QString& where, const QString& limits = "true") {
-    process_.start("/bin/sh", {"-c", limits + "; exec \"$0\" sim --headless --listen \"$1\"",
-                               ProgramPath(), where});
-  }
-  ~Listening() {
-    process_.kill();
-    process_.waitForFinished(5000);
-  }
-  const std::string& Out() {
-    process_.waitForReadyRead(10);
-    out_ += process_.readAllStandardOutput().toStdString();
-    return out_;
-  }
-  int Count(const std::string& text) {
-    int n = 0;
-    for (std::size_t at = 0; (at = Out().find(text, at)) != std::string::npos; at += text.size()) {
-      ++n;
-    }
-    return n;
-  }
-  bool WaitFor(const std::string& text, int count = 1) {
-    return Until([&] { return Count(text) >= count; });
-  }
-  // The address and port of its "listening on" line.
-  std::string Where() {
-    if (!WaitFor("listening on ")) return {};
-    const auto m = QRegularExpression("listening on (\\S+)").match(QString::fromStdString(out_));
-    return m.captured(1).toStdString();
-  }
-  int Port() {
-    const std::string where = Where();
-    return where.empty() ? 0 : std::stoi(where.substr(where.rfind(':') + 1));
-  }
-  // Processor time it has used, in clock ticks.
-  long CpuTicks() const {
-    QFile stat(QString("/proc/%1/stat").arg(process_.processId()));
-    if (!stat.open(QIODevice::ReadOnly)) return -1;
-    const QList<QByteArray> fields = stat.readAll().split(' ');
-    return fields.size() > 15 ? fields[13].toLong() + fields[14].toLong() : -1;
-  }
-
- private:
-  QProcess process_;
-  std::string out_;
-};
 
 std::unique_ptr<QTcpSocket> Connect(const QHostAddress& host, int port) {
   auto socket = std::make_unique<QTcpSocket>();
@@ -107,10 +58,10 @@ TEST(SimListen, LoopbackUnlessAnAddressIsGiven) {
       {"[::1]:0", "[::1]:", false},
   };
   for (const auto& c : cases) {
-    Listening sim(c.listen);
-    const int port = sim.Port();
+    SimProcess sim({"--listen", c.listen});
+    const int port = sim.TcpPort();
     ASSERT_GT(port, 0) << c.listen.toStdString() << ": " << sim.Out();
-    EXPECT_EQ(sim.Where().rfind(c.shown, 0), 0u) << sim.Where();
+    EXPECT_EQ(sim.ListensOn().rfind(c.shown, 0), 0u) << sim.ListensOn();
     const QHostAddress local(std::string(c.shown) == "[::1]:" ? "::1" : "127.0.0.1");
     const auto socket = Connect(local, port);
     ASSERT_EQ(socket->state(), QAbstractSocket::ConnectedState) << c.listen.toStdString();
@@ -125,8 +76,8 @@ TEST(SimListen, LoopbackUnlessAnAddressIsGiven) {
 
 TEST(SimListen, ConnectionsPastTheCapAreClosedWithOneNote) {
   const int kCap = app::SourceLimits{}.max_connections;
-  Listening sim("0");
-  const int port = sim.Port();
+  SimProcess sim({"--listen", "0"});
+  const int port = sim.TcpPort();
   ASSERT_GT(port, 0) << sim.Out();
   std::vector<std::unique_ptr<QTcpSocket>> open;
   for (int i = 0; i < kCap + 5; ++i) open.push_back(Connect(QHostAddress::LocalHost, port));
@@ -152,8 +103,8 @@ TEST(SimListen, ConnectionsPastTheCapAreClosedWithOneNote) {
 
 TEST(SimListen, OutOfFileDescriptorsItPausesWithoutSpinningAndServesAgain) {
   // Room for the program's own descriptors and a few dozen connections.
-  Listening sim("0", "ulimit -n 48");
-  const int port = sim.Port();
+  SimProcess sim({"--listen", "0"}, {{}, "ulimit -n 48"});
+  const int port = sim.TcpPort();
   ASSERT_GT(port, 0) << sim.Out();
   std::vector<std::unique_ptr<QTcpSocket>> open;
   for (int i = 0; i < 60; ++i) open.push_back(Connect(QHostAddress::LocalHost, port));

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <csignal>
@@ -17,6 +16,7 @@
 #include <string>
 
 #include "tests/app/e2e_support.h"
+#include "tests/app/sim_process.h"
 #include "tests/support/temp_dir.h"
 
 // How the simulator ends: by a signal, a reader that stalls or goes, a state file it cannot
@@ -28,63 +28,9 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-const QByteArray kPacket("\x02"
-                         "0103\x1bNUM42N1A\x04");
-
-// `tvxorm sim --headless ARGS`; its standard output is read here unless out_file names where
-// it goes instead.
-class SimRun {
- public:
-  explicit SimRun(const QStringList& args, const QString& out_file = {}) {
-    if (!out_file.isEmpty()) process_.setStandardOutputFile(out_file);
-    process_.start(ProgramPath(), QStringList{"sim", "--headless"} << args);
-  }
-  ~SimRun() {
-    if (process_.state() != QProcess::NotRunning) {
-      process_.kill();
-      process_.waitForFinished(5000);
-    }
-  }
-  bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-      process_.waitForReadyRead(20);
-      out_ += process_.readAllStandardOutput().toStdString();
-      if (process_.state() == QProcess::NotRunning) break;
-    }
-    return done();
-  }
-  bool WaitFor(const std::string& text) {
-    return WaitUntil([&] { return out_.find(text) != std::string::npos; });
-  }
-  int TcpPort() {
-    if (!WaitFor("listening on")) return 0;
-    const auto match = QRegularExpression("tcp:(\\d+)  listening").match(Q(out_));
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
-  }
-  void Signal(int signal) { ::kill(static_cast<pid_t>(process_.processId()), signal); }
-  // Where the kernel holds it ("pipe_write"), as /proc tells.
-  std::string WaitChannel() const {
-    QFile file(QString("/proc/%1/wchan").arg(process_.processId()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-  }
-  // The exit status, or -1 for a crash or a run still going after ms.
-  int Finish(int ms = 10000) {
-    WaitUntil([this] { return process_.state() == QProcess::NotRunning; }, ms);
-    if (process_.state() != QProcess::NotRunning) return -1;
-    err_ += process_.readAllStandardError().toStdString();
-    return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-  }
-  const std::string& Out() const { return out_; }
-  const std::string& Err() const { return err_; }
-
- private:
-  QProcess process_;
-  std::string out_;
-  std::string err_;
-};
+const QByteArray kPacket(
+    "\x02"
+    "0103\x1bNUM42N1A\x04");
 
 void SendTo(int port, const QByteArray& bytes) {
   QTcpSocket socket;
@@ -109,7 +55,7 @@ TEST(SimStop, EachStopSignalWritesTheStateAndTakesThePtyLinkAway) {
     testing::TempDir dir;
     const std::string link = dir.File("tty-sim");
     const std::string state = dir.File("state.json");
-    SimRun sim({"--listen", "0", "--pty", Q(link), "--state", Q(state)});
+    SimProcess sim({"--listen", "0", "--pty", Q(link), "--state", Q(state)});
     const int port = sim.TcpPort();
     ASSERT_GT(port, 0) << sim.Out();
     SendTo(port, kPacket);
@@ -130,11 +76,18 @@ class OutputFifo {
   }
   ~OutputFifo() { CloseReader(); }
   QString Path() const { return Q(path_); }
-  std::string Read() {
+  // The port of the "listening" line the simulator writes first; 0 after 20 s without one.
+  int TcpPort() {
     std::string text;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(reader_, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-    return text;
+    QElapsedTimer clock;
+    clock.start();
+    while (text.find('\n') == std::string::npos && clock.elapsed() < 20000) {
+      for (ssize_t n; (n = ::read(reader_, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(text));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
   }
   void CloseReader() {
     if (reader_ >= 0) ::close(reader_);
@@ -152,21 +105,14 @@ TEST(SimStop, AStalledReaderDoesNotHoldOffAStopAndAClosedOneEndsTheRun) {
     // Nobody reads: the pipe fills and the simulator waits in a write when the stop comes.
     OutputFifo fifo(dir.File("stalled"));
     const std::string state = dir.File("stalled.json");
-    SimRun sim({"--listen", "0", "--state", Q(state)}, fifo.Path());
-    QElapsedTimer clock;
-    clock.start();
-    int port = 0;
-    while (port == 0 && clock.elapsed() < 20000) {
-      const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(fifo.Read()));
-      if (m.hasMatch()) port = m.captured(1).toInt();
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    SimProcess sim({"--listen", "0", "--state", Q(state)}, {fifo.Path(), {}});
+    const int port = fifo.TcpPort();
     ASSERT_GT(port, 0);
     // Far more monitor lines than a pipe holds.
     SendTo(port, kPacket.repeated(4000));
-    EXPECT_TRUE(sim.WaitUntil(
-        [&sim] { return sim.WaitChannel().find("pipe_write") != std::string::npos; }))
-        << sim.WaitChannel();
+    EXPECT_TRUE(sim.WaitUntil([&sim] {
+      return sim.WaitChannel().find("pipe_write") != std::string::npos;
+    })) << sim.WaitChannel();
     sim.Signal(SIGTERM);
     EXPECT_EQ(sim.Finish(), 1);
     EXPECT_NE(sim.Err().find("cannot write the monitor to standard output: nothing read it before "
@@ -179,18 +125,11 @@ TEST(SimStop, AStalledReaderDoesNotHoldOffAStopAndAClosedOneEndsTheRun) {
     // The reader goes (as `| head` does): the next line fails and the run ends by itself.
     OutputFifo fifo(dir.File("closed"));
     const std::string state = dir.File("closed.json");
-    SimRun sim({"--listen", "0", "--state", Q(state)}, fifo.Path());
-    std::string first;
-    QElapsedTimer clock;
-    clock.start();
-    while (first.find("listening") == std::string::npos && clock.elapsed() < 20000) {
-      first += fifo.Read();
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(first));
-    ASSERT_TRUE(m.hasMatch()) << first;
+    SimProcess sim({"--listen", "0", "--state", Q(state)}, {fifo.Path(), {}});
+    const int port = fifo.TcpPort();
+    ASSERT_GT(port, 0);
     fifo.CloseReader();
-    SendTo(m.captured(1).toInt(), kPacket);
+    SendTo(port, kPacket);
     EXPECT_EQ(sim.Finish(), 1);
     EXPECT_NE(sim.Err().find("cannot write the monitor to standard output: Broken pipe"),
               std::string::npos)
@@ -198,7 +137,7 @@ TEST(SimStop, AStalledReaderDoesNotHoldOffAStopAndAClosedOneEndsTheRun) {
     EXPECT_EQ(NumberInState(state), "42");
   }
   {
-    SimRun sim({"--listen", "0", "--for", "20000"}, "/dev/full");
+    SimProcess sim({"--listen", "0", "--for", "20000"}, {"/dev/full", {}});
     EXPECT_EQ(sim.Finish(), 1);
     EXPECT_NE(sim.Err().find("No space left on device"), std::string::npos) << sim.Err();
   }
@@ -208,16 +147,13 @@ TEST(SimStop, AStateFileThatCannotBeWrittenWholeLeavesTheOldOne) {
   testing::TempDir dir;
   const std::string state = dir.Write("state.json", "the old state\n");
   // A file size limit below the state's size: each write past it fails.
-  QProcess sim;
-  sim.start("/bin/sh", {"-c", "ulimit -f 1; exec \"$0\" sim --headless --listen 0 --for 100 "
-                              "--state \"$1\" >/dev/null",
-                        ProgramPath(), Q(state)});
-  ASSERT_TRUE(sim.waitForFinished(20000));
-  EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(sim.exitCode(), 1);
-  EXPECT_NE(sim.readAllStandardError().toStdString().find(
-                "cannot write the state to '" + state + "': cannot write it (File too large)"),
-            std::string::npos);
+  SimProcess sim({"--listen", "0", "--for", "100", "--state", Q(state)},
+                 {"/dev/null", "ulimit -f 1"});
+  EXPECT_EQ(sim.Finish(), 1);
+  EXPECT_NE(
+      sim.Err().find("cannot write the state to '" + state + "': cannot write it (File too large)"),
+      std::string::npos)
+      << sim.Err();
   QFile old(Q(state));
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll().toStdString(), "the old state\n");
@@ -239,11 +175,12 @@ TEST(SimStop, ALinkAnEarlierRunLeftToAGonePtyIsReplacedAndNothingElseIs) {
     const std::string link = dir.File("tty-sim");
     std::filesystem::remove(link);
     std::filesystem::create_symlink(c.target, link);
-    SimRun sim({"--pty", Q(link), "--for", "200"});
+    SimProcess sim({"--pty", Q(link), "--for", "200"});
     const int status = sim.Finish();
     if (c.replaced) {
       EXPECT_EQ(status, 0) << c.target << ": " << sim.Err();
-      EXPECT_NE(sim.Out().find("replaced the link an earlier run left to " + c.target), std::string::npos)
+      EXPECT_NE(sim.Out().find("replaced the link an earlier run left to " + c.target),
+                std::string::npos)
           << sim.Out();
       EXPECT_FALSE(std::filesystem::is_symlink(link)) << "removed again at the end";
     } else {
@@ -253,6 +190,12 @@ TEST(SimStop, ALinkAnEarlierRunLeftToAGonePtyIsReplacedAndNothingElseIs) {
       EXPECT_EQ(std::filesystem::read_symlink(link), c.target) << "left as it was";
     }
   }
+  // A later source that cannot open: the link made for the pty goes with the run.
+  const std::string link = dir.File("tty-sim");
+  std::filesystem::remove(link);
+  SimProcess failing({"--pty", Q(link), "--serial", "/nonexistent/ttyUSB9"});
+  EXPECT_EQ(failing.Finish(), 2);
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
 
 }  // namespace
