@@ -41,9 +41,8 @@ void RunUntil(const QElapsedTimer& clock, qint64 ms, const StopSignals* stop) {
   }
 }
 
-// Runs the event loop until done() or the deadline.
-bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms,
-              const StopSignals* stop = nullptr) {
+// Runs the event loop until done(), the deadline or a stop.
+bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms, const StopSignals* stop) {
   QDeadlineTimer deadline(bound_ms);
   while (pending() && !deadline.hasExpired() && !Stopped(stop)) {
     QEventLoop loop;
@@ -109,9 +108,10 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   }
   const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
   const bool drained =
-      RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms);
+      RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms, stop);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;
   serial.SetPortOpen(false);
+  if (Stopped(stop)) return StoppedBy(stop);
   if (!drained || left > 0) {
     return {false, std::to_string(left) + " bytes could not leave " + device +
                        " within their line time; is anything reading the line?"};
@@ -160,9 +160,10 @@ TransmitResult TransmitTcp(const std::string& host, int port,
   }
   const bool drained = RunWhile(
       [&socket] { return socket.State() == window::kSckConnected && socket.BytesToWrite() > 0; },
-      kTcpDrainMs);
+      kTcpDrainMs, stop);
   const qint64 left = socket.BytesToWrite();
   socket.Close();
+  if (Stopped(stop)) return StoppedBy(stop);
   if (!drained || left > 0) {
     return {false, std::to_string(left) + " bytes could not be sent to " + where};
   }

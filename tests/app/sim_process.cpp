@@ -19,9 +19,8 @@ SimProcess::SimProcess(const QStringList& args, const Options& options) {
     return;
   }
   // The shell limits itself, then becomes the program with the same arguments.
-  process_.start("/bin/sh", QStringList{"-c", options.limits + "; exec \"$0\" \"$@\"",
-                                        ProgramPath()}
-                                << sim);
+  process_.start("/bin/sh",
+                 QStringList{"-c", options.limits + "; exec \"$0\" \"$@\"", ProgramPath()} << sim);
 }
 
 SimProcess::~SimProcess() {
@@ -68,8 +67,10 @@ std::string SimProcess::ListensOn() {
 }
 
 int SimProcess::TcpPort() {
-  const std::string where = ListensOn();
-  return where.empty() ? 0 : std::stoi(where.substr(where.rfind(':') + 1));
+  if (!WaitFor("  listening")) return 0;
+  const auto port =
+      QRegularExpression("tcp:(\\d+)  listening").match(QString::fromStdString(out_)).captured(1);
+  return port.toInt();
 }
 
 void SimProcess::Signal(int signal) {

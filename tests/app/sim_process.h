@@ -24,7 +24,7 @@ class SimProcess {
   // Until its standard output holds text count times.
   bool WaitFor(const std::string& text, int count = 1);
   int Count(const std::string& text);
-  // Where its first TCP source says it listens ("127.0.0.1:4001"), and the port alone.
+  // Where its first TCP source says it listens ("127.0.0.1:4001"), and its port.
   std::string ListensOn();
   int TcpPort();
 
