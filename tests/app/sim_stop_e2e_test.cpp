@@ -76,17 +76,19 @@ class OutputFifo {
   }
   ~OutputFifo() { CloseReader(); }
   QString Path() const { return Q(path_); }
-  // The port of the "listening" line the simulator writes first; 0 after 20 s without one.
-  int TcpPort() {
-    std::string text;
+  // What the simulator has written until text, or all it wrote in 20 s without it.
+  std::string ReadUntil(const std::string& text) {
     char buffer[4096];
     QElapsedTimer clock;
     clock.start();
-    while (text.find('\n') == std::string::npos && clock.elapsed() < 20000) {
-      for (ssize_t n; (n = ::read(reader_, buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    while (read_.find(text) == std::string::npos && clock.elapsed() < 20000) {
+      for (ssize_t n; (n = ::read(reader_, buffer, sizeof buffer)) > 0;) read_.append(buffer, n);
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
-    const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(text));
+    return read_;
+  }
+  int TcpPort() {
+    const auto m = QRegularExpression("tcp:(\\d+)  listening").match(Q(ReadUntil("\n")));
     return m.hasMatch() ? m.captured(1).toInt() : 0;
   }
   void CloseReader() {
@@ -97,6 +99,7 @@ class OutputFifo {
  private:
   std::string path_;
   int reader_ = -1;
+  std::string read_;
 };
 
 TEST(SimStop, AStalledReaderDoesNotHoldOffAStopAndAClosedOneEndsTheRun) {
@@ -128,8 +131,11 @@ TEST(SimStop, AStalledReaderDoesNotHoldOffAStopAndAClosedOneEndsTheRun) {
     SimProcess sim({"--listen", "0", "--state", Q(state)}, {fifo.Path(), {}});
     const int port = fifo.TcpPort();
     ASSERT_GT(port, 0);
-    fifo.CloseReader();
     SendTo(port, kPacket);
+    ASSERT_NE(fifo.ReadUntil("number 42").find("number 42"), std::string::npos);
+    fifo.CloseReader();
+    QTcpSocket next;  // its line finds no reader
+    next.connectToHost("127.0.0.1", static_cast<quint16>(port));
     EXPECT_EQ(sim.Finish(), 1);
     EXPECT_NE(sim.Err().find("cannot write the monitor to standard output: Broken pipe"),
               std::string::npos)
