@@ -16,8 +16,8 @@ class StopSignals;
 
 // tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] COMMAND [FIELD=VALUE]...
 // args are those after "send". Needs a QCoreApplication unless --dry-run or --help. A signal
-// stop catches ends the transmission where it is: journaled as far as it went, reported, and
-// the exit status a shell gives a program the signal killed.
+// caught by stop ends the transmission where it is: journaled as far as it went, reported,
+// and the exit status is the one a shell gives a program the signal killed.
 int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const StopSignals* stop = nullptr);
 

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <map>
 
+#include "app/tcp_acceptor.h"
+
 #if defined(Q_OS_LINUX)
 #include <fcntl.h>
 #include <pty.h>
@@ -42,10 +44,9 @@ struct SimSources::Connection {
 struct SimSources::Server {
   int port = 0;
   QTcpServer listener;
+  std::unique_ptr<TcpAcceptor> acceptor;
   int accepted = 0;
   std::map<QTcpSocket*, std::unique_ptr<Connection>> connections;
-  bool accept_failing = false;  // paused after an accept failed; the retry timer runs
-  QTimer retry;
   std::string Name() const { return "tcp:" + std::to_string(port); }
 };
 
@@ -59,16 +60,6 @@ struct SimSources::Pty {
 };
 
 namespace {
-
-// "10 minutes", "30 s", "250 ms".
-std::string DurationText(std::chrono::milliseconds d) {
-  const auto ms = d.count();
-  if (ms >= 60'000 && ms % 60'000 == 0) {
-    return std::to_string(ms / 60'000) + (ms == 60'000 ? " minute" : " minutes");
-  }
-  if (ms >= 1000 && ms % 1000 == 0) return std::to_string(ms / 1000) + " s";
-  return std::to_string(ms) + " ms";
-}
 
 #if defined(Q_OS_LINUX)
 // The pty a link of an earlier run names, when that pty is gone: such a link is ours to
@@ -126,58 +117,53 @@ std::optional<std::string> SimSources::ListenTcp(const ListenAddress& where) {
   }
   server->port = server->listener.serverPort();
   Server* raw = server.get();
-  connect(&raw->listener, &QTcpServer::newConnection, this, [this, raw] { Accept(*raw); });
-  connect(&raw->listener, &QTcpServer::acceptError, this, [this, raw] { AcceptFailed(*raw); });
-  raw->retry.setSingleShot(true);
-  connect(&raw->retry, &QTimer::timeout, this, [raw] { raw->listener.resumeAccepting(); });
+  raw->acceptor = std::make_unique<TcpAcceptor>(
+      raw->listener, limits_.accept_retry,
+      TcpAcceptor::Events{[this, raw](QTcpSocket* socket) { Accept(*raw, socket); },
+                          [this, raw](const std::string& note, bool error) {
+                            if (sink_.note) sink_.note(raw->Name(), note, error);
+                          }});
   servers_.push_back(std::move(server));
   return std::nullopt;
 }
 
-void SimSources::Accept(Server& server) {
-  if (server.accept_failing) {
-    server.accept_failing = false;
-    server.retry.stop();
-    if (sink_.note) sink_.note(server.Name(), "accepting connections again", false);
-  }
-  while (QTcpSocket* socket = server.listener.nextPendingConnection()) {
-    const std::string name = server.Name() + "#" + std::to_string(++server.accepted);
-    if (connections_ >= limits_.max_connections) {
-      socket->abort();
-      socket->deleteLater();
-      if (!at_limit_noted_ && sink_.note) {
-        sink_.note(name,
-                   "refused: " + std::to_string(limits_.max_connections) +
-                       " connections are open; more are refused until one closes",
-                   true);
-      }
-      at_limit_noted_ = true;
-      continue;
-    }
-    auto connection = std::make_unique<Connection>();
-    connection->stream.name = name;
-    connection->quiet.start();
-    Connection* raw = connection.get();
-    server.connections.emplace(socket, std::move(connection));
-    ++connections_;
-    if (sink_.note) {
+void SimSources::Accept(Server& server, QTcpSocket* socket) {
+  const std::string name = server.Name() + "#" + std::to_string(++server.accepted);
+  if (connections_ >= limits_.max_connections) {
+    socket->abort();
+    socket->deleteLater();
+    if (!at_limit_noted_ && sink_.note) {
       sink_.note(name,
-                 "connected from " + socket->peerAddress().toString().toStdString() + ":" +
-                     std::to_string(socket->peerPort()),
-                 false);
+                 "refused: " + std::to_string(limits_.max_connections) +
+                     " connections are open; more are refused until one closes",
+                 true);
     }
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, raw] {
-      raw->quiet.restart();
-      const QByteArray bytes = socket->readAll();
-      Feed(raw->stream, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    });
-    connect(socket, &QTcpSocket::disconnected, this,
-            [this, &server, socket] { Drop(server, socket, "closed"); });
-    raw->idle.setSingleShot(true);
-    connect(&raw->idle, &QTimer::timeout, this,
-            [this, &server, socket] { CheckIdle(server, socket); });
-    raw->idle.start(limits_.idle);
+    at_limit_noted_ = true;
+    return;
   }
+  auto connection = std::make_unique<Connection>();
+  connection->stream.name = name;
+  connection->quiet.start();
+  Connection* raw = connection.get();
+  server.connections.emplace(socket, std::move(connection));
+  ++connections_;
+  if (sink_.note) {
+    sink_.note(name,
+               "connected from " + socket->peerAddress().toString().toStdString() + ":" +
+                   std::to_string(socket->peerPort()),
+               false);
+  }
+  connect(socket, &QTcpSocket::readyRead, this, [this, socket, raw] {
+    raw->quiet.restart();
+    const QByteArray bytes = socket->readAll();
+    Feed(raw->stream, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  });
+  connect(socket, &QTcpSocket::disconnected, this,
+          [this, &server, socket] { Drop(server, socket, "closed"); });
+  raw->idle.setSingleShot(true);
+  connect(&raw->idle, &QTimer::timeout, this,
+          [this, &server, socket] { CheckIdle(server, socket); });
+  raw->idle.start(limits_.idle);
 }
 
 void SimSources::CheckIdle(Server& server, QTcpSocket* socket) {
@@ -208,30 +194,8 @@ void SimSources::Drop(Server& server, QTcpSocket* socket, const std::string& not
   ResumeAccepting();
 }
 
-void SimSources::AcceptFailed(Server& server) {
-  // Qt pauses accepting after a failed accept and never resumes; retrying at once would spin
-  // while the system has no descriptor to give.
-  server.listener.pauseAccepting();
-  server.retry.start(limits_.accept_retry);
-  if (server.accept_failing) return;
-  server.accept_failing = true;
-  if (!sink_.note) return;
-  const bool descriptors = server.listener.serverError() == QAbstractSocket::SocketResourceError;
-  sink_.note(server.Name(),
-             std::string("cannot accept connections") +
-                 (descriptors ? ": no file descriptor is left" : "") + " (" +
-                 server.listener.errorString().toStdString() +
-                 "); trying again when a connection closes, and every " +
-                 DurationText(limits_.accept_retry),
-             true);
-}
-
 void SimSources::ResumeAccepting() {
-  for (auto& server : servers_) {
-    if (!server->accept_failing) continue;
-    server->retry.stop();
-    server->listener.resumeAccepting();
-  }
+  for (auto& server : servers_) server->acceptor->Resume();
 }
 
 std::optional<std::string> SimSources::CreatePty(const std::string& path) {
@@ -334,6 +298,7 @@ std::vector<int> SimSources::TcpPorts() const {
 
 void SimSources::Close() {
   for (auto& server : servers_) {
+    server->acceptor.reset();  // it watches the listener's descriptor
     server->listener.close();
     for (auto& [socket, connection] : server->connections) {
       socket->disconnect(this);

@@ -71,8 +71,7 @@ class SimSources : public QObject {
   struct Pty;
   void Feed(Stream& stream, const char* data, std::size_t size);
   void Finish(Stream& stream);
-  void Accept(Server& server);
-  void AcceptFailed(Server& server);
+  void Accept(Server& server, QTcpSocket* socket);
   void Drop(Server& server, QTcpSocket* socket, const std::string& note);
   void ResumeAccepting();
   void CheckIdle(Server& server, QTcpSocket* socket);
