@@ -121,9 +121,12 @@ InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes) {
   return {std::move(text), {}};
 }
 
-std::string SaveFileWhole(const std::string& path, const std::string& text) {
+namespace {
+
+// The file a save to path replaces, or why path cannot take one.
+std::string SaveTarget(const std::string& path, fs::path& target) {
   if (std::string why = NameRefusal(path); !why.empty()) return why;
-  fs::path target = PathOf(path);
+  target = PathOf(path);
   std::error_code ec;
   // A link is written through, as an editor would: the file it names takes the text.
   if (fs::is_symlink(fs::symlink_status(target, ec))) {
@@ -144,6 +147,23 @@ std::string SaveFileWhole(const std::string& path, const std::string& text) {
       return "cannot write it (" + SystemReason(errno) + ")";
     }
   }
+  return {};
+}
+
+}  // namespace
+
+std::string SaveFileRefusal(const std::string& path) {
+  fs::path target;
+  if (std::string why = SaveTarget(path, target); !why.empty()) return why;
+  std::error_code ec;
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  if (!fs::is_directory(folder, ec)) return "its folder does not exist";
+  return {};
+}
+
+std::string SaveFileWhole(const std::string& path, const std::string& text) {
+  fs::path target;
+  if (std::string why = SaveTarget(path, target); !why.empty()) return why;
   // Written beside it, synced and renamed over it: a failed write never leaves half a file in
   // place of the one that was there.
   QSaveFile file(QString::fromStdU16String(target.u16string()));
@@ -151,8 +171,15 @@ std::string SaveFileWhole(const std::string& path, const std::string& text) {
     return "cannot write it (" + file.errorString().toStdString() + ")";
   }
   const auto size = static_cast<qint64>(text.size());
-  if (file.write(text.data(), size) != size || !file.commit()) {
-    return "cannot write it (" + file.errorString().toStdString() + ")";
+  // The flush is checked on its own: Qt 6.4's commit renames even when the flush of its
+  // buffer failed (a full disk), leaving an empty file in place of the old one.
+  errno = 0;
+  if (file.write(text.data(), size) != size || !file.flush() || !file.commit()) {
+    // Qt words some failures "Unknown error" (a file size limit): the system says better.
+    const int error = errno;
+    const std::string why = error ? SystemReason(error) : file.errorString().toStdString();
+    file.cancelWriting();
+    return "cannot write it (" + why + ")";
   }
   return {};
 }

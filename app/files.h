@@ -42,6 +42,11 @@ InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes);
 // its permissions.
 std::string SaveFileWhole(const std::string& path, const std::string& text);
 
+// Why SaveFileWhole would refuse path before writing a byte, or that its folder does not
+// exist; empty when a save may go ahead. For a file written at the end of a long run, checked
+// at its start.
+std::string SaveFileRefusal(const std::string& path);
+
 // Flushes out and says why what was written to it did not all arrive (a full disk, a closed
 // pipe); empty when it did.
 std::string OutputFailure(std::ostream& out);

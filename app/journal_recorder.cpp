@@ -2,6 +2,7 @@
 
 #include "app/arg_reader.h"
 #include "app/live_console.h"
+#include "app/stop_signals.h"
 
 namespace tvx::app {
 
@@ -58,6 +59,17 @@ JournalRecorder::JournalRecorder(LiveConsole& live, const JournalOptions& option
 
 JournalRecorder::~JournalRecorder() {
   if (live_) live_->Console().CloseJournal();
+}
+
+std::string StopReport(int signal, const console::JournalEntry* ended) {
+  std::string report = "stopped by " + SignalName(signal);
+  if (!ended) return report;
+  if (ended->packets.empty()) return report + ": nothing was sent";
+  if (ended->andon) {
+    return report + ": " + std::to_string(ended->andon->sent) + " of the andon grid's " +
+           std::to_string(ended->andon->set) + " cells went out";
+  }
+  return report + ": the packet was written";
 }
 
 }  // namespace tvx::app

@@ -46,4 +46,9 @@ class JournalRecorder {
   LiveConsole* live_ = nullptr;
 };
 
+// What a program stopped by signal says of the entry its stop ended: "stopped by SIGTERM: 37
+// of the andon grid's 120 cells went out"; an entry without packets is "nothing was sent";
+// none at all, just "stopped by SIGTERM".
+std::string StopReport(int signal, const console::JournalEntry* ended);
+
 }  // namespace tvx::app

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <csignal>
 #include <iostream>
 
 #include "app/decode_command.h"
@@ -13,6 +14,7 @@
 #include "app/qt_messages.h"
 #include "app/send_command.h"
 #include "app/sim_command.h"
+#include "app/stop_signals.h"
 #include "app/view/run_window.h"
 #include "app/view/sim_window.h"
 #include "console/script.h"
@@ -20,7 +22,12 @@
 
 namespace {
 
+constexpr int kStandardOutput = 1;  // its file descriptor
+
 int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
+  // Caught before the links open: a stop ends the run on the loop, and the journal keeps
+  // what went out.
+  tvx::app::StopSignals stop;
   tvx::app::LiveConsole live(options.comm);
   tvx::console::ScriptInterpreter interpreter(live.Window(), std::cout);
   tvx::app::JournalRecorder journal(live, options.journal, [](const std::string& warning) {
@@ -36,12 +43,23 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   QObject::connect(
       &runner, &tvx::app::HeadlessRunner::Finished, &app, [&app](int code) { app.exit(code); },
       Qt::QueuedConnection);
+  QObject::connect(&stop, &tvx::app::StopSignals::Stop, &app, [&app] { app.quit(); });
   if (const auto error = runner.Start(options.script)) {
     std::cerr << "tvxorm: cannot read script " << tvx::app::Quoted(options.script) << ": " << *error
               << std::endl;
     return 2;
   }
-  return app.exec();
+  const int code = app.exec();
+  const int signal = stop.Received();
+  if (signal == 0) return code;
+  // A grid still going out ends its entry here, not completed.
+  std::optional<tvx::console::JournalEntry> cut;
+  journal.Journal().AddListener([&cut](const tvx::console::JournalEntry& entry) {
+    if (entry.andon) cut = entry;
+  });
+  live.Console().CloseJournal();
+  std::cerr << "tvxorm: " << tvx::app::StopReport(signal, cut ? &*cut : nullptr) << std::endl;
+  return tvx::app::StopExitStatus(signal);
 }
 
 int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
@@ -58,7 +76,11 @@ int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
   if (sim.headless) {
     tvx::app::KeepQtMessagesOffStandardError("tvxorm sim");
     QCoreApplication app(argc, argv);
-    return tvx::app::RunSimHeadless(app, sim, std::cout, std::cerr);
+    const int code = tvx::app::RunSimHeadless(app, sim, kStandardOutput, std::cerr);
+    const std::string why = tvx::app::FinishStandardOutput();
+    if (why.empty() || code != 0) return code;
+    std::cerr << "tvxorm sim: cannot write the monitor to standard output: " << why << std::endl;
+    return 1;
   }
   if (!tvx::app::DisplayAvailable()) {
     std::cerr << tvx::app::kNoDisplayMessage << std::endl;
@@ -72,6 +94,12 @@ int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   tvx::app::HoldClosedStandardStreams();
+#if defined(SIGPIPE)
+  // A reader gone (| head) or a file size limit is a failed write to report, not a death
+  // without a word.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   std::vector<std::string> args(argv + 1, argv + argc);
   // The codec commands need no display and no window.
   if (!args.empty() && args[0] == "decode") {
@@ -92,7 +120,8 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "send") {
     tvx::app::KeepQtMessagesOffStandardError("tvxorm send");
     QCoreApplication app(argc, argv);
-    const int code = tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    const tvx::app::StopSignals stop;
+    const int code = tvx::app::RunSend({args.begin() + 1, args.end()}, std::cout, std::cerr, &stop);
     tvx::links::drains::FinishAll();
     return code;
   }

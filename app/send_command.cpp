@@ -11,6 +11,7 @@
 #include "app/files.h"
 #include "app/journal_recorder.h"
 #include "app/preset_file.h"
+#include "app/stop_signals.h"
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
@@ -202,22 +203,29 @@ std::string CommandHelp(const std::string& command) {
 }
 
 // Transmits with every piece journaled. An entry whose link failed says why in the link's own
-// words; one whose link never opened still records what was to be sent.
+// words; one whose link never opened still records what was to be sent. A grid stopped by a
+// signal part way is an entry of the cells that went out, not completed. The entry ended, if
+// one, is left in entry.
 TransmitResult TransmitJournaled(const SendArgs& a, const console::CommandOutcome& outcome,
-                                 std::ostream& err) {
+                                 std::ostream& err, const StopSignals* stop,
+                                 console::JournalEntry& entry) {
   const protocol::Link link = a.request.link;
   const std::string where = a.host.empty() ? a.serial : a.host + ":" + std::to_string(a.port);
   JournalRecorder recorder(
       a.journal, [&where](protocol::Link) { return where; }, {},
       [&err](const std::string& warning) { err << "tvxorm send: " << warning << "\n"; });
   console::Journal& journal = recorder.Journal();
-  const TransmitResult sent = a.host.empty() ? TransmitSerial(a.serial, outcome, &journal)
-                                             : TransmitTcp(a.host, a.port, outcome, &journal);
+  journal.AddListener([&entry](const console::JournalEntry& ended) { entry = ended; });
+  const TransmitResult sent = a.host.empty() ? TransmitSerial(a.serial, outcome, &journal, stop)
+                                             : TransmitTcp(a.host, a.port, outcome, &journal, stop);
+  // A stop is no failure of the link: what went out before it was written, and when nothing
+  // did, there is nothing to journal.
+  if (sent.stopped && !journal.Open()) return sent;
   if (!sent.ok && !journal.Open()) {
     for (const console::TimedPiece& piece : outcome.pieces)
       journal.Written(link, piece.bytes, false);
   }
-  if (!sent.ok) journal.Fail(sent.error);
+  if (!sent.ok && !sent.stopped) journal.Fail(sent.error);
   std::optional<console::AndonTally> tally;
   if (console::CommandCaption(a.request.command) == "AC1") {
     int cells = 0;
@@ -273,7 +281,8 @@ std::string SendUsage() {
          "written), 2 bad usage, 3 the command refused its fields.\n";
 }
 
-int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const StopSignals* stop) {
   SendArgs a;
   if (auto wrong = Parse(args, a)) {
     err << "tvxorm send: " << *wrong << "\nTry 'tvxorm send --help'.\n";
@@ -340,7 +349,12 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     out << "hex: " << Hex(outcome) << "\n";
     return Printed(out, err);
   }
-  const TransmitResult sent = TransmitJournaled(a, outcome, err);
+  console::JournalEntry entry;
+  const TransmitResult sent = TransmitJournaled(a, outcome, err, stop, entry);
+  if (sent.stopped) {
+    err << "tvxorm send: " << StopReport(sent.stopped, &entry) << "\n";
+    return StopExitStatus(sent.stopped);
+  }
   if (!sent.ok) {
     err << "tvxorm send: " << sent.error << "\n";
     return kSendLinkFailed;

@@ -2,47 +2,40 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <atomic>
-#include <csignal>
 #include <ostream>
+
+#include "app/files.h"
+#include "app/stop_signals.h"
 
 namespace tvx::app {
 
 namespace {
 
-std::atomic<bool> g_stop_requested{false};
-
-extern "C" void RequestStop(int) {
-  g_stop_requested = true;
-}
-
-// How often the event loop looks for a stop request from a signal handler.
-constexpr int kSignalPollMs = 20;
-
-// Stops the event loop at --for's end and at SIGINT or SIGTERM.
-void StopOnSignalsAndTime(QCoreApplication& app, const SimArgs& args) {
-  g_stop_requested = false;
-  std::signal(SIGINT, RequestStop);
-  std::signal(SIGTERM, RequestStop);
-  auto* poll = new QTimer(&app);
-  QObject::connect(poll, &QTimer::timeout, &app, [&app] {
-    if (g_stop_requested) app.quit();
-  });
-  poll->start(kSignalPollMs);
-  if (args.for_ms) {
-    auto* end = new QTimer(&app);
-    end->setSingleShot(true);
-    end->setTimerType(Qt::PreciseTimer);
-    QObject::connect(end, &QTimer::timeout, &app, &QCoreApplication::quit);
-    // Qt timers take an int; a longer run is as good as endless.
-    end->start(static_cast<int>(std::min<std::int64_t>(*args.for_ms, 2'000'000'000)));
-  }
+// Stops the event loop at --for's end.
+void StopAtTime(QCoreApplication& app, const SimArgs& args) {
+  if (!args.for_ms) return;
+  auto* end = new QTimer(&app);
+  end->setSingleShot(true);
+  end->setTimerType(Qt::PreciseTimer);
+  QObject::connect(end, &QTimer::timeout, &app, &QCoreApplication::quit);
+  // Qt timers take an int; a longer run is as good as endless.
+  end->start(static_cast<int>(std::min<std::int64_t>(*args.for_ms, 2'000'000'000)));
 }
 
 }  // namespace
 
 int RunSimSession(QCoreApplication& app, const SimArgs& args, std::ostream& err,
                   const SimFrontEnd& front) {
+  // Caught from the start, so that a stop while the sources open still removes their links.
+  StopSignals stop;
+  QObject::connect(&stop, &StopSignals::Stop, &app, &QCoreApplication::quit);
+  // A state file that could never be written is better told now than after a long run.
+  if (!args.state.empty()) {
+    if (const std::string why = SaveFileRefusal(args.state); !why.empty()) {
+      err << "tvxorm sim: --state " << Quoted(args.state) << ": " << why << std::endl;
+      return 2;
+    }
+  }
   auto devices = LoadDevices(args.devices);
   if (const auto* error = std::get_if<std::string>(&devices)) {
     err << "tvxorm sim: " << *error << std::endl;
@@ -56,31 +49,31 @@ int RunSimSession(QCoreApplication& app, const SimArgs& args, std::ostream& err,
     return 2;
   }
   if (front.started) front.started();
-  StopOnSignalsAndTime(app, args);
+  StopAtTime(app, args);
   app.exec();
   session.Close();
   int status = front.finished ? front.finished(true) : 0;
   if (!args.state.empty()) {
-    std::string why;
-    if (!WriteSimState(session.Bus(), args.state, why)) {
-      err << "tvxorm sim: cannot write the state to '" << args.state << "': " << why << std::endl;
+    if (const std::string why = WriteSimState(session.Bus(), args.state); !why.empty()) {
+      err << "tvxorm sim: cannot write the state to " << Quoted(args.state) << ": " << why
+          << std::endl;
       status = 1;
     }
   }
   return status;
 }
 
-int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out,
-                   std::ostream& err) {
+int RunSimHeadless(QCoreApplication& app, const SimArgs& args, int out, std::ostream& err) {
   // The lines of one pass of the event loop go out in one write, at once after it: a reader
   // sees each packet as it arrives, without a write per line on a busy bus.
   std::string pending;
   bool flush_queued = false;
-  const auto flush = [&out, &pending, &flush_queued] {
+  std::string failure;  // why the monitor could not be written; the run stops at the first
+  const auto flush = [&] {
     flush_queued = false;
-    out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
-    out.flush();
+    if (failure.empty()) failure = WriteUntilStopped(out, pending);
     pending.clear();
+    if (!failure.empty()) app.quit();
   };
   SimFrontEnd front;
   front.attach = [&](SimSession& session) {
@@ -93,9 +86,11 @@ int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out
       }
     });
   };
-  front.finished = [&flush](bool) {
+  front.finished = [&](bool) {
     flush();
-    return 0;
+    if (failure.empty()) return 0;
+    err << "tvxorm sim: cannot write the monitor to standard output: " << failure << std::endl;
+    return 1;
   };
   return RunSimSession(app, args, err, front);
 }

@@ -9,11 +9,11 @@ class QCoreApplication;
 
 namespace tvx::app {
 
-// `tvxorm sim --headless`: the monitor lines on out until --for runs out or SIGINT or SIGTERM
-// arrives, then the final state to --state. Returns 0, or 2 when the devices file or a source
-// cannot be used.
-int RunSimHeadless(QCoreApplication& app, const SimArgs& args, std::ostream& out,
-                   std::ostream& err);
+// `tvxorm sim --headless`: the monitor lines on the file descriptor out (standard output)
+// until --for runs out, a stop signal arrives or out cannot be written any more, then the
+// final state to --state. Returns 0; 1 when the monitor or the state could not be written
+// whole; 2 when the devices file, the state file or a source cannot be used.
+int RunSimHeadless(QCoreApplication& app, const SimArgs& args, int out, std::ostream& err);
 
 // What the headless run and the window do their own way around the run they share.
 struct SimFrontEnd {
@@ -26,9 +26,10 @@ struct SimFrontEnd {
   std::function<int(bool ran)> finished;
 };
 
-// The run both share: the devices, the sources, the event loop until --for runs out or
-// SIGINT or SIGTERM arrives, then the state to --state. Returns 0, 1 when something could not
-// be written, or 2 when the devices file or a source cannot be used.
+// The run both share: the devices, the sources, the event loop until --for runs out, the
+// application quits or SIGINT, SIGTERM or SIGHUP arrives, then the state to --state. Returns
+// 0, 1 when something could not be written, or 2 when the devices file, the state file or a
+// source cannot be used.
 int RunSimSession(QCoreApplication& app, const SimArgs& args, std::ostream& err,
                   const SimFrontEnd& front);
 

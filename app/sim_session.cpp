@@ -1,13 +1,12 @@
 #include "app/sim_session.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QSaveFile>
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 
 #include "app/arg_reader.h"
 #include "app/decoded_item_text.h"
+#include "app/files.h"
 #include "app/journal_file.h"
 #include "app/sim_state.h"
 
@@ -17,17 +16,6 @@ namespace {
 
 // Reached devices named one by one up to this many; a broadcast on a big bus is summed up.
 constexpr std::size_t kNamedDevices = 4;
-
-std::optional<int> ParsePort(const std::string& text) {
-  if (text.empty() || text.size() > 5) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value > 65535) return std::nullopt;
-  return value;
-}
 
 // "09:14:03.123", local time. By hand: a busy bus has thousands of lines a second.
 std::string ClockText(const MonitorEntry& e) {
@@ -59,10 +47,10 @@ std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& 
     } else if (r.Arg() == "--json") {
       a.json = true;
     } else if (r.Is("--listen")) {
-      if (!r.Value("--listen", value)) return "--listen needs a port";
-      const auto port = ParsePort(value);
-      if (!port) return "--listen: '" + value + "' is no TCP port (0 to 65535)";
-      a.listen.push_back(*port);
+      if (!r.Value("--listen", value)) return "--listen needs [ADDR:]PORT";
+      auto where = ParseListenAddress(value);
+      if (const auto* wrong = std::get_if<std::string>(&where)) return "--listen: " + *wrong;
+      a.listen.push_back(std::get<ListenAddress>(where));
     } else if (r.Is("--pty")) {
       if (!r.Value("--pty", value) || value.empty()) return "--pty needs a path";
       a.ptys.push_back(value);
@@ -90,7 +78,7 @@ std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& 
     }
   }
   if (!a.help && a.listen.empty() && a.ptys.empty() && a.serials.empty()) {
-    return "give where to listen: --listen PORT, --pty PATH or --serial DEVICE";
+    return "give where to listen: --listen [ADDR:]PORT, --pty PATH or --serial DEVICE";
   }
   if (a.json && !a.headless) return "--json is for --headless runs";
   if (!a.screenshot.empty() && a.headless) return "--screenshot is for the window";
@@ -98,12 +86,14 @@ std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& 
 }
 
 std::string SimUsage() {
-  return "Usage: tvxorm sim [--listen PORT]... [--pty PATH]... [--serial DEVICE]...\n"
+  return "Usage: tvxorm sim [--listen [ADDR:]PORT]... [--pty PATH]... [--serial DEVICE]...\n"
          "                  [--devices FILE] [--headless [--json]] [--state FILE] [--for MS]\n"
          "                  [--screenshot FILE]\n\n"
          "A bus of simulated devices that listens where the console writes, decodes every\n"
          "packet and shows what each device was told.\n"
-         "  --listen PORT     a TCP server on PORT, as a serial-to-Ethernet server (repeatable)\n"
+         "  --listen [ADDR:]PORT  a TCP server on PORT, as a serial-to-Ethernet server, on\n"
+         "                    127.0.0.1 unless ADDR says otherwise (0.0.0.0:PORT every\n"
+         "                    interface, [::]:PORT with IPv6; repeatable)\n"
          "  --pty PATH        a pty whose console end is linked at PATH, for\n"
          "                    tvxorm --comm 1=PATH (Linux; repeatable)\n"
          "  --serial DEVICE   read a serial port at 9600 8N1: a monitor of a real bus\n"
@@ -111,10 +101,12 @@ std::string SimUsage() {
          "  --headless        no window: print the monitor lines on standard output\n"
          "  --json            with --headless: one JSON object per line\n"
          "  --state FILE      at the end, write every device's state to FILE as JSON\n"
-         "  --for MS          stop after MS milliseconds (SIGINT and SIGTERM stop it too)\n"
+         "  --for MS          stop after MS milliseconds (SIGINT, SIGTERM and SIGHUP stop it\n"
+         "                    too)\n"
          "  --screenshot FILE with the window: write it to FILE as a PNG at the end and quit;\n"
          "                    the end is --for MS when given, else one second\n"
-         "Exit status: 0, or 2 for bad usage, a bad devices file or a source that cannot open.\n";
+         "Exit status: 0; 1 when the state or the monitor could not be written; 2 for bad\n"
+         "usage, a bad devices file or a source that cannot open.\n";
 }
 
 std::string MonitorText(const MonitorEntry& e, const sim::Bus& bus) {
@@ -207,9 +199,10 @@ std::optional<std::string> SimSession::Open(const SimArgs& args) {
     entry.note = note;
     Emit(std::move(entry));
   };
-  for (int port : args.listen) {
-    if (auto error = sources_.ListenTcp(port)) return error;
-    listening("tcp:" + std::to_string(sources_.TcpPorts().back()), "listening");
+  for (ListenAddress where : args.listen) {
+    if (auto error = sources_.ListenTcp(where)) return error;
+    where.port = sources_.TcpPorts().back();
+    listening("tcp:" + std::to_string(where.port), "listening on " + ListenAddressText(where));
   }
   for (const std::string& path : args.ptys) {
     if (auto error = sources_.CreatePty(path)) return error;
@@ -228,8 +221,10 @@ void SimSession::Close() {
 
 std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(const std::string& path) {
   if (path.empty()) return sim::DefaultBus();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "cannot read the devices file '" + path + "'";
+  InputFile file = ReadInputFile(path, kMaxDevicesFileBytes);
+  if (!file.refusal.empty())
+    return "cannot read the devices file " + Quoted(path) + ": " + file.refusal;
+  std::istringstream in(std::move(file.text));
   auto parsed = sim::ParseDevices(in);
   if (const auto* error = std::get_if<sim::DevicesError>(&parsed)) {
     std::string where = path;
@@ -240,18 +235,9 @@ std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(const std::
   return std::get<std::vector<sim::DeviceEntry>>(std::move(parsed));
 }
 
-bool WriteSimState(const sim::Bus& bus, const std::string& path, std::string& why) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    why = file.errorString().toStdString();
-    return false;
-  }
-  file.write(BusStateJson(bus).toJson());
-  if (!file.commit()) {
-    why = file.errorString().toStdString();
-    return false;
-  }
-  return true;
+std::string WriteSimState(const sim::Bus& bus, const std::string& path) {
+  const QByteArray json = BusStateJson(bus).toJson();
+  return SaveFileWhole(path, json.toStdString());
 }
 
 }  // namespace tvx::app

@@ -20,7 +20,7 @@ namespace tvx::app {
 
 struct SimArgs {
   bool help = false;
-  std::vector<int> listen;
+  std::vector<ListenAddress> listen;
   std::vector<std::string> ptys;
   std::vector<std::string> serials;
   std::string devices;  // empty: the default bus
@@ -83,7 +83,10 @@ class SimSession : public QObject {
 // line and why.
 std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(const std::string& path);
 
-// Writes the bus's state as JSON; false with why when it cannot.
-bool WriteSimState(const sim::Bus& bus, const std::string& path, std::string& why);
+// The largest devices file read: a line per serial number with room for comments.
+constexpr std::uintmax_t kMaxDevicesFileBytes = 16 << 20;
+
+// Writes the bus's state as JSON, replacing the file whole or not at all; why not, or empty.
+std::string WriteSimState(const sim::Bus& bus, const std::string& path);
 
 }  // namespace tvx::app

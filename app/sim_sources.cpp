@@ -1,22 +1,27 @@
 #include "app/sim_sources.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <algorithm>
 #include <map>
+
+#include "app/tcp_acceptor.h"
 
 #if defined(Q_OS_LINUX)
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
-#include <filesystem>
 #endif
 
 namespace tvx::app {
@@ -29,22 +34,64 @@ struct SimSources::Stream {
   bool stopped = false;
 };
 
+// A TCP connection: its stream, and how long it has been quiet.
+struct SimSources::Connection {
+  Stream stream;
+  QElapsedTimer quiet;
+  QTimer idle;  // single-shot, at the earliest moment the connection could be idle
+};
+
 struct SimSources::Server {
   int port = 0;
   QTcpServer listener;
+  std::unique_ptr<TcpAcceptor> acceptor;
   int accepted = 0;
-  std::map<QTcpSocket*, std::unique_ptr<Stream>> connections;
+  std::map<QTcpSocket*, std::unique_ptr<Connection>> connections;
+  std::string Name() const { return "tcp:" + std::to_string(port); }
 };
 
 struct SimSources::Pty {
   std::string link;
+  std::string device;  // the pty the link names
   int master = -1;
   int slave = -1;  // held open, so the console closing its end is no hang-up here
   std::unique_ptr<QSocketNotifier> notifier;
   Stream stream;
 };
 
-SimSources::SimSources(Sink sink, QObject* parent) : QObject(parent), sink_(std::move(sink)) {}
+namespace {
+
+#if defined(Q_OS_LINUX)
+// The pty a link of an earlier run names, when that pty is gone: such a link is ours to
+// replace. Anything else at the path is someone's and stays.
+std::optional<std::string> StaleLinkTarget(const std::string& path) {
+  char target[PATH_MAX];
+  const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+  if (n <= 0) return std::nullopt;
+  const std::string device(target, static_cast<std::size_t>(n));
+  constexpr std::string_view kPts = "/dev/pts/";
+  if (device.size() <= kPts.size() || device.compare(0, kPts.size(), kPts) != 0) {
+    return std::nullopt;
+  }
+  for (std::size_t i = kPts.size(); i < device.size(); ++i) {
+    if (device[i] < '0' || device[i] > '9') return std::nullopt;
+  }
+  struct stat status {};
+  if (::lstat(device.c_str(), &status) == 0 || errno != ENOENT) return std::nullopt;
+  return device;
+}
+
+std::string LinkTarget(const std::string& path) {
+  char target[PATH_MAX];
+  const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+#endif
+
+}  // namespace
+
+SimSources::SimSources(Sink sink, Limits limits, QObject* parent)
+    : QObject(parent), sink_(std::move(sink)), limits_(limits) {}
 
 SimSources::~SimSources() {
   Close();
@@ -62,64 +109,113 @@ void SimSources::Finish(Stream& stream) {
   });
 }
 
-std::optional<std::string> SimSources::ListenTcp(int port) {
+std::optional<std::string> SimSources::ListenTcp(const ListenAddress& where) {
   auto server = std::make_unique<Server>();
-  if (!server->listener.listen(QHostAddress::Any, static_cast<quint16>(port))) {
-    return "cannot listen on TCP port " + std::to_string(port) + ": " +
+  if (!server->listener.listen(where.address, static_cast<quint16>(where.port))) {
+    return "cannot listen on " + ListenAddressText(where) + ": " +
            server->listener.errorString().toStdString();
   }
   server->port = server->listener.serverPort();
   Server* raw = server.get();
-  connect(&raw->listener, &QTcpServer::newConnection, this, [this, raw] { Accept(*raw); });
+  raw->acceptor = std::make_unique<TcpAcceptor>(
+      raw->listener, limits_.accept_retry,
+      TcpAcceptor::Events{[this, raw](QTcpSocket* socket) { Accept(*raw, socket); },
+                          [this, raw](const std::string& note, bool error) {
+                            if (sink_.note) sink_.note(raw->Name(), note, error);
+                          }});
   servers_.push_back(std::move(server));
   return std::nullopt;
 }
 
-void SimSources::Accept(Server& server) {
-  while (QTcpSocket* socket = server.listener.nextPendingConnection()) {
-    const std::string name =
-        "tcp:" + std::to_string(server.port) + "#" + std::to_string(++server.accepted);
-    if (static_cast<int>(server.connections.size()) >= kMaxConnections) {
-      socket->abort();
-      socket->deleteLater();
-      if (sink_.note) {
-        sink_.note(name, "refused: " + std::to_string(kMaxConnections) + " connections are open",
-                   true);
-      }
-      continue;
-    }
-    auto stream = std::make_unique<Stream>();
-    stream->name = name;
-    Stream* raw = stream.get();
-    server.connections.emplace(socket, std::move(stream));
-    if (sink_.note) {
+void SimSources::Accept(Server& server, QTcpSocket* socket) {
+  const std::string name = server.Name() + "#" + std::to_string(++server.accepted);
+  if (connections_ >= limits_.max_connections) {
+    socket->abort();
+    socket->deleteLater();
+    if (!at_limit_noted_ && sink_.note) {
       sink_.note(name,
-                 "connected from " + socket->peerAddress().toString().toStdString() + ":" +
-                     std::to_string(socket->peerPort()),
-                 false);
+                 "refused: " + std::to_string(limits_.max_connections) +
+                     " connections are open; more are refused until one closes",
+                 true);
     }
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, raw] {
-      const QByteArray bytes = socket->readAll();
-      Feed(*raw, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    });
-    connect(socket, &QTcpSocket::disconnected, this, [this, &server, socket] {
-      const auto it = server.connections.find(socket);
-      if (it == server.connections.end()) return;
-      const QByteArray rest = socket->readAll();
-      Feed(*it->second, rest.constData(), static_cast<std::size_t>(rest.size()));
-      Finish(*it->second);
-      if (sink_.note) sink_.note(it->second->name, "closed", false);
-      server.connections.erase(it);
-      socket->deleteLater();
-    });
+    at_limit_noted_ = true;
+    return;
   }
+  auto connection = std::make_unique<Connection>();
+  connection->stream.name = name;
+  connection->quiet.start();
+  Connection* raw = connection.get();
+  server.connections.emplace(socket, std::move(connection));
+  ++connections_;
+  if (sink_.note) {
+    sink_.note(name,
+               "connected from " + socket->peerAddress().toString().toStdString() + ":" +
+                   std::to_string(socket->peerPort()),
+               false);
+  }
+  connect(socket, &QTcpSocket::readyRead, this, [this, socket, raw] {
+    raw->quiet.restart();
+    const QByteArray bytes = socket->readAll();
+    Feed(raw->stream, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  });
+  connect(socket, &QTcpSocket::disconnected, this,
+          [this, &server, socket] { Drop(server, socket, "closed"); });
+  raw->idle.setSingleShot(true);
+  connect(&raw->idle, &QTimer::timeout, this,
+          [this, &server, socket] { CheckIdle(server, socket); });
+  raw->idle.start(limits_.idle);
+}
+
+void SimSources::CheckIdle(Server& server, QTcpSocket* socket) {
+  const auto it = server.connections.find(socket);
+  if (it == server.connections.end()) return;
+  // Restarting a timer on every read would cost a busy bus; the quiet clock is cheap.
+  const std::chrono::milliseconds quiet(it->second->quiet.elapsed());
+  if (quiet < limits_.idle) {
+    it->second->idle.start(limits_.idle - quiet);
+    return;
+  }
+  Drop(server, socket, "closed: nothing received for " + DurationText(limits_.idle));
+}
+
+void SimSources::Drop(Server& server, QTcpSocket* socket, const std::string& note) {
+  const auto it = server.connections.find(socket);
+  if (it == server.connections.end()) return;
+  socket->disconnect(this);
+  const QByteArray rest = socket->readAll();
+  Feed(it->second->stream, rest.constData(), static_cast<std::size_t>(rest.size()));
+  Finish(it->second->stream);
+  if (sink_.note) sink_.note(it->second->stream.name, note, false);
+  server.connections.erase(it);
+  socket->abort();
+  socket->deleteLater();
+  --connections_;
+  if (connections_ < limits_.max_connections) at_limit_noted_ = false;
+  ResumeAccepting();
+}
+
+void SimSources::ResumeAccepting() {
+  for (auto& server : servers_) server->acceptor->Resume();
 }
 
 std::optional<std::string> SimSources::CreatePty(const std::string& path) {
 #if defined(Q_OS_LINUX)
+  if (const auto gone = StaleLinkTarget(path)) {
+    if (::unlink(path.c_str()) != 0) {
+      return "--pty " + path +
+             ": cannot replace the link an earlier run left: " + std::strerror(errno);
+    }
+    if (sink_.note) {
+      sink_.note(path, "replaced the link an earlier run left to " + *gone + ", which is gone",
+                 false);
+    }
+  }
   if (QFileInfo::exists(QString::fromStdString(path)) ||
       QFileInfo(QString::fromStdString(path)).isSymLink()) {
-    return "--pty " + path + ": the path exists; give one that does not";
+    const std::string target = LinkTarget(path);
+    return "--pty " + path + ": the path exists" +
+           (target.empty() ? std::string() : " (a link to " + target + ")") +
+           "; give one that does not";
   }
   auto pty = std::make_unique<Pty>();
   char name[256] = {};
@@ -140,6 +236,7 @@ std::optional<std::string> SimSources::CreatePty(const std::string& path) {
     return "--pty " + path + ": cannot make the link: " + why;
   }
   pty->link = path;
+  pty->device = name;
   pty->stream.name = path;
   pty->notifier = std::make_unique<QSocketNotifier>(pty->master, QSocketNotifier::Read);
   Pty* raw = pty.get();
@@ -201,23 +298,24 @@ std::vector<int> SimSources::TcpPorts() const {
 
 void SimSources::Close() {
   for (auto& server : servers_) {
+    server->acceptor.reset();  // it watches the listener's descriptor
     server->listener.close();
-    for (auto& [socket, stream] : server->connections) {
+    for (auto& [socket, connection] : server->connections) {
       socket->disconnect(this);
-      Finish(*stream);
+      Finish(connection->stream);
       socket->abort();
       socket->deleteLater();
     }
     server->connections.clear();
   }
   servers_.clear();
+  connections_ = 0;
   for (auto& pty : ptys_) {
 #if defined(Q_OS_LINUX)
     pty->notifier.reset();
     Finish(pty->stream);
     // Only the link made here goes: a path someone replaced meanwhile stays.
-    std::error_code error;
-    if (std::filesystem::is_symlink(pty->link, error)) ::unlink(pty->link.c_str());
+    if (LinkTarget(pty->link) == pty->device) ::unlink(pty->link.c_str());
     ::close(pty->master);
     ::close(pty->slave);
 #endif

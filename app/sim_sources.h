@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/listen_address.h"
 #include "protocol/decode.h"
 
 class QSerialPort;
@@ -15,6 +17,19 @@ class QTcpServer;
 class QTcpSocket;
 
 namespace tvx::app {
+
+// How much the TCP sources take on.
+struct SourceLimits {
+  // Connections served at once over every TCP port; more are closed as they come, and a
+  // note says so once each time the limit is reached.
+  int max_connections = 256;
+  // A connection that sends nothing for this long is closed: a peer that vanished without
+  // a word would otherwise hold its place for ever.
+  std::chrono::milliseconds idle{std::chrono::minutes(10)};
+  // When the system has no file descriptor left for a connection, accepting pauses for
+  // this long, or until one of ours closes.
+  std::chrono::milliseconds accept_retry{std::chrono::seconds(1)};
+};
 
 // Where the simulator listens: TCP ports (as a serial-to-Ethernet server does), ptys the
 // console can open as a serial port, and real serial ports. Each source's bytes go through a
@@ -30,32 +45,41 @@ class SimSources : public QObject {
     std::function<void(const std::string& source, const std::string& note, bool error)> note;
   };
 
-  // Connections one port serves at once; more are closed at once, with a note.
-  static constexpr int kMaxConnections = 256;
+  using Limits = SourceLimits;
 
-  explicit SimSources(Sink sink, QObject* parent = nullptr);
+  explicit SimSources(Sink sink, Limits limits = {}, QObject* parent = nullptr);
   ~SimSources() override;
 
   // Each says why it cannot listen, or nothing when it does.
-  std::optional<std::string> ListenTcp(int port);
-  // A pty pair with a symbolic link to the console's end at path (which must not exist).
+  std::optional<std::string> ListenTcp(const ListenAddress& where);
+  // A pty pair with a symbolic link to the console's end at path. The path must not exist,
+  // unless it is a link an earlier run left behind to a pty that is gone: that one is
+  // replaced, with a note.
   std::optional<std::string> CreatePty(const std::string& path);
   std::optional<std::string> OpenSerial(const std::string& device);
 
   // The port a TCP source listens on (port 0 picks a free one).
   std::vector<int> TcpPorts() const;
+  int Connections() const { return connections_; }
   // Ends every source: open packets are reported cut off.
   void Close();
 
  private:
   struct Stream;
+  struct Connection;
   struct Server;
   struct Pty;
   void Feed(Stream& stream, const char* data, std::size_t size);
   void Finish(Stream& stream);
-  void Accept(Server& server);
+  void Accept(Server& server, QTcpSocket* socket);
+  void Drop(Server& server, QTcpSocket* socket, const std::string& note);
+  void ResumeAccepting();
+  void CheckIdle(Server& server, QTcpSocket* socket);
 
   Sink sink_;
+  Limits limits_;
+  int connections_ = 0;
+  bool at_limit_noted_ = false;
   std::vector<std::unique_ptr<Server>> servers_;
   std::vector<std::unique_ptr<Pty>> ptys_;
   std::vector<std::unique_ptr<Stream>> serials_;

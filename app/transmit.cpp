@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/stop_signals.h"
 #include "links/port_names.h"
 #include "links/qt_serial_control.h"
 #include "links/qt_socket_control.h"
@@ -21,42 +22,57 @@ constexpr qint64 kBaud = 9600;
 constexpr qint64 kDrainMarginMs = 500;
 constexpr int kTcpDrainMs = 5000;
 
+int Stopped(const StopSignals* stop) {
+  return stop ? stop->Received() : 0;
+}
+
+// An event loop that a stop signal ends too.
+void RunLoop(QEventLoop& loop, const StopSignals* stop) {
+  if (stop) QObject::connect(stop, &StopSignals::Stop, &loop, &QEventLoop::quit);
+  if (!Stopped(stop)) loop.exec();
+}
+
 // Lets the event loop run (links make progress) until ms have passed on clock.
-void RunUntil(const QElapsedTimer& clock, qint64 ms) {
-  while (clock.elapsed() < ms) {
+void RunUntil(const QElapsedTimer& clock, qint64 ms, const StopSignals* stop) {
+  while (clock.elapsed() < ms && !Stopped(stop)) {
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(ms - clock.elapsed()), Qt::PreciseTimer, &loop,
                        &QEventLoop::quit);
-    loop.exec();
+    RunLoop(loop, stop);
   }
 }
 
-// Runs the event loop until done() or the deadline.
-bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms) {
+// Runs the event loop until done(), the deadline or a stop.
+bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms, const StopSignals* stop) {
   QDeadlineTimer deadline(bound_ms);
-  while (pending() && !deadline.hasExpired()) {
+  while (pending() && !deadline.hasExpired() && !Stopped(stop)) {
     QEventLoop loop;
     QTimer::singleShot(10, &loop, &QEventLoop::quit);
-    loop.exec();
+    RunLoop(loop, stop);
   }
   return !pending();
+}
+
+TransmitResult StoppedBy(const StopSignals* stop) {
+  return {false, "stopped by " + SignalName(Stopped(stop)), Stopped(stop)};
 }
 
 // The pieces at their times, one grid position per tick for the andon grid; false at the
 // first write that fails.
 bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, window::Winsock& socket,
-            protocol::OutputObserver* observer) {
+            protocol::OutputObserver* observer, const StopSignals* stop) {
   protocol::LinkOutput out(serial, socket);
   out.SetObserver(observer);
   out.Choose();  // the one link given is the one open
   QElapsedTimer clock;
   clock.start();
   for (const console::TimedPiece& piece : outcome.pieces) {
-    RunUntil(clock, piece.at_ms);
+    RunUntil(clock, piece.at_ms, stop);
+    if (Stopped(stop)) return true;
     out.Write(piece.bytes);
     if (out.Failed()) return false;
   }
-  RunUntil(clock, outcome.done_ms);
+  RunUntil(clock, outcome.done_ms, stop);
   return true;
 }
 
@@ -86,7 +102,7 @@ qint64 ByteCount(const console::CommandOutcome& outcome) {
 }  // namespace
 
 TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome,
-                              protocol::OutputObserver* observer) {
+                              protocol::OutputObserver* observer, const StopSignals* stop) {
   const std::string path = SerialDevicePath(device);
   if (path.empty()) return {false, "cannot open " + device + ": no such device"};
   links::PortNames names;
@@ -99,14 +115,19 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
             "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
   }
   links::QtSocketControl unconnected;  // so the serial half is chosen
-  if (!Replay(outcome, serial, unconnected, observer)) {
+  if (!Replay(outcome, serial, unconnected, observer, stop)) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
+  }
+  if (Stopped(stop)) {
+    serial.SetPortOpen(false);  // what was written drains in the background
+    return StoppedBy(stop);
   }
   const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
   const bool drained =
-      RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms);
+      RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms, stop);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;
   serial.SetPortOpen(false);
+  if (Stopped(stop)) return StoppedBy(stop);
   if (!drained || left > 0) {
     return {false, std::to_string(left) + " bytes could not leave " + device +
                        " within their line time; is anything reading the line?"};
@@ -116,7 +137,7 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
 
 TransmitResult TransmitTcp(const std::string& host, int port,
                            const console::CommandOutcome& outcome,
-                           protocol::OutputObserver* observer) {
+                           protocol::OutputObserver* observer, const StopSignals* stop) {
   const std::string where = host + ":" + std::to_string(port);
   links::QtSocketControl socket;
   // A peer that takes the connection and drops it at once looks, a poll later, like one that
@@ -133,7 +154,11 @@ TransmitResult TransmitTcp(const std::string& host, int port,
         return state != window::kSckConnected && state != window::kSckClosed &&
                state != window::kSckError;
       },
-      static_cast<qint64>(links::kPollMs) * links::kPollLimit);
+      static_cast<qint64>(links::kPollMs) * links::kPollLimit, stop);
+  if (Stopped(stop)) {
+    socket.Close();
+    return StoppedBy(stop);
+  }
   if (socket.State() != window::kSckConnected && was_connected) {
     socket.Close();
     return {false, where +
@@ -151,11 +176,15 @@ TransmitResult TransmitTcp(const std::string& host, int port,
   }
   const links::PortNames no_ports;
   links::QtSerialControl unopened(no_ports);
-  if (!Replay(outcome, unopened, socket, observer)) {
+  if (!Replay(outcome, unopened, socket, observer, stop)) {
     const std::string why = socket.LastError();
     socket.Close();
     return {false,
             "the packet could not be written to the TCP/IP connection " + where + ": " + why};
+  }
+  if (Stopped(stop)) {
+    socket.Close();  // what was written drains in the background
+    return StoppedBy(stop);
   }
   // A closed socket forgets what it still held: the count is the last one seen while connected.
   qint64 left = socket.BytesToWrite();
@@ -165,9 +194,10 @@ TransmitResult TransmitTcp(const std::string& host, int port,
         left = socket.BytesToWrite();
         return left > 0;
       },
-      kTcpDrainMs);
+      kTcpDrainMs, stop);
   const bool closed = socket.State() != window::kSckConnected;
   socket.Close();
+  if (Stopped(stop)) return StoppedBy(stop);
   if (left > 0 && closed) {
     return {false, where + " closed the connection before " + std::to_string(left) +
                        " bytes of the packet were sent"};

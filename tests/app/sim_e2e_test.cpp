@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,11 +11,13 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 
 #include "andon/row_transmission.h"
+#include "app/sim_session.h"
 #include "tests/app/e2e_support.h"
 #include "tests/support/harness.h"
 #include "tests/support/temp_dir.h"
@@ -309,6 +312,11 @@ TEST(Sim, WhatCannotBeUsedIsRefusedWithTheReason) {
   testing::TempDir dir;
   const QString bad = Q(dir.Write("bad.txt", "andon 1 01 01\nlamp 2 01 02\n"));
   const QString taken = Q(dir.Write("taken", ""));
+  const QString fifo = Q(dir.File("fifo"));
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  const QString huge = Q(dir.Write("huge.txt", "andon 1 01 01\n"));
+  std::filesystem::resize_file(huge.toStdString(), app::kMaxDevicesFileBytes + 1);
+  const QString folder = Q(dir.File(""));
   Sim holder({"--listen", "0"});
   const int busy_port = holder.TcpPort();
   const struct {
@@ -317,17 +325,31 @@ TEST(Sim, WhatCannotBeUsedIsRefusedWithTheReason) {
   } cases[] = {
       {{"--listen", "0", "--devices", bad}, "bad.txt:2:"},
       {{"--listen", "0", "--devices", Q(dir.File("none"))}, "cannot read the devices file"},
+      // Read to no end, or never answering, or no file at all.
+      {{"--listen", "0", "--devices", "/dev/zero"}, "'/dev/zero': not a regular file"},
+      {{"--listen", "0", "--devices", fifo}, "fifo': not a regular file"},
+      {{"--listen", "0", "--devices", folder}, "it is a folder, not a file"},
+      {{"--listen", "0", "--devices", huge}, "bytes, more than the 16777216"},
+      // Refused before the run, not replaced after it.
+      {{"--listen", "0", "--state", fifo}, "fifo': not a regular file"},
+      {{"--listen", "0", "--state", folder}, "it is a folder, not a file"},
+      {{"--listen", "0", "--state", Q(dir.File("no/such/folder.json"))},
+       "its folder does not exist"},
       {{"--pty", taken}, "the path exists"},
-      {{"--listen", QString::number(busy_port)}, "cannot listen on TCP port"},
+      {{"--listen", QString::number(busy_port)}, "cannot listen on 127.0.0.1:"},
+      {{"--listen", "[::1]:" + QString::number(busy_port), "--listen",
+        "127.0.0.1:" + QString::number(busy_port)},
+       "cannot listen on 127.0.0.1:"},
       {{"--serial", "/nonexistent/ttyUSB9"}, "cannot open /nonexistent/ttyUSB9"},
       {{}, "give where to listen"},
       {{"--listen", "70000"}, "no TCP port"},
   };
   for (const auto& c : cases) {
-    const ConsoleRun run = RunProgram(QStringList{"sim", "--headless"} << c.args);
+    const ConsoleRun run = RunProgram(QStringList{"sim", "--headless", "--for", "100"} << c.args);
     EXPECT_EQ(run.exit_code, 2) << c.says;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
   }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo.toStdString())) << "left as it was";
 }
 
 }  // namespace
