@@ -115,6 +115,46 @@ TEST(GridFile, LoadOverASetGridYieldsExactlyTheFilesGrid) {
             "<02>0102<1B>AC16R25C0A3A3S<04>");
 }
 
+// Grid files move between machines: saved with LF line ends everywhere, and one that a
+// Windows editor saved with CR LF loads to the same grid.
+TEST(GridFile, LineEndsAreTheSameOnEveryMachine) {
+  TempDir dir;
+  Harness h;
+  h.Run(Paint(kPainting));
+  ASSERT_TRUE(andon::SaveGridFile(h.w, dir.File("lf.grid")).ok);
+  const std::string saved = TempDir::Read(dir.File("lf.grid"));
+  EXPECT_EQ(saved.find('\r'), std::string::npos);
+  std::string crlf;
+  for (const char c : saved) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+
+  h.Run("click CancelButton\n" + Paint(""));
+  ASSERT_TRUE(andon::LoadGridFile(h.w, dir.Write("crlf.grid", crlf)).ok);
+  EXPECT_EQ(andon::ReadLayout(h.w), Parsed(saved));
+}
+
+// A name is UTF-8 on every system: on Windows the file must not be named after the ANSI code
+// page's reading of those bytes.
+TEST(GridFile, NamesBeyondAsciiNameTheFileOnEverySystem) {
+  TempDir dir;
+  Harness h;
+  h.Run(Paint(kPainting));
+  const std::string name =
+      "Linie 3 Gr\xC3\xB6\xC3\x9F"
+      "e \xE2\x82\xAC.grid";  // Größe €
+  const std::string file = dir.File(name);
+  EXPECT_EQ(andon::SaveGridFile(h.w, file).message, "Grid saved to '" + file + "'.");
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(TempDir::Path(dir.File("")))) {
+    names.push_back(TempDir::Utf8(entry.path().filename()));
+  }
+  EXPECT_EQ(names, std::vector<std::string>{name});
+
+  const andon::GridLayout painted = andon::ReadLayout(h.w);
+  h.Run("click CancelButton\n" + Paint(""));
+  EXPECT_EQ(andon::LoadGridFile(h.w, file).message, "Grid loaded from '" + file + "'.");
+  EXPECT_EQ(andon::ReadLayout(h.w), painted);
+}
+
 struct Refusal {
   const char* what;
   std::string script;                               // after painting, before the load

@@ -81,6 +81,15 @@ TEST_P(Scenario, PrintsWhatItsExpectedOutputSays) {
   EXPECT_EQ(actual, ReadFile(expected));
 }
 
+// A script written on Windows ends its lines with CR LF: it must run exactly as the LF one.
+TEST_P(Scenario, RunsTheSameWithWindowsLineEnds) {
+  const std::string script = ReadFile(fs::path(TVX_SCENARIO_DIR) / (GetParam() + ".tvx"));
+  std::string crlf;
+  for (const char c : script) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  ASSERT_NE(crlf, script);
+  EXPECT_EQ(RunScenario(crlf), RunScenario(script));
+}
+
 INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(ScenarioNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            return info.param;

@@ -8,7 +8,9 @@
 
 namespace tvx::testing {
 
-// A fresh folder for one test's files, removed with everything in it afterwards.
+// A fresh folder for one test's files, removed with everything in it afterwards. Names are
+// UTF-8, as the program's are, on every system (Windows reads a plain std::string path in its
+// ANSI code page).
 class TempDir {
  public:
   TempDir() {
@@ -25,14 +27,22 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string File(const std::string& name) const { return Utf8(path_ / Path(name)); }
   std::string Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path_ / name, std::ios::binary) << bytes;
+    std::ofstream(path_ / Path(name), std::ios::binary) << bytes;
     return File(name);
   }
   static std::string Read(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(Path(file), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  static std::filesystem::path Path(const std::string& utf8) {
+    return std::u8string(utf8.begin(), utf8.end());
+  }
+  static std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string name = path.u8string();
+    return {name.begin(), name.end()};
   }
 
  private:
