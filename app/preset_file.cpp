@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <optional>
 
@@ -147,12 +146,11 @@ PresetSaved SavePreset(const std::string& path, const console::Preset& preset) {
   const QJsonObject root{{"format", kFormat}, {"version", kVersion}, {"presets", list}};
   const QString file_path = Text(path);
   QDir().mkpath(QFileInfo(file_path).absolutePath());
-  QSaveFile file(file_path);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
-    saved.error =
-        "the presets file " + path + " could not be written: " + file.errorString().toStdString();
-  }
+  // Replaced whole or not at all: a full disk must not leave an empty file in place of the
+  // presets there were.
+  const std::string why =
+      SaveFileWhole(path, QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString());
+  if (!why.empty()) saved.error = "the presets file " + path + " could not be written: " + why;
   return saved;
 }
 
