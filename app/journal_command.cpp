@@ -141,7 +141,7 @@ std::string CsvRow(const JournalEntry& e) {
                                 console::PrintableValue(e.status),
                                 e.resend ? "yes" : "no",
                                 std::to_string(bytes.size()),
-                                console::PrintableValue(bytes),
+                                protocol::TokenText(bytes),
                                 protocol::HexText(bytes)};
   std::string row;
   for (const std::string& field : fields) {
@@ -173,7 +173,7 @@ std::string ReadableEntry(const JournalEntry& entry) {
                      (entry.Address().empty() ? "-" : entry.Address()) + "  " + OutcomeText(entry) +
                      "  \"" + console::PrintableValue(entry.status) + "\"\n";
   for (const console::JournalPacket& packet : entry.packets) {
-    text += "    " + console::PrintableValue(packet.bytes) + "\n";
+    text += "    " + protocol::TokenText(packet.bytes) + "\n";
   }
   return text;
 }

@@ -147,6 +147,18 @@ TEST(JournalCommand, ADestinationPrintsItsControlBytesAsTokens) {
   EXPECT_NE(csv.out.find(",Comm 1 = /dev/tty<1B>[2J<0D><0A>USB0,"), std::string::npos) << csv.out;
 }
 
+// The packets print as token text that reads back as their bytes: the characters "<1A>" and
+// the byte 0x1A must not look alike, in the text and in the CSV.
+TEST(JournalCommand, PacketsPrintAsTokenTextThatReadsBack) {
+  TempDir dir;
+  const std::string path = WriteJournal(dir, {Entry("<1A>"), Entry("\x1a")});
+  const Output text = Journal({path});
+  EXPECT_NE(text.out.find("    <3C>1A<3E>\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("    <1A>\n"), std::string::npos) << text.out;
+  const Output csv = Journal({path, "--csv"});
+  EXPECT_NE(csv.out.find(",<3C>1A<3E>,"), std::string::npos) << csv.out;
+}
+
 // Output that cannot be written (a full disk, a closed pipe) is no success.
 TEST(JournalCommand, AnOutputThatFailsIsReported) {
   TempDir dir;
