@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "andon/grid.h"
+#include "protocol/printable_text.h"
 #include "window/operator_events.h"
 
 namespace tvx::andon {
@@ -23,30 +24,6 @@ namespace {
 constexpr std::size_t kMaxNameCharacters = 80;
 constexpr std::size_t kMaxReasonCharacters = 200;
 
-std::vector<std::string> Characters(std::string_view text) {
-  std::vector<std::string> out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80             ? 1
-                               : (lead & 0xE0) == 0xC0 ? 2
-                               : (lead & 0xF0) == 0xE0 ? 3
-                               : (lead & 0xF8) == 0xF0 ? 4
-                                                       : 0;
-    bool valid = length > 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k)
-      valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    if (valid && (lead >= 0x20 && lead != 0x7F)) {
-      out.emplace_back(text.substr(i, length));
-      i += length;
-      continue;
-    }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out.push_back({'<', kHex[lead >> 4], kHex[lead & 0x0F], '>'});
-    ++i;
-  }
-  return out;
-}
-
 std::string Joined(const std::vector<std::string>& characters, std::size_t from, std::size_t to) {
   std::string out;
   for (std::size_t i = from; i < to; ++i) out += characters[i];
@@ -55,7 +32,7 @@ std::string Joined(const std::vector<std::string>& characters, std::size_t from,
 
 // A long path keeps its end: the file's own name is what tells it apart.
 std::string Quoted(const std::string& path) {
-  const auto characters = Characters(path);
+  const auto characters = protocol::PrintableCharacters(path);
   if (characters.size() <= kMaxNameCharacters)
     return "'" + Joined(characters, 0, characters.size()) + "'";
   return "'..." + Joined(characters, characters.size() - kMaxNameCharacters, characters.size()) +
@@ -63,7 +40,7 @@ std::string Quoted(const std::string& path) {
 }
 
 std::string Shown(const std::string& reason) {
-  const auto characters = Characters(reason);
+  const auto characters = protocol::PrintableCharacters(reason);
   if (characters.size() <= kMaxReasonCharacters) return Joined(characters, 0, characters.size());
   return Joined(characters, 0, kMaxReasonCharacters) + "...";
 }

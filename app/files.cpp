@@ -16,6 +16,8 @@
 #include <unistd.h>
 #endif
 
+#include "protocol/printable_text.h"
+
 namespace tvx::app {
 
 namespace fs = std::filesystem;
@@ -23,35 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxNameCharacters = 80;
-
-// One printable piece per character: control bytes and bytes that are not UTF-8 become
-// display tokens.
-std::vector<std::string> Characters(std::string_view text) {
-  std::vector<std::string> out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80             ? 1
-                               : (lead & 0xE0) == 0xC0 ? 2
-                               : (lead & 0xF0) == 0xE0 ? 3
-                               : (lead & 0xF8) == 0xF0 ? 4
-                                                       : 0;
-    bool valid = length > 0 && i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k)
-      valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    // U+0080 to U+009F are control characters too: a terminal may act on them.
-    const bool control = lead < 0x20 || lead == 0x7F ||
-                         (valid && lead == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
-    if (valid && !control) {
-      out.emplace_back(text.substr(i, length));
-      i += length;
-      continue;
-    }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out.push_back({'<', kHex[lead >> 4], kHex[lead & 0x0F], '>'});
-    ++i;
-  }
-  return out;
-}
 
 // Names in this program are UTF-8 (the window's) or the bytes a user typed.
 fs::path PathOf(const std::string& name) {
@@ -68,7 +41,7 @@ std::string NameRefusal(const std::string& path) {
 }  // namespace
 
 std::string Quoted(const std::string& path) {
-  const auto characters = Characters(path);
+  const auto characters = protocol::PrintableCharacters(path);
   const std::size_t from =
       characters.size() > kMaxNameCharacters ? characters.size() - kMaxNameCharacters : 0;
   std::string out = from ? "'..." : "'";
@@ -78,7 +51,7 @@ std::string Quoted(const std::string& path) {
 
 std::string PrintableName(const std::string& name) {
   std::string out;
-  for (const std::string& character : Characters(name)) out += character;
+  for (const std::string& character : protocol::PrintableCharacters(name)) out += character;
   return out;
 }
 
