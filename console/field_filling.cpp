@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "console/command_fields.h"
+#include "protocol/catalogue.h"
 #include "window/operator_events.h"
 
 namespace tvx::console {
@@ -33,7 +34,7 @@ std::optional<std::string> Fill(const CommandField& field, const std::string& va
     return "field '" + field.name + "' takes " + Join(values) + ", not '" + value + "'";
   }
   if (field.Value() == *wanted) return std::nullopt;
-  if (*wanted == kNoChoice) {
+  if (*wanted == protocol::kNoChoice) {
     // A second click on the chosen button clears the choice.
     for (window::Control* c : field.choices) {
       if (ShortCaption(c->Caption()) == field.Value()) window::OperatorClick(*c);
