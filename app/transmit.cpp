@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "links/link_status.h"
 #include "links/port_names.h"
 #include "links/qt_serial_control.h"
 #include "links/qt_socket_control.h"
@@ -16,7 +17,6 @@ namespace tvx::app {
 
 namespace {
 
-constexpr qint64 kBaud = 9600;
 constexpr qint64 kDrainMarginMs = 500;
 constexpr int kTcpDrainMs = 5000;
 
@@ -77,16 +77,17 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   names.Set(1, device);
   links::QtSerialControl serial(names);
   serial.SetCommPort(1);
-  serial.SetSettings("9600,N,8,1");
+  serial.SetSettings(protocol::kLineSettings);
   if (!serial.SetPortOpen(true)) {
-    return {false,
-            "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
+    return {false, "cannot open " + device + " as a serial port at " +
+                       links::LineSettings(protocol::kLineSettings) + ": " + serial.LastError()};
   }
   links::QtSocketControl unconnected;  // so the serial half is chosen
   if (!Replay(outcome, serial, unconnected, observer)) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
   }
-  const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
+  const qint64 baud = links::ParseSerialSettings(protocol::kLineSettings)->baud_rate;
+  const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), baud) + kDrainMarginMs;
   const bool drained =
       RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;
