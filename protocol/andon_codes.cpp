@@ -9,16 +9,14 @@ struct AttributeRow {
   const char* code;
 };
 // In the order of AndonAttribute.
-constexpr AttributeRow kAttributeRows[] = {
-    {kOff, "0A"}, {kOn, "1A"}, {"FS", "2A"}, {"FF", "3A"}};
+constexpr AttributeRow kAttributeRows[] = {{kOff, "0A"}, {kOn, "1A"}, {"FS", "2A"}, {"FF", "3A"}};
 
 struct ColourRow {
   std::string_view letter;
   std::string_view name;
 };
 // In the order of Colour, which is the order of the digits.
-constexpr ColourRow kColourRows[] = {
-    {"B", "dark"}, {"R", "red"}, {"Y", "yellow"}, {"G", "green"}};
+constexpr ColourRow kColourRows[] = {{"B", "dark"}, {"R", "red"}, {"Y", "yellow"}, {"G", "green"}};
 
 constexpr char kSpeedLetters[] = {'S', 'F'};  // by FlashSpeed
 constexpr char kPrimaryMark = 'P';
@@ -184,6 +182,18 @@ CellCodes CodesOf(const AndonCell& cell) {
   if (!dark) codes.primary = ColourOfLetter(LetterOf(cell.shade));
   if (flash) codes.secondary = flash->secondary;
   return codes;
+}
+
+std::vector<AndonCell> EverySetCell() {
+  std::vector<std::string> flashes = {""};
+  for (const FlashSpeed speed : {FlashSpeed::kSlow, FlashSpeed::kFast}) {
+    for (const Colour secondary : kColours) flashes.push_back(FlashCode({secondary, speed}));
+  }
+  std::vector<AndonCell> cells;
+  for (const Colour shade : kColours) {
+    for (const std::string& flash : flashes) cells.push_back({ShadeOf(shade), flash});
+  }
+  return cells;
 }
 
 }  // namespace tvx::protocol

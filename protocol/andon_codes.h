@@ -22,9 +22,9 @@ inline constexpr std::string_view kOn = "ON";
 inline constexpr std::string_view kOff = "OFF";
 
 enum class AndonAttribute { kOff, kOn, kFlashSlow, kFlashFast };
-inline constexpr AndonAttribute kAndonAttributes[] = {
-    AndonAttribute::kOff, AndonAttribute::kOn, AndonAttribute::kFlashSlow,
-    AndonAttribute::kFlashFast};
+inline constexpr AndonAttribute kAndonAttributes[] = {AndonAttribute::kOff, AndonAttribute::kOn,
+                                                      AndonAttribute::kFlashSlow,
+                                                      AndonAttribute::kFlashFast};
 // As the attribute buttons are captioned: OFF, ON, FS, FF.
 std::string_view AttributeName(AndonAttribute attribute);
 // "0A" to "3A".
@@ -38,8 +38,7 @@ std::optional<FlashSpeed> SpeedOf(AndonAttribute attribute);
 
 // In the order of their digits.
 enum class Colour { kDark, kRed, kYellow, kGreen };
-inline constexpr Colour kColours[] = {Colour::kDark, Colour::kRed, Colour::kYellow,
-                                      Colour::kGreen};
+inline constexpr Colour kColours[] = {Colour::kDark, Colour::kRed, Colour::kYellow, Colour::kGreen};
 char LetterOf(Colour colour);
 // B, R, Y, G, each its own text: a choice's values.
 std::string_view LetterText(Colour colour);
@@ -80,8 +79,8 @@ struct AndonCell {
 
 // The codes a cell packet carries after the cell's address.
 struct CellCodes {
-  std::string characters;             // AC2's; none when empty
-  std::array<bool, 4> attributes{};   // by AndonAttribute: a flashing dark grid cell has two
+  std::string characters;            // AC2's; none when empty
+  std::array<bool, 4> attributes{};  // by AndonAttribute: a flashing dark grid cell has two
   std::optional<Colour> primary, secondary;
   bool operator==(const CellCodes&) const = default;
 
@@ -94,5 +93,9 @@ struct CellCodes {
 
 // What the row sender writes for a set grid cell.
 CellCodes CodesOf(const AndonCell& cell);
+
+// Every state a set grid cell can hold: each shade, steady, then flashing slow and fast with
+// each secondary.
+std::vector<AndonCell> EverySetCell();
 
 }  // namespace tvx::protocol

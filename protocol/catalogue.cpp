@@ -84,29 +84,29 @@ std::vector<FieldSpec> SerialAnd(FieldSpec setting) {
 
 std::vector<FieldSpec> SubCellFields() {
   const CarriedWhen no_characters{f::kCharacters, "", true, "only without characters"};
-  return With(GroupUnit(), {Text(f::kRow, 2), Text(f::kColumn, 2),
-                            Carried(Text(f::kSubRow, 2), no_characters),
-                            Carried(Text(f::kSubColumn, 2), no_characters),
-                            Text(f::kCharacters, 4), Attribute(),
-                            Carried(Choice(f::kPrimary, Colours(), "R"), no_characters),
-                            Carried(Choice(f::kSecondary, Colours(), "B"), no_characters)});
+  return With(GroupUnit(),
+              {Text(f::kRow, 2), Text(f::kColumn, 2), Carried(Text(f::kSubRow, 2), no_characters),
+               Carried(Text(f::kSubColumn, 2), no_characters), Text(f::kCharacters, 4), Attribute(),
+               Carried(Choice(f::kPrimary, Colours(), "R"), no_characters),
+               Carried(Choice(f::kSecondary, Colours(), "B"), no_characters)});
 }
 
 std::vector<FieldSpec> MarqueeFields() {
   FieldSpec auto_centre = Choice(f::kAutoCentre, OnOff(), kNoChoice);
   auto_centre.may_choose_none = true;
-  return With(GroupUnit(),
-              {Carried(Serial(), {f::kAutoCentre, kNoChoice, false, "only with auto-centre ON or OFF"}),
-               Text(f::kMessage, 100), Choice(f::kFlash, OnOff(), std::string(kOff)),
-               Choice(f::kClearHome, OnOff(), std::string(kOn)),
-               Choice(f::kCarriageReturn, OnOff(), std::string(kOff)), auto_centre});
+  return With(
+      GroupUnit(),
+      {Carried(Serial(), {f::kAutoCentre, kNoChoice, false, "only with auto-centre ON or OFF"}),
+       Text(f::kMessage, 100), Choice(f::kFlash, OnOff(), std::string(kOff)),
+       Choice(f::kClearHome, OnOff(), std::string(kOn)),
+       Choice(f::kCarriageReturn, OnOff(), std::string(kOff)), auto_centre});
 }
 
 std::vector<FieldSpec> NumberFields() {
-  return With(GroupUnit(), {Text(f::kNumber, 4),
-                            Carried(Text(f::kRow, 2), {f::kColumn, "", false, "only with column"}),
-                            Carried(Text(f::kColumn, 2), {f::kRow, "", false, "only with row"}),
-                            Attribute()});
+  return With(
+      GroupUnit(),
+      {Text(f::kNumber, 4), Carried(Text(f::kRow, 2), {f::kColumn, "", false, "only with column"}),
+       Carried(Text(f::kColumn, 2), {f::kRow, "", false, "only with row"}), Attribute()});
 }
 
 std::vector<FieldSpec> TuneFields() {
@@ -136,7 +136,8 @@ std::vector<CommandSpec> Build() {
   const FieldSpec detect = Choice(f::kDetect, {"0", "1", "2"}, kNoChoice);
   using C = Command;
   return {
-      {C::kAC1, "", "send the 6 x 25 andon cell grid, one cell per tick", With(GroupUnit(), {layout})},
+      {C::kAC1, "", "send the 6 x 25 andon cell grid, one cell per tick",
+       With(GroupUnit(), {layout})},
       {C::kAC2, "", "set one andon cell or sub-cell, or show characters in it", SubCellFields()},
       {C::kMRQ, "", "show a message on a marquee", MarqueeFields()},
       {C::kNUM, "", "show a number on a numeric display", NumberFields()},
@@ -144,7 +145,8 @@ std::vector<CommandSpec> Build() {
       {C::kTU2, "", "play a tune at twice the normal speed", TuneFields()},
       {C::kVL1, "", "set the tune volume and channel",
        With(GroupUnit(), {Serial(), Text(f::kVolume, 3), Text(f::kChannel, 1)})},
-      {C::kSL1, "", "set one row of a stack light", With(GroupUnit(), {Text(f::kRow, 2), Attribute()})},
+      {C::kSL1, "", "set one row of a stack light",
+       With(GroupUnit(), {Text(f::kRow, 2), Attribute()})},
       {C::kSDM, "", "select a display template by number", {Text(f::kTemplate, 3)}},
       {C::kMisc, "", "send a packet typed in token text", {packet}},
       {C::kTest, "", "run a lamp test on the addressed devices", GroupUnit()},
@@ -154,14 +156,18 @@ std::vector<CommandSpec> Build() {
       {C::kSVN, "", "show the head-end controller's software version", {}},
       {C::kModifySerial, "", "give the listening device a new serial number", {new_serial}},
       {C::kSGU, "", "assign group and unit to a device by serial number", DeviceSetFields()},
-      {C::kSBT, "", "set a device's board type by serial number", SerialAnd(Text(f::kBoardType, 3))},
+      {C::kSBT, "", "set a device's board type by serial number",
+       SerialAnd(Text(f::kBoardType, 3))},
       {C::kSBS, "", "set a device's board sub-type by serial number",
        SerialAnd(Text(f::kSubBoardType, 0))},
       {C::kSLI, "", "set the LED intensity of every listening device", {Text(f::kIntensity, 2)}},
-      {C::kSFD, "", "set a device's fader level by serial number", SerialAnd(Text(f::kFaderLevel, 2))},
+      {C::kSFD, "", "set a device's fader level by serial number",
+       SerialAnd(Text(f::kFaderLevel, 2))},
       {C::kSAC, "", "set a device's number of columns by serial number",
        SerialAnd(Text(f::kColumns, 2))},
-      {C::kSMB, "", "set the marquee brightness of every listening device",
+      {C::kSMB,
+       "",
+       "set the marquee brightness of every listening device",
        {Text(f::kRegular, 2), Text(f::kLampTest, 2)}},
       {C::kSOR, "", "set a device's series flag (610 or 614) by serial number", SerialAnd(series)},
       {C::kSMD, "", "set a device's marquee detect mode by serial number", SerialAnd(detect)},

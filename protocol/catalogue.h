@@ -45,9 +45,8 @@ enum class Command {
 
 // As the section buttons show them, in the order of Command.
 inline constexpr const char* kCommandNames[] = {
-    "AC1",  "AC2",  "MRQ",   "NUM",  "TU1",  "TU2", "VL1", "SL1", "SDM",
-    "Misc", "Test", "Clear", "Diag", "Boot", "SVN", "SS#", "SGU", "SBT",
-    "SBS",  "SLI",  "SFD",   "SAC",  "SMB",  "SOR", "SMD"};
+    "AC1",  "AC2", "MRQ", "NUM", "TU1", "TU2", "VL1", "SL1", "SDM", "Misc", "Test", "Clear", "Diag",
+    "Boot", "SVN", "SS#", "SGU", "SBT", "SBS", "SLI", "SFD", "SAC", "SMB",  "SOR",  "SMD"};
 constexpr const char* NameOf(Command command) {
   return kCommandNames[static_cast<int>(command)];
 }
@@ -78,8 +77,7 @@ inline constexpr PacketKind kPacketKinds[] = {
     {Command::kAC1, "AC15R", Addressing::kChecked, SerialPlace::kNone, ""},
     {Command::kAC1, "AC16R", Addressing::kChecked, SerialPlace::kNone, ""},
     {Command::kAC2, "AC2", Addressing::kChecked, SerialPlace::kNone, ""},
-    {Command::kMRQ, "SMC", Addressing::kFixed, SerialPlace::kField,
-     "with auto-centre ON or OFF"},
+    {Command::kMRQ, "SMC", Addressing::kFixed, SerialPlace::kField, "with auto-centre ON or OFF"},
     {Command::kMRQ, "", Addressing::kUnchecked, SerialPlace::kNone, ""},
     {Command::kNUM, "NUM", Addressing::kChecked, SerialPlace::kNone, ""},
     {Command::kTU1, "TU1", Addressing::kChecked, SerialPlace::kNone, ""},

@@ -162,16 +162,7 @@ std::uint64_t Packed(std::string_view text) {
 const std::vector<CellEntry>& CellCodeTable() {
   static const std::vector<CellEntry> table = [] {
     std::vector<CellEntry> t;
-    std::vector<std::string> flashes = {""};
-    for (const FlashSpeed speed : {FlashSpeed::kSlow, FlashSpeed::kFast}) {
-      for (const Colour secondary : kColours) flashes.push_back(FlashCode({secondary, speed}));
-    }
-    for (const Colour colour : kColours) {
-      for (const std::string& flash : flashes) {
-        const AndonCell cell{ShadeOf(colour), flash};
-        t.push_back({cell, Packed(CodesOf(cell).Text())});
-      }
-    }
+    for (const AndonCell& cell : EverySetCell()) t.push_back({cell, Packed(CodesOf(cell).Text())});
     return t;
   }();
   return table;

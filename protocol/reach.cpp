@@ -46,7 +46,8 @@ std::string ReachText(const Target& t) {
   }
   if (t.address == kFixedAddress) return "every device (group 00 unit 00)";
   // MRQ and SL1 send the address boxes as typed, even short.
-  if (t.address.size() != 4) return "address \"" + t.address + "\" (too short for a group and unit)";
+  if (t.address.size() != 4)
+    return "address \"" + t.address + "\" (too short for a group and unit)";
   return group_unit;
 }
 
@@ -54,8 +55,9 @@ std::string ReachesText(std::string_view bytes) {
   std::string text, last;
   for (const DecodedItem& item : Decode(bytes)) {
     const auto* packet = std::get_if<DecodedPacket>(&item);
-    std::string reach = packet ? ReachText(TargetOf(*packet))
-                               : "unknown (not a packet: " + std::get<DecodeError>(item).reason + ")";
+    std::string reach = packet
+                            ? ReachText(TargetOf(*packet))
+                            : "unknown (not a packet: " + std::get<DecodeError>(item).reason + ")";
     if (reach == last) continue;
     text += (text.empty() ? "" : ", then ") + reach;
     last = std::move(reach);

@@ -42,32 +42,59 @@ std::vector<Case> Cases() {
   return {
       {Command::kAC1, {{f::kGroup, "01"}, {f::kUnit, "01"}}, 0},
       {Command::kAC2,
-       {{f::kGroup, "01"}, {f::kUnit, "01"}, {f::kRow, "3"}, {f::kColumn, "12"},
-        {f::kAttribute, "FF"}, {f::kPrimary, "G"}, {f::kSecondary, "Y"}},
+       {{f::kGroup, "01"},
+        {f::kUnit, "01"},
+        {f::kRow, "3"},
+        {f::kColumn, "12"},
+        {f::kAttribute, "FF"},
+        {f::kPrimary, "G"},
+        {f::kSecondary, "Y"}},
        0},
       {Command::kAC2,
-       {{f::kGroup, "01"}, {f::kUnit, "01"}, {f::kRow, "4"}, {f::kColumn, "7"},
-        {f::kCharacters, "AB"}, {f::kAttribute, "FS"}},
+       {{f::kGroup, "01"},
+        {f::kUnit, "01"},
+        {f::kRow, "4"},
+        {f::kColumn, "7"},
+        {f::kCharacters, "AB"},
+        {f::kAttribute, "FS"}},
        0},
       {Command::kMRQ,
-       {{f::kGroup, "01"}, {f::kUnit, "02"}, {f::kSerial, "10002"}, {f::kMessage, "HELLO"},
-        {f::kFlash, "ON"}, {f::kCarriageReturn, "ON"}, {f::kClearHome, "OFF"},
+       {{f::kGroup, "01"},
+        {f::kUnit, "02"},
+        {f::kSerial, "10002"},
+        {f::kMessage, "HELLO"},
+        {f::kFlash, "ON"},
+        {f::kCarriageReturn, "ON"},
+        {f::kClearHome, "OFF"},
         {f::kAutoCentre, "ON"}},
        1},
       {Command::kNUM,
-       {{f::kGroup, "01"}, {f::kUnit, "03"}, {f::kNumber, "1234"}, {f::kRow, "1"},
-        {f::kColumn, "3"}, {f::kAttribute, "FS"}},
+       {{f::kGroup, "01"},
+        {f::kUnit, "03"},
+        {f::kNumber, "1234"},
+        {f::kRow, "1"},
+        {f::kColumn, "3"},
+        {f::kAttribute, "FS"}},
        2},
       {Command::kTU1,
-       {{f::kGroup, "01"}, {f::kUnit, "05"}, {f::kTune, "5"}, {f::kSeconds, "10"},
-        {f::kRepeat, "2"}, {f::kDuration, "30"}, {f::kPriority, "1"}},
+       {{f::kGroup, "01"},
+        {f::kUnit, "05"},
+        {f::kTune, "5"},
+        {f::kSeconds, "10"},
+        {f::kRepeat, "2"},
+        {f::kDuration, "30"},
+        {f::kPriority, "1"}},
        4},
       {Command::kTU2, {{f::kGroup, "01"}, {f::kUnit, "05"}, {f::kTune, "7"}}, 4},
       {Command::kVL1,
-       {{f::kGroup, "01"}, {f::kUnit, "05"}, {f::kSerial, "10005"}, {f::kVolume, "10"},
+       {{f::kGroup, "01"},
+        {f::kUnit, "05"},
+        {f::kSerial, "10005"},
+        {f::kVolume, "10"},
         {f::kChannel, "3"}},
        4},
-      {Command::kSL1, {{f::kGroup, "01"}, {f::kUnit, "04"}, {f::kRow, "3"}, {f::kAttribute, "FF"}},
+      {Command::kSL1,
+       {{f::kGroup, "01"}, {f::kUnit, "04"}, {f::kRow, "3"}, {f::kAttribute, "FF"}},
        3},
       {Command::kSDM, {{f::kTemplate, "7"}}, 1},
       {Command::kMisc, {{f::kPacket, "<02>0103<1B>NUM42N1A<04>"}}, 2},
@@ -78,8 +105,11 @@ std::vector<Case> Cases() {
       {Command::kSVN, {}, 5},
       {Command::kModifySerial, {{f::kSerial, "12345"}}, 0},
       {Command::kSGU,
-       {{f::kSerial, "10004"}, {f::DeviceSetGroup(1), "02"}, {f::DeviceSetUnit(1), "07"},
-        {f::DeviceSetGroup(15), "03"}, {f::DeviceSetUnit(15), "01"}},
+       {{f::kSerial, "10004"},
+        {f::DeviceSetGroup(1), "02"},
+        {f::DeviceSetUnit(1), "07"},
+        {f::DeviceSetGroup(15), "03"},
+        {f::DeviceSetUnit(15), "01"}},
        3},
       {Command::kSBT, {{f::kSerial, "10001"}, {f::kBoardType, "3"}}, 0},
       {Command::kSBS, {{f::kSerial, "10001"}, {f::kSubBoardType, "AB-12"}}, 0},
@@ -160,8 +190,8 @@ void ExpectStateNames(const Case& c, const QJsonObject& d, const std::string& na
     EXPECT_EQ(std::to_string(d[f::kSerial].toInt()), value) << where;
   } else if (name == f::kMessage) {
     EXPECT_EQ(Text(d["text"]), value) << where;  // the state file's older name
-  } else if (spec.choices == std::vector<std::string>{std::string(protocol::kOn),
-                                                      std::string(protocol::kOff)}) {
+  } else if (spec.choices ==
+             std::vector<std::string>{std::string(protocol::kOn), std::string(protocol::kOff)}) {
     EXPECT_EQ(d[QString::fromStdString(name)].toBool(), value == protocol::kOn) << where;
   } else {
     EXPECT_TRUE(Names(d, name, value)) << where << " = " << value;
@@ -211,8 +241,7 @@ void ExpectGridDecoded(const std::vector<DecodedPacket>& packets) {
       ASSERT_NE(p, packets.end()) << andon::CellToken(cell);
       EXPECT_EQ(protocol::FieldValue(*p, f::kShade), protocol::ShadeName(cell.shade));
       EXPECT_EQ(protocol::FieldValue(*p, f::kFlashCode), cell.flash);
-      EXPECT_EQ(protocol::FieldValue(*p, f::kAttribute),
-                protocol::AttributeName(cell.Attribute()));
+      EXPECT_EQ(protocol::FieldValue(*p, f::kAttribute), protocol::AttributeName(cell.Attribute()));
     }
   }
   EXPECT_EQ(packets.size(), set);

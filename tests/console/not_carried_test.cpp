@@ -26,7 +26,11 @@ TEST(NotCarried, FieldsThePacketLeavesOutAreRefusedWithWhoItReaches) {
       {{"NUM", {{"group", "1"}, {"unit", "2"}, {"number", "5"}, {"column", "4"}}},
        "NUM sends column only with row: it reaches group 01 unit 02"},
       {{"AC2",
-        {{"group", "1"}, {"unit", "2"}, {"row", "3"}, {"column", "4"}, {"characters", "AB"},
+        {{"group", "1"},
+         {"unit", "2"},
+         {"row", "3"},
+         {"column", "4"},
+         {"characters", "AB"},
          {"sub-row", "1"}}},
        "AC2 sends sub-row only without characters: it reaches group 01 unit 02"},
       // Refused by its own check too: the reach is the catalogue's.
@@ -46,8 +50,7 @@ TEST(NotCarried, WhatGoesOutIsAcceptedAndSaysWhoItReaches) {
       {{"MRQ", {{"group", "1"}, {"unit", "5"}, {"serial", "12"}, {"auto-centre", "OFF"}}},
        "serial 00012, then group 01 unit 05"},
       // Empty values carry nothing, so nothing is left out.
-      {{"NUM", {{"group", "1"}, {"unit", "2"}, {"number", "5"}, {"row", ""}}},
-       "group 01 unit 02"},
+      {{"NUM", {{"group", "1"}, {"unit", "2"}, {"number", "5"}, {"row", ""}}}, "group 01 unit 02"},
       {{"AC2", {{"group", "1"}, {"unit", "2"}, {"row", "3"}, {"column", "4"}, {"primary", "G"}}},
        "group 01 unit 02"},
       {{"SS#", {{"serial", "42"}}}, "every device listening (ZYXWV)"},

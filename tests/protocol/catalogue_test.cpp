@@ -99,28 +99,23 @@ TEST(Reach, ReadFromTheBytesOfEveryAddressingForm) {
 // Every grid cell state: its codes read back as what was sent, and the decoder, the row
 // sender and the grammar agree on them.
 TEST(CellGrammar, EveryGridCellsCodesReadBack) {
-  std::vector<std::string> flashes = {""};
-  for (const FlashSpeed speed : {FlashSpeed::kSlow, FlashSpeed::kFast}) {
-    for (const Colour c : kColours) flashes.push_back(FlashCode({c, speed}));
-  }
-  for (const Colour shade : kColours) {
-    for (const std::string& flash : flashes) {
-      const AndonCell cell{ShadeOf(shade), flash};
-      const CellCodes codes = CodesOf(cell);
-      EXPECT_EQ(CellCodes::Parse(codes.Text()), codes) << codes.Text();
-      const std::string bytes = BuildAndonCell({"01", "02"}, 2, 7, cell)->Bytes();
-      EXPECT_TRUE(bytes.ends_with("7C" + codes.Text() + "\x04")) << DisplayForm(bytes);
-      EXPECT_EQ(FlashOfCode(flash).has_value(), !flash.empty());
-    }
+  const std::vector<AndonCell> cells = EverySetCell();
+  EXPECT_EQ(cells.size(), 4u * 9u);
+  for (const AndonCell& cell : cells) {
+    const CellCodes codes = CodesOf(cell);
+    EXPECT_EQ(CellCodes::Parse(codes.Text()), codes) << codes.Text();
+    const std::string bytes = BuildAndonCell({"01", "02"}, 2, 7, cell)->Bytes();
+    EXPECT_TRUE(bytes.ends_with("7C" + codes.Text() + "\x04")) << DisplayForm(bytes);
+    EXPECT_EQ(FlashOfCode(cell.flash).has_value(), !cell.flash.empty());
   }
 }
 
 TEST(CellGrammar, OnlyTheBuildersOrderParses) {
   const std::pair<const char*, bool> cases[] = {
-      {"2A1P2S", true},  {"0A2A1S", true},   {"[AB]2A", true},  {"[C[]]3A", true},
-      {"", true},        {"1A1P0S", true},   {"2A0A", false},   {"1A1A", false},
-      {"1P1A", false},   {"1S1P", false},    {"4A", false},     {"1X", false},
-      {"1A1", false},    {"[AB", false},     {"[]1A", false},   {"1A[AB]", false},
+      {"2A1P2S", true}, {"0A2A1S", true}, {"[AB]2A", true}, {"[C[]]3A", true},
+      {"", true},       {"1A1P0S", true}, {"2A0A", false},  {"1A1A", false},
+      {"1P1A", false},  {"1S1P", false},  {"4A", false},    {"1X", false},
+      {"1A1", false},   {"[AB", false},   {"[]1A", false},  {"1A[AB]", false},
   };
   for (const auto& [text, valid] : cases) {
     const auto codes = CellCodes::Parse(text);
