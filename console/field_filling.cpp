@@ -1,7 +1,6 @@
 #include "console/field_filling.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "console/command_fields.h"
 #include "protocol/catalogue.h"
@@ -48,10 +47,7 @@ std::optional<std::string> Fill(const CommandField& field, const std::string& va
 }  // namespace
 
 bool SameLetters(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
+  return protocol::SameName(a, b);
 }
 
 std::string Join(const std::vector<std::string>& items) {

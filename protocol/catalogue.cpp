@@ -174,13 +174,6 @@ std::vector<CommandSpec> Build() {
   };
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 std::string PacketReach(const PacketKind& kind) {
   const bool typed = kind.addressing == Addressing::kUnchecked;
   switch (ReachOf(kind)) {
@@ -200,6 +193,13 @@ std::string PacketReach(const PacketKind& kind) {
 }
 
 }  // namespace
+
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
 
 std::span<const PacketKind> PacketsOf(Command command) {
   const auto first = std::find_if(std::begin(kPacketKinds), std::end(kPacketKinds),
@@ -254,7 +254,7 @@ const CommandSpec& SpecOf(Command command) {
 
 const CommandSpec* FindCommand(std::string_view name) {
   for (const CommandSpec& spec : Catalogue()) {
-    if (SameLetters(spec.name, name)) return &spec;
+    if (SameName(spec.name, name)) return &spec;
   }
   return nullptr;
 }

@@ -164,6 +164,9 @@ struct CommandSpec {
   std::string FieldNames() const;
 };
 
+// Commands and choices are named in any case: "misc" is Misc, "fs" is FS.
+bool SameName(std::string_view a, std::string_view b);
+
 // Every command, in the order of Command.
 const std::vector<CommandSpec>& Catalogue();
 const CommandSpec& SpecOf(Command command);
