@@ -37,10 +37,10 @@ class SimSources : public QObject {
   ~SimSources() override;
 
   // Each says why it cannot listen, or nothing when it does.
-  std::optional<std::string> ListenTcp(int port);
+  [[nodiscard]] std::optional<std::string> ListenTcp(int port);
   // A pty pair with a symbolic link to the console's end at path (which must not exist).
-  std::optional<std::string> CreatePty(const std::string& path);
-  std::optional<std::string> OpenSerial(const std::string& device);
+  [[nodiscard]] std::optional<std::string> CreatePty(const std::string& path);
+  [[nodiscard]] std::optional<std::string> OpenSerial(const std::string& device);
 
   // The port a TCP source listens on (port 0 picks a free one).
   std::vector<int> TcpPorts() const;

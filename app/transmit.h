@@ -11,7 +11,7 @@
 // them leave before closing.
 namespace tvx::app {
 
-struct TransmitResult {
+struct [[nodiscard]] TransmitResult {
   bool ok = true;
   std::string error;  // which link failed and why
 };
