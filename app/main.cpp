@@ -66,7 +66,8 @@ int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// An exception that gets this far (out of memory) ends the program, as it should.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
   std::vector<std::string> args(argv + 1, argv + argc);
   // The codec commands need no display and no window.
   if (!args.empty() && args[0] == "decode") {
