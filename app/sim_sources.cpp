@@ -88,6 +88,8 @@ void SimSources::Accept(Server& server) {
       }
       continue;
     }
+    // As every TCP socket of the program: nothing it sends waits for an acknowledgement.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto stream = std::make_unique<Stream>();
     stream->name = name;
     Stream* raw = stream.get();

@@ -30,19 +30,24 @@ void RunUntil(const QElapsedTimer& clock, qint64 ms) {
   }
 }
 
-// Runs the event loop until done() or the deadline.
-bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms) {
+// Runs the event loop until done() or the deadline; a change of the socket's state, when
+// given, is looked at as it happens.
+bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms,
+              const links::QtSocketControl* socket = nullptr) {
   QDeadlineTimer deadline(bound_ms);
   while (pending() && !deadline.hasExpired()) {
     QEventLoop loop;
     QTimer::singleShot(10, &loop, &QEventLoop::quit);
+    if (socket) {
+      QObject::connect(socket, &links::QtSocketControl::StateChanged, &loop, &QEventLoop::quit);
+    }
     loop.exec();
   }
   return !pending();
 }
 
-// The pieces at their times, one grid position per tick for the andon grid; false at the
-// first write that fails.
+// The pieces at their times, one grid position per tick for the andon grid, each tick's
+// pieces handed over together; false at the first write that fails.
 bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, window::Winsock& socket,
             protocol::OutputObserver* observer) {
   protocol::LinkOutput out(serial, socket);
@@ -50,9 +55,11 @@ bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, wind
   out.Choose();  // the one link given is the one open
   QElapsedTimer clock;
   clock.start();
-  for (const console::TimedPiece& piece : outcome.pieces) {
-    RunUntil(clock, piece.at_ms);
-    out.Write(piece.bytes);
+  const auto& pieces = outcome.pieces;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    RunUntil(clock, pieces[i].at_ms);
+    out.Write(pieces[i].bytes);
+    if (i + 1 == pieces.size() || pieces[i + 1].at_ms != pieces[i].at_ms) out.Flush();
     if (out.Failed()) return false;
   }
   RunUntil(clock, outcome.done_ms);
@@ -111,7 +118,7 @@ TransmitResult TransmitTcp(const std::string& host, int port,
         return state != window::kSckConnected && state != window::kSckClosed &&
                state != window::kSckError;
       },
-      static_cast<qint64>(links::kPollMs) * links::kPollLimit);
+      static_cast<qint64>(links::kPollMs) * links::kPollLimit, &socket);
   if (socket.State() != window::kSckConnected) {
     // Refused or unreachable ends the wait early; a silent host runs out the polls.
     const std::string why =
