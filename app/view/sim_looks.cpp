@@ -103,7 +103,18 @@ QColor LetterColour(char letter) {
 BlinkClock::BlinkClock(QObject* parent) : QObject(parent), timer_(new QTimer(this)) {
   timer_->setInterval(kBlinkTickMs);
   connect(timer_, &QTimer::timeout, this, &BlinkClock::Advance);
-  timer_->start();
+}
+
+void BlinkClock::Run(bool needed) {
+  if (needed && !stopped_ && !timer_->isActive()) {
+    timer_->start();
+  } else if (!needed && timer_->isActive()) {
+    timer_->stop();
+  }
+}
+
+bool BlinkClock::Running() const {
+  return timer_->isActive();
 }
 
 void BlinkClock::SetPhase(int phase) {
@@ -113,6 +124,7 @@ void BlinkClock::SetPhase(int phase) {
 }
 
 void BlinkClock::Stop() {
+  stopped_ = true;
   timer_->stop();
 }
 
