@@ -119,12 +119,12 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
       window_clicks.push_back(name);
     }
   }
-  live.AfterTick([&view] { view.Refresh(); });
+  live.AfterTick([&view] { view.RefreshChanged(); });
   // A peer may close between ticks; the status bar says so at once. Queued: the change may
   // come from inside the console's own call.
   QObject::connect(
-      &live.Socket(), &links::QtSocketControl::StateChanged, &view, [&view] { view.Refresh(); },
-      Qt::QueuedConnection);
+      &live.Socket(), &links::QtSocketControl::StateChanged, &view,
+      [&view] { view.RefreshChanged(); }, Qt::QueuedConnection);
   ShowPortDevices(view, live.Names());
   links::LinkStatus link;
   ConsoleWindow window(
