@@ -105,9 +105,9 @@ JournalPanel::JournalPanel(Earlier earlier, SendAgain send_again, Message messag
   connect(send_again_button_, &QPushButton::clicked, this, &JournalPanel::SendSelectedAgain);
 }
 
-void JournalPanel::showEvent(QShowEvent* event) {
-  if (!filled_) Fill();
-  QDockWidget::showEvent(event);
+void JournalPanel::setVisible(bool visible) {
+  if (visible && !filled_) Fill();
+  QDockWidget::setVisible(visible);
 }
 
 void JournalPanel::Fill() {

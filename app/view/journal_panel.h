@@ -47,8 +47,8 @@ class JournalPanel : public QDockWidget {
   void CopyHex();
   void SendSelectedAgain();
 
- protected:
-  void showEvent(QShowEvent* event) override;
+  // The first showing lists the entries first, as if they had always been there.
+  void setVisible(bool visible) override;
 
  private:
   // The earlier entries, then those added so far, into the table: once, when first shown.
