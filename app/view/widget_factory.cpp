@@ -26,11 +26,6 @@ QWidget* MakeBox(const window::Control& c, QWidget* parent) {
     // A tab is never part of a packet: Tab moves on, as in every other box.
     box->setTabChangesFocus(true);
     box->setFocusPolicy(Qt::StrongFocus);
-    // One byte per character, Latin text: laid out without a shaper, the packet box of an
-    // andon grid costs little more at its 150th packet than at its first.
-    QFont unshaped;
-    unshaped.setStyleStrategy(QFont::PreferNoShaping);
-    box->setFont(unshaped);
     return box;
   }
   auto* box = new QLineEdit(parent);
