@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -162,9 +164,10 @@ bool QtSerialControl::Open() {
 
 bool QtSerialControl::Output(const std::string& piece) {
   if (!port_->isOpen()) return false;
-  // A vanished device shows at the call, though the bytes wait for Flush.
+  // A vanished device shows at the call, though the bytes wait for Flush; in the words a
+  // write to it would get.
   if (HungUp(*port_)) {
-    last_error_ = "the device has gone away";
+    last_error_ = std::strerror(EIO);
     closing_ = true;
     port_->close();
     closing_ = false;
