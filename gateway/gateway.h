@@ -22,8 +22,8 @@
 namespace tvx::gateway {
 
 struct Options {
-  std::string bus;                // --bus NAME
-  std::string prefix = "tvxorm";  // --prefix; may hold levels
+  std::string bus;                               // --bus NAME
+  std::string prefix = "tvxorm";                 // --prefix; may hold levels
   protocol::Link link = protocol::Link::Serial;  // the console's rules follow the bus's link
   std::string bus_description;  // "serial:/dev/ttyUSB0", "tcp:10.0.0.5:4001" (B/status)
   int pace_ms = 100;
@@ -52,8 +52,8 @@ class BusLink {
 // What the link reports (B/link); the gateway writes only while it is up.
 struct LinkState {
   bool up = false;
-  std::string error;        // why it is down
-  std::string destination;  // "/dev/ttyUSB0", "10.0.0.5:4001"
+  std::string error;              // why it is down
+  std::string destination;        // "/dev/ttyUSB0", "10.0.0.5:4001"
   std::int64_t since_utc_ms = 0;  // 0: now
 };
 
@@ -81,8 +81,8 @@ struct Formats {
 
 class Gateway : public MqttEvents {
  public:
-  Gateway(Options options, MqttSession& session, BusLink& link, WallClock& clock,
-          Formats formats, JournalSink* journal = nullptr);
+  Gateway(Options options, MqttSession& session, BusLink& link, WallClock& clock, Formats formats,
+          JournalSink* journal = nullptr);
   ~Gateway() override;
   Gateway(const Gateway&) = delete;
   Gateway& operator=(const Gateway&) = delete;
