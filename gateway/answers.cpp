@@ -44,8 +44,8 @@ Answer RejectedAnswer(const Asked& asked, std::string_view status) {
 
 Answer BusyAnswer(const Asked& asked, std::size_t queue) {
   JsonObject o = Start(asked, result::kBusy);
-  o.Add("error", "the queue holds " + std::to_string(queue) +
-                     " requests already; send it again later");
+  o.Add("error",
+        "the queue holds " + std::to_string(queue) + " requests already; send it again later");
   return Done(result::kBusy, o, asked);
 }
 

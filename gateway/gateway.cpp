@@ -30,21 +30,17 @@ struct Requester {
 }  // namespace
 
 struct Gateway::State {
-  State(Gateway& g, Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f,
-        JournalSink* j)
+  State(Gateway& g, Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f, JournalSink* j)
       : options(std::move(o)),
         mqtt(m),
         clock(c),
         formats(std::move(f)),
         journal(j),
-        pacer(options.pace_ms, options.queue, l,
-              {[this] { return Now(); },
-               [this](Job& job, std::string_view unit, const WriteResult& r) {
-                 Wrote(job, unit, r);
-               },
-               [this](std::unique_ptr<Job> job, const JobEnd& end) {
-                 Ended(std::move(job), end);
-               }}),
+        pacer(
+            options.pace_ms, options.queue, l,
+            {[this] { return Now(); },
+             [this](Job& job, std::string_view unit, const WriteResult& r) { Wrote(job, unit, r); },
+             [this](std::unique_ptr<Job> job, const JobEnd& end) { Ended(std::move(job), end); }}),
         housekeeping("GatewayHousekeeping", kHousekeepingMs, true) {
     (void)g;
     start_ms = Now();
@@ -229,9 +225,8 @@ struct Gateway::State {
     extra.Add("source", job.source);
     if (job.asked.id) extra.Add("id", *job.asked.id);
     const std::string members = extra.Text();
-    Publish("sent",
-            WithMembers(formats.journal_line(entry), members.substr(1, members.size() - 2)), 0,
-            false);
+    Publish("sent", WithMembers(formats.journal_line(entry), members.substr(1, members.size() - 2)),
+            0, false);
   }
 
   void Ended(std::unique_ptr<Job> job, const JobEnd& end) {
@@ -338,8 +333,8 @@ bool Gateway::MessageArrived(const MqttMessage& message) {
 
 void Gateway::Stop() {
   s_->pacer.Stop();
-  s_->Publish("status",
-              JsonObject().Add("state", "offline").Add("reason", "stopped").Text(), 1, true);
+  s_->Publish("status", JsonObject().Add("state", "offline").Add("reason", "stopped").Text(), 1,
+              true);
 }
 
 std::size_t Gateway::Queued() const {

@@ -99,10 +99,14 @@ class Reader {
     for (int i = 0; i < 4; ++i) {
       const char h = text_[at_++];
       code <<= 4;
-      if (h >= '0' && h <= '9') code |= static_cast<char32_t>(h - '0');
-      else if (h >= 'a' && h <= 'f') code |= static_cast<char32_t>(h - 'a' + 10);
-      else if (h >= 'A' && h <= 'F') code |= static_cast<char32_t>(h - 'A' + 10);
-      else return Fail("a \\u escape needs four hex digits");
+      if (h >= '0' && h <= '9')
+        code |= static_cast<char32_t>(h - '0');
+      else if (h >= 'a' && h <= 'f')
+        code |= static_cast<char32_t>(h - 'a' + 10);
+      else if (h >= 'A' && h <= 'F')
+        code |= static_cast<char32_t>(h - 'A' + 10);
+      else
+        return Fail("a \\u escape needs four hex digits");
     }
     return true;
   }
@@ -130,10 +134,14 @@ class Reader {
     const auto lead = static_cast<unsigned char>(text_[at_]);
     std::size_t length = 0;
     char32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2, code = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, code = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, code = lead & 0x07;
-    else return Fail("not UTF-8");
+    if (lead >= 0xC2 && lead <= 0xDF)
+      length = 2, code = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+      length = 3, code = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+      length = 4, code = lead & 0x07;
+    else
+      return Fail("not UTF-8");
     if (text_.size() - at_ < length) return Fail("not UTF-8");
     for (std::size_t i = 1; i < length; ++i) {
       const auto next = static_cast<unsigned char>(text_[at_ + i]);
@@ -141,8 +149,7 @@ class Reader {
       code = (code << 6) | (next & 0x3F);
     }
     const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-      return Fail("not UTF-8");
+    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return Fail("not UTF-8");
     out.append(text_.substr(at_, length));
     at_ += length;
     return true;
@@ -171,14 +178,30 @@ class Reader {
       if (at_ == text_.size()) return Fail("a string has no end");
       const char e = text_[at_++];
       switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '"':
+          out += '"';
+          break;
+        case '\\':
+          out += '\\';
+          break;
+        case '/':
+          out += '/';
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'u': {
           char32_t code = 0;
           if (!Hex4(code)) return false;
@@ -195,7 +218,8 @@ class Reader {
           AppendUtf8(out, code);
           break;
         }
-        default: return Fail("an unknown escape");
+        default:
+          return Fail("an unknown escape");
       }
     }
   }
@@ -275,11 +299,21 @@ std::string JsonString(std::string_view utf8) {
   std::string out = "\"";
   for (const char c : utf8) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char escaped[8];

@@ -44,7 +44,9 @@ std::string Latin1ToUtf8(std::string_view latin1);
 class JsonObject {
  public:
   JsonObject& Add(std::string_view name, std::string_view utf8);
-  JsonObject& Add(std::string_view name, const char* utf8) { return Add(name, std::string_view(utf8)); }
+  JsonObject& Add(std::string_view name, const char* utf8) {
+    return Add(name, std::string_view(utf8));
+  }
   JsonObject& Add(std::string_view name, std::int64_t number);
   JsonObject& Add(std::string_view name, int number) {
     return Add(name, static_cast<std::int64_t>(number));

@@ -62,13 +62,12 @@ void Pacer::Tick() {
 
 void Pacer::Expire() {
   const std::int64_t now = hooks_.now_utc_ms();
+  const auto due = [now](const std::unique_ptr<Job>& job) { return now >= job->deadline_utc_ms; };
+  if (std::none_of(queue_.begin(), queue_.end(), due)) return;
   // Ended in queue order; the rest keep theirs.
   std::deque<std::unique_ptr<Job>> kept;
-  std::vector<std::unique_ptr<Job>> gone;
-  for (auto& job : queue_) {
-    (now >= job->deadline_utc_ms ? gone.emplace_back() : kept.emplace_back()) = std::move(job);
-  }
-  if (gone.empty()) return;
+  std::deque<std::unique_ptr<Job>> gone;
+  for (auto& job : queue_) (due(job) ? gone : kept).push_back(std::move(job));
   queue_ = std::move(kept);
   for (auto& job : gone) hooks_.ended(std::move(job), {JobEnd::kExpired, {}});
 }

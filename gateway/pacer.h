@@ -30,7 +30,7 @@ struct Job {
   std::optional<std::string> response_topic;
   std::optional<std::string> correlation_data;
   std::int64_t deadline_utc_ms = kNoDeadline;
-  std::string deadline_why;  // what passed at the deadline
+  std::string deadline_why;        // what passed at the deadline
   std::vector<std::string> units;  // each goes out whole, one per pace
   std::string status;              // the console's status line (its characters)
   std::optional<console::AndonTally> tally;

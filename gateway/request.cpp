@@ -35,8 +35,7 @@ std::optional<std::string> ReadFields(const JsonValue& fields, Request& r) {
   for (const auto& [name, value] : fields.members) {
     if (value.type == Type::kString) {
       r.fields.emplace_back(name, value.text);
-    } else if (value.type == Type::kNumber &&
-               value.text.find_first_of("eE") == std::string::npos) {
+    } else if (value.type == Type::kNumber && value.text.find_first_of("eE") == std::string::npos) {
       r.fields.emplace_back(name, value.text);
     } else if (value.type == Type::kNumber) {
       return "field '" + name + "': write the number " + value.text + " as its decimal digits";
@@ -57,7 +56,8 @@ std::optional<std::string> ReadGrid(const JsonValue& grid, Request& r) {
     if (line.type != Type::kString) return shape;
     // A line break or comment would move the file's rows against the array's.
     if (line.text.find_first_of("\r\n#") != std::string::npos) {
-      return "grid row " + std::to_string(row + 1) + ": cells are '.', B, R, Y, G or a flash "
+      return "grid row " + std::to_string(row + 1) +
+             ": cells are '.', B, R, Y, G or a flash "
              "code such as RYS, separated by blanks";
     }
     if (line.text.find_first_not_of(" \t") == std::string::npos)
