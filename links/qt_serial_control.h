@@ -9,11 +9,12 @@
 #include <string_view>
 
 #include "links/port_names.h"
+#include "protocol/link.h"
 #include "window/comm_controls.h"
 
 namespace tvx::links {
 
-// The line parameters of a settings text such as "9600,N,8,1".
+// The line parameters of a settings text such as protocol::kLineSettings.
 struct SerialSettings {
   qint32 baud_rate = 9600;
   QSerialPort::Parity parity = QSerialPort::NoParity;
@@ -64,7 +65,7 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
   std::string last_error_;
   std::string open_device_;  // as named, so that a drain blocks the same name
   int comm_port_ = 1;
-  std::string settings_ = "9600,N,8,1";
+  std::string settings_ = protocol::kLineSettings;
   bool closing_ = false;
 };
 
