@@ -4,6 +4,7 @@
 
 #include "console/command_runner.h"
 #include "console/script.h"
+#include "protocol/catalogue.h"
 #include "protocol/token_conversion.h"
 
 namespace tvx::console {
@@ -11,6 +12,7 @@ namespace tvx::console {
 std::optional<std::string> ForeignCharacterProblem(const std::string& name,
                                                    const std::string& utf8) {
   const auto foreign = FirstForeignCharacter(utf8);
+  // The console would drop it, and send what is left as if it were what was asked for.
   if (!foreign) return std::nullopt;
   return "field '" + name + "': character " + std::to_string(foreign->at + 1) + ", " +
          CharacterText(*foreign) +
@@ -19,12 +21,12 @@ std::optional<std::string> ForeignCharacterProblem(const std::string& name,
 
 std::optional<std::string> MiscPacketProblem(const std::string& command,
                                              const std::string& packet_text) {
-  if (CommandCaption(command) != "Misc") return std::nullopt;
+  if (CommandCaption(command) != protocol::NameOf(protocol::Command::kMisc)) return std::nullopt;
   const auto read = protocol::ReadTokenText(packet_text);
   const auto* fault = std::get_if<protocol::TokenTextFault>(&read);
   if (!fault) return std::nullopt;
-  return "field 'packet': '" + PrintableValue(fault->text) + "' at character " +
-         std::to_string(fault->at + 1) + " " + fault->why;
+  return std::string("field '") + protocol::fields::kPacket + "': '" + PrintableValue(fault->text) +
+         "' at character " + std::to_string(fault->at + 1) + " " + fault->why;
 }
 
 }  // namespace tvx::console

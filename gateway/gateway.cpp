@@ -4,6 +4,7 @@
 
 #include "gateway/answered_ids.h"
 #include "gateway/answers.h"
+#include "gateway/catalogue_json.h"
 #include "gateway/device_states.h"
 #include "gateway/iso_time.h"
 #include "gateway/json.h"
@@ -121,6 +122,8 @@ struct Gateway::State {
     PublishLink();
     PublishDevices();
     if (devices) devices->TellAll();
+    if (catalogue.empty()) catalogue = CatalogueJson();
+    Publish("catalogue", catalogue, 1, true);
   }
 
   void Housekeeping() {
@@ -280,6 +283,7 @@ struct Gateway::State {
   std::int64_t start_ms = 0;
   bool connected = false;
   std::size_t told_queue = 0;
+  std::string catalogue;  // made once: it never changes while the program runs
   AnsweredIds answered;
   // Ids on their way: the requests that came again meanwhile.
   std::unordered_map<std::string, std::vector<Requester>> waiting;

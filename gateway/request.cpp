@@ -7,14 +7,13 @@
 #include "console/send_checks.h"
 #include "gateway/iso_time.h"
 #include "gateway/json.h"
+#include "protocol/catalogue.h"
 
 namespace tvx::gateway {
 
 namespace {
 
 using Type = JsonValue::Type;
-
-constexpr char kGridCommand[] = "AC1";
 
 // Printable: no C0 or C1 control character, no DEL. The text is valid UTF-8 already.
 std::optional<std::string> IdProblem(const std::string& id) {
@@ -119,7 +118,8 @@ std::variant<Request, RequestError> ParseRequest(std::string_view payload) {
 }
 
 std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link link) {
-  const bool grid = console::CommandCaption(request.command) == kGridCommand;
+  const bool grid =
+      console::CommandCaption(request.command) == protocol::NameOf(protocol::Command::kAC1);
   if (grid && !request.grid)
     return Refusal{true, "AC1 sends a grid: give \"grid\", six rows of 25 cells"};
   if (!grid && request.grid) return Refusal{true, "\"grid\" is for AC1 only"};

@@ -55,8 +55,8 @@ void GatewayTest::Request(const std::string& payload, bool retained,
 
 std::string GatewayTest::RequestJson(const std::string& id, const std::string& command,
                                      const std::string& fields_json, const std::string& more) {
-  return "{\"id\":\"" + id + "\",\"command\":\"" + command + "\",\"fields\":" + fields_json +
-         more + "}";
+  return "{\"id\":\"" + id + "\",\"command\":\"" + command + "\",\"fields\":" + fields_json + more +
+         "}";
 }
 
 std::vector<gateway::MqttMessage> GatewayTest::On(const std::string& leaf) const {

@@ -27,8 +27,8 @@ TEST_F(GatewayTest, EveryRequestGetsItsAnswer) {
   const std::vector<Asked> cases = {
       {RequestJson("w", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":1234}"), "written",
        "tokens", "<02>0102<1B>NUM1234"},
-      {RequestJson("r", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"12a\"}"),
-       "rejected", "status", ""},
+      {RequestJson("r", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"12a\"}"), "rejected",
+       "status", ""},
       {RequestJson("u", "NUM", "{\"colour\":\"red\"}"), "invalid", "error", ""},
       {RequestJson("c", "FOO", "{}"), "invalid", "error", "unknown command 'FOO'"},
       {"not json", "invalid", "id", "null"},
@@ -51,10 +51,12 @@ TEST_F(GatewayTest, EveryRequestGetsItsAnswer) {
 TEST_F(GatewayTest, AWrittenAnswerHoldsTheConsolesLineAndThePacket) {
   Start();
   Advance(1234);
-  Request(RequestJson("mes-000042", "NUM",
-                      "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"1234\",\"attribute\":\"FS\"}"));
+  Request(
+      RequestJson("mes-000042", "NUM",
+                  "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"1234\",\"attribute\":\"FS\"}"));
   const console::CommandOutcome console_says = console::RunCommand(
-      {"NUM", {{"group", "01"}, {"unit", "02"}, {"number", "1234"}, {"attribute", "FS"}},
+      {"NUM",
+       {{"group", "01"}, {"unit", "02"}, {"number", "1234"}, {"attribute", "FS"}},
        protocol::Link::Tcp});
   const auto a = LastAnswer();
   EXPECT_EQ(Member(a, "status"), console_says.message);
@@ -163,12 +165,11 @@ TEST_F(GatewayTest, EveryRetainedTopicIsPublishedAgainOnReconnectAndOnRepublish)
     }
     return topics;
   };
-  const std::vector<std::string> all = {"status", "link", "devices", "device/10003/state",
-                                        "device/10001/state"};
-  const auto published = retained();
-  ASSERT_GE(published.size(), 5u);
-  const std::vector<std::string> first(published.begin(), published.begin() + 5);
-  EXPECT_EQ(first, all);
+  const std::vector<std::string> all = {
+      "status", "link", "devices", "device/10003/state", "device/10001/state", "catalogue"};
+  auto published = retained();
+  published.resize(all.size());  // the link's first report follows
+  EXPECT_EQ(published, all);
   EXPECT_EQ(On("devices")[0].payload,
             "[{\"kind\":\"numeric\",\"serial\":10003,\"group\":\"01\",\"unit\":\"02\"},"
             "{\"kind\":\"andon\",\"serial\":10001,\"group\":\"01\",\"unit\":\"01\"}]");
@@ -180,6 +181,39 @@ TEST_F(GatewayTest, EveryRetainedTopicIsPublishedAgainOnReconnectAndOnRepublish)
   republish.topic = gw->Topic("republish");
   EXPECT_TRUE(gw->MessageArrived(republish));
   EXPECT_EQ(retained(), all);
+}
+
+TEST_F(GatewayTest, TheCatalogueListsEveryCommandAsAFormNeedsIt) {
+  Start();
+  const auto published = On("catalogue");
+  ASSERT_EQ(published.size(), 1u);
+  auto parsed = gateway::ParseJson(published[0].payload);
+  ASSERT_TRUE(std::holds_alternative<gateway::JsonValue>(parsed));
+  const gateway::JsonValue& list = std::get<gateway::JsonValue>(parsed);
+  ASSERT_EQ(list.items.size(), console::CommandNames().size());
+  auto command = [&list](const std::string& name) {
+    for (const auto& c : list.items) {
+      if (Member(c, "command") == name) return c;
+    }
+    return gateway::JsonValue{};
+  };
+  auto field = [](const gateway::JsonValue& c, const std::string& name) {
+    for (const auto& f : c.Find("fields")->items) {
+      if (Member(f, "name") == name) return f;
+    }
+    return gateway::JsonValue{};
+  };
+  const auto num = command("NUM");
+  EXPECT_EQ(Member(field(num, "group"), "limit"), "2");
+  EXPECT_EQ(Member(field(num, "attribute"), "kind"), "choice");
+  EXPECT_FALSE(field(num, "attribute").Find("choices")->items.empty());
+  EXPECT_FALSE(Member(num, "reaches").empty());
+  // The grid is the request's own member, not a file.
+  const auto grid = command("AC1");
+  ASSERT_NE(grid.Find("grid"), nullptr);
+  EXPECT_EQ(Member(*grid.Find("grid"), "rows"), "6");
+  EXPECT_EQ(field(grid, "layout").Find("name"), nullptr);
+  EXPECT_EQ(command("MRQ").Find("grid"), nullptr);
 }
 
 TEST_F(GatewayTest, ADevicesStateFollowsWhatItWasToldAtMostEveryTwoTicks) {
@@ -215,9 +249,8 @@ TEST_F(GatewayTest, EachWriteIsJournaledAndSentWithItsSourceAndId) {
   const auto sent = On("sent");
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].qos, 0);
-  EXPECT_EQ(sent[0].payload,
-            gateway::WithMembers(TestFormats().journal_line(journal.entries[0]),
-                                 "\"source\":\"mqtt\",\"id\":\"j1\""));
+  EXPECT_EQ(sent[0].payload, gateway::WithMembers(TestFormats().journal_line(journal.entries[0]),
+                                                  "\"source\":\"mqtt\",\"id\":\"j1\""));
 }
 
 }  // namespace

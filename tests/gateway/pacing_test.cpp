@@ -12,16 +12,18 @@ const std::string kDots = ". . . . . . . . . . . . . . . . . . . . . . . . .";
 class Pacing : public GatewayTest {
  protected:
   void Num(const std::string& id, const std::string& number = "1") {
-    Request(RequestJson(id, "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"" + number +
-                                       "\"}"));
+    Request(
+        RequestJson(id, "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"" + number + "\"}"));
   }
   // A grid of `cells` set cells in row 1: that many positions.
   void Grid(const std::string& id, int cells) {
     std::string row;
     for (int i = 0; i < 25; ++i) row += (i ? " " : "") + std::string(i < cells ? "R" : ".");
-    Request("{\"id\":\"" + id + "\",\"command\":\"AC1\",\"fields\":{\"group\":\"01\",\"unit\":"
-            "\"02\"},\"grid\":[\"" + row + "\",\"" + kDots + "\",\"" + kDots + "\",\"" + kDots +
-            "\",\"" + kDots + "\",\"" + kDots + "\"]}");
+    Request("{\"id\":\"" + id +
+            "\",\"command\":\"AC1\",\"fields\":{\"group\":\"01\",\"unit\":"
+            "\"02\"},\"grid\":[\"" +
+            row + "\",\"" + kDots + "\",\"" + kDots + "\",\"" + kDots + "\",\"" + kDots + "\",\"" +
+            kDots + "\"]}");
   }
   std::vector<std::int64_t> Times() const {
     std::vector<std::int64_t> at;
@@ -97,8 +99,7 @@ TEST_F(Pacing, ASecondGridWaitsForTheFirstAndWhatCameAfterItWaitsItsTurn) {
   Advance(1000);
   // g2 is first in the queue: n does not pass it.
   EXPECT_EQ(Commands(), "AC1 AC1 AC1 NUM AC1");
-  EXPECT_EQ(ResultOf("g1") + " " + ResultOf("g2") + " " + ResultOf("n"),
-            "written written written");
+  EXPECT_EQ(ResultOf("g1") + " " + ResultOf("g2") + " " + ResultOf("n"), "written written written");
 }
 
 TEST_F(Pacing, WhileTheLinkIsDownRequestsWaitBoundedByTheirExpiry) {
@@ -106,7 +107,8 @@ TEST_F(Pacing, WhileTheLinkIsDownRequestsWaitBoundedByTheirExpiry) {
   options.max_age_s = 2;
   Start(options, /*link_up=*/false);
   Num("aged");
-  Request(RequestJson("mqtt-expiry", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"2\"}"), false, 1);
+  Request(RequestJson("mqtt-expiry", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"2\"}"),
+          false, 1);
   Request(RequestJson("expires", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"3\"}",
                       ",\"expires\":\"2026-12-08T12:00:01.500Z\""));
   Request(RequestJson("stale", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"4\"}",

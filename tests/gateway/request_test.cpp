@@ -40,8 +40,7 @@ TEST(Requests, WhatIsNotARequestIsRefusedWithWhy) {
       {"{\"command\":\"NUM\"}", "null", "no \"id\""},
       {"{\"id\":42,\"command\":\"NUM\"}", "null", "\"id\" must be a string"},
       {"{\"id\":\"\",\"command\":\"NUM\"}", "null", "\"id\" is empty"},
-      {"{\"id\":\"" + std::string(129, 'x') + "\",\"command\":\"NUM\"}", "null",
-       "longer than 128"},
+      {"{\"id\":\"" + std::string(129, 'x') + "\",\"command\":\"NUM\"}", "null", "longer than 128"},
       {"{\"id\":\"a\\nb\",\"command\":\"NUM\"}", "null", "control character"},
       {"{\"id\":\"a\\u0085b\",\"command\":\"NUM\"}", "null", "control character"},
       {"{\"id\":\"a\xff\",\"command\":\"NUM\"}", "null", "not UTF-8"},
@@ -60,8 +59,8 @@ TEST(Requests, WhatIsNotARequestIsRefusedWithWhy) {
        "\"expires\" must be a time"},
       {"{\"id\":\"g\",\"command\":\"AC1\",\"grid\":" + Grid({kRow, kRow}) + "}", "g",
        "\"grid\" must be six strings"},
-      {"{\"id\":\"g\",\"command\":\"AC1\",\"grid\":" +
-           Grid({kRow, kRow, kRow, kRow, kRow, "R R"}) + "}",
+      {"{\"id\":\"g\",\"command\":\"AC1\",\"grid\":" + Grid({kRow, kRow, kRow, kRow, kRow, "R R"}) +
+           "}",
        "g", "grid row 6 has 2 cells, not 25"},
       {"{\"id\":\"g\",\"command\":\"AC1\",\"grid\":" +
            Grid({kRow, "X" + kRow.substr(1), kRow, kRow, kRow, kRow}) + "}",
@@ -92,7 +91,8 @@ TEST(Requests, WhatIsNotARequestIsRefusedWithWhy) {
 TEST(Requests, NumbersAreTakenAsTheirDecimalTextAndEveryPartIsRead) {
   const auto parsed = ParseRequest(
       "{\"id\":\"mes-000042\",\"command\":\"num\",\"fields\":{\"group\":1,\"unit\":\"02\","
-      "\"number\":-12.50,\"message\":\"caf\\u00e9\"},\"expires\":\"2026-12-08T13:00:00.250+01:00\"}");
+      "\"number\":-12.50,\"message\":\"caf\\u00e9\"},\"expires\":\"2026-12-08T13:00:00.250+01:"
+      "00\"}");
   const auto* r = std::get_if<Request>(&parsed);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->id, "mes-000042");
