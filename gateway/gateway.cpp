@@ -31,7 +31,7 @@ struct Requester {
 }  // namespace
 
 struct Gateway::State {
-  State(Gateway& g, Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f, JournalSink* j)
+  State(Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f, JournalSink* j)
       : options(std::move(o)),
         mqtt(m),
         clock(c),
@@ -43,7 +43,6 @@ struct Gateway::State {
              [this](Job& job, std::string_view unit, const WriteResult& r) { Wrote(job, unit, r); },
              [this](std::unique_ptr<Job> job, const JobEnd& end) { Ended(std::move(job), end); }}),
         housekeeping("GatewayHousekeeping", kHousekeepingMs, true) {
-    (void)g;
     start_ms = Now();
     link.since_utc_ms = start_ms;
     link.error = "not opened yet";
@@ -291,8 +290,8 @@ struct Gateway::State {
 
 Gateway::Gateway(Options options, MqttSession& session, BusLink& link, WallClock& clock,
                  Formats formats, JournalSink* journal)
-    : s_(std::make_unique<State>(*this, std::move(options), session, link, clock,
-                                 std::move(formats), journal)) {}
+    : s_(std::make_unique<State>(std::move(options), session, link, clock, std::move(formats),
+                                 journal)) {}
 
 Gateway::~Gateway() = default;
 

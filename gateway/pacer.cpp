@@ -36,6 +36,8 @@ bool Pacer::Add(std::unique_ptr<Job>& job) {
 
 void Pacer::SetLinkUp(bool up, const std::string& error) {
   link_up_ = up;
+  link_error_ = error;
+  if (writing_) return;  // a link that reports from inside Write: settled after the write
   if (!up && grid_) {
     // Its remaining positions would reach the devices long after the first ones.
     hooks_.ended(std::move(grid_), {JobEnd::kFailed, "the link went down part way: " + error});
@@ -97,7 +99,9 @@ bool Pacer::WriteNext() {
     return false;
   }
   const std::string& unit = job->units[job->next++];
+  writing_ = true;
   const WriteResult result = link_.Write(unit);
+  writing_ = false;
   job->went += result.ok ? unit.size() : std::min(result.bytes, unit.size());
   grid_turn_ = job != grid_.get();
   Wrote();
@@ -107,6 +111,8 @@ bool Pacer::WriteNext() {
     std::unique_ptr<Job> done = single ? std::move(single) : std::move(grid_);
     hooks_.ended(std::move(done),
                  {failed ? JobEnd::kFailed : JobEnd::kWritten, failed ? result.error : ""});
+  } else if (!link_up_) {
+    SetLinkUp(false, link_error_);
   }
   return true;
 }

@@ -85,6 +85,8 @@ class Pacer {
   bool grid_turn_ = false;
   bool paced_ = true;  // a pace has passed since the last unit
   bool link_up_ = false;
+  std::string link_error_;
+  bool writing_ = false;
 };
 
 }  // namespace tvx::gateway

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gateway/gateway.h"
@@ -29,6 +31,7 @@ struct Write {
 struct RecordingLink : gateway::BusLink {
   explicit RecordingLink(const window::VirtualClock& c) : clock(c) {}
   gateway::WriteResult Write(std::string_view bytes) override {
+    if (during_write) std::exchange(during_write, nullptr)();
     if (!failures.empty()) {
       gateway::WriteResult r = failures.front();
       failures.pop_front();
@@ -41,6 +44,7 @@ struct RecordingLink : gateway::BusLink {
   const window::VirtualClock& clock;
   std::vector<testing::Write> writes;
   std::deque<gateway::WriteResult> failures;  // the next writes' answers
+  std::function<void()> during_write;         // once, inside the next write
 };
 
 // 2026-12-08T12:00:00.000Z plus the virtual time.

@@ -191,5 +191,21 @@ TEST_F(Pacing, AGridCutByTheLinkGoingDownIsFailedWithWhatWent) {
   EXPECT_EQ(journal.entries[0].andon->sent, 2);
 }
 
+TEST_F(Pacing, ALinkThatFailsFromInsideAWriteEndsTheGridAfterTheWrite) {
+  Start();
+  Grid("grid", 3);
+  link.during_write = [this] { gw->LinkChanged({false, "Broken pipe", "127.0.0.1:4001", 0}); };
+  Advance(100);  // the second position's write reports the link down
+  Num("after");
+  Advance(1000);
+  ASSERT_EQ(link.writes.size(), 2u);
+  EXPECT_EQ(ResultOf("grid"), "failed");
+  EXPECT_EQ(Member(Answers()[0], "bytes"),
+            std::to_string(link.writes[0].bytes.size() + link.writes[1].bytes.size()));
+  EXPECT_EQ(ResultOf("after"), "");  // waits for the link
+  gw->LinkChanged({true, "", "127.0.0.1:4001", 0});
+  EXPECT_EQ(ResultOf("after"), "written");
+}
+
 }  // namespace
 }  // namespace tvx::testing
