@@ -156,9 +156,9 @@ std::string MonitorJson(const MonitorEntry& e, const sim::Bus& bus) {
   return line + "}";
 }
 
-SimSession::SimSession(std::vector<sim::DeviceEntry> devices, QObject* parent)
+SimSession::SimSession(const std::vector<sim::DeviceEntry>& devices, QObject* parent)
     : QObject(parent),
-      bus_(std::move(devices)),
+      bus_(devices),
       sources_(
           SimSources::Sink{[this](const std::string& source, protocol::DecodedItem&& item) {
                              MonitorEntry entry;

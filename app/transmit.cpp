@@ -127,7 +127,7 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   const bool drained =
       RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms, stop);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;
-  serial.SetPortOpen(false);
+  static_cast<void>(serial.SetPortOpen(false));  // what the line took is known already
   if (Stopped(stop)) return StoppedBy(stop);
   if (!drained || left > 0) {
     return {false, std::to_string(left) + " bytes could not leave " + device +

@@ -129,6 +129,7 @@ std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& comm
   if (!caption) return std::nullopt;
   std::vector<FieldDefault> defaults;
   const auto fields = *FieldsOf(c.w, *caption);
+  defaults.reserve(fields.size());
   for (const CommandField& f : fields) {
     defaults.push_back(
         {f.name, f.Value(), f.Limit(), f.box ? std::vector<std::string>{} : f.Values()});

@@ -32,7 +32,7 @@ struct TimedPiece {
   std::string bytes;
 };
 
-struct CommandOutcome {
+struct [[nodiscard]] CommandOutcome {
   enum Kind { kSent, kBadUsage, kRefused } kind = kSent;
   std::string message;      // the status line, the refusal, or what is wrong with the request
   std::string packet_text;  // what the packet box shows

@@ -12,6 +12,7 @@ namespace {
 
 std::string FieldNames(const std::vector<CommandField>& fields) {
   std::vector<std::string> names;
+  names.reserve(fields.size());
   for (const CommandField& f : fields) names.push_back(f.name);
   return names.empty() ? "none" : Join(names);
 }
