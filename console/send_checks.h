@@ -8,12 +8,12 @@
 namespace tvx::console {
 
 // A field's value as given (UTF-8) holds a character the console cannot send.
-std::optional<std::string> ForeignCharacterProblem(const std::string& name,
-                                                   const std::string& utf8);
+[[nodiscard]] std::optional<std::string> ForeignCharacterProblem(const std::string& name,
+                                                                 const std::string& utf8);
 
 // The Misc packet as the console would convert it, refused where the conversion would drop
 // something.
-std::optional<std::string> MiscPacketProblem(const std::string& command,
-                                             const std::string& packet_text);
+[[nodiscard]] std::optional<std::string> MiscPacketProblem(const std::string& command,
+                                                           const std::string& packet_text);
 
 }  // namespace tvx::console

@@ -35,7 +35,7 @@ struct Options {
 };
 
 // The link's answer to one write.
-struct WriteResult {
+struct [[nodiscard]] WriteResult {
   bool ok = true;
   std::string error;      // why not, in the link's words
   std::size_t bytes = 0;  // how many of the unit's bytes went

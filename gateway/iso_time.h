@@ -12,6 +12,6 @@ std::string IsoUtc(std::int64_t utc_ms);
 
 // A date and time with its offset ("Z", "+01:00", "-0500"); the fraction is optional and
 // read to the millisecond. Nothing for a text that is not one, or names no real moment.
-std::optional<std::int64_t> ParseIsoTime(std::string_view text);
+[[nodiscard]] std::optional<std::int64_t> ParseIsoTime(std::string_view text);
 
 }  // namespace tvx::gateway

@@ -33,7 +33,8 @@ struct JsonLimits {
   int max_depth = 16;
 };
 
-std::variant<JsonValue, JsonError> ParseJson(std::string_view text, JsonLimits limits = {});
+[[nodiscard]] std::variant<JsonValue, JsonError> ParseJson(std::string_view text,
+                                                           JsonLimits limits = {});
 
 // A UTF-8 text as a JSON string, quotes included.
 std::string JsonString(std::string_view utf8);

@@ -32,7 +32,7 @@ struct RequestError {
   std::string message;
 };
 
-std::variant<Request, RequestError> ParseRequest(std::string_view payload);
+[[nodiscard]] std::variant<Request, RequestError> ParseRequest(std::string_view payload);
 
 // The command run as the console runs it on the bus's link.
 struct Prepared {
@@ -47,6 +47,6 @@ struct Refusal {
   std::string text;     // UTF-8
 };
 
-std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link link);
+[[nodiscard]] std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link link);
 
 }  // namespace tvx::gateway
