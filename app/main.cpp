@@ -13,10 +13,10 @@
 #include "app/preset_file.h"
 #include "app/qt_messages.h"
 #include "app/send_command.h"
-#include "app/sim_command.h"
+#include "app/sim/sim_command.h"
+#include "app/sim/view/sim_window.h"
 #include "app/stop_signals.h"
 #include "app/view/run_window.h"
-#include "app/view/sim_window.h"
 #include "console/script.h"
 #include "links/drains.h"
 

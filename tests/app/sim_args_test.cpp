@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/listen_address.h"
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
 
 namespace tvx::app {
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "andon/row_transmission.h"
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
 #include "tests/app/e2e_support.h"
 #include "tests/support/harness.h"
 #include "tests/support/temp_dir.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sim_sources.h"
+#include "app/sim/sim_sources.h"
 #include "tests/app/e2e_support.h"
 #include "tests/app/sim_process.h"
 

@@ -1,5 +1,5 @@
 // The bus state as JSON: every device's common members and each kind's own.
-#include "app/sim_state.h"
+#include "app/sim/sim_state.h"
 
 #include <gtest/gtest.h>
 

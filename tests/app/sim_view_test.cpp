@@ -1,6 +1,6 @@
 // The simulator's window on the offscreen platform: panels drawing what their devices were
 // told, the shared blink, the monitor, and which panels a packet refreshes.
-#include "app/view/sim_view.h"
+#include "app/sim/view/sim_view.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/view/sim_window.h"
+#include "app/sim/view/sim_window.h"
 #include "protocol/token_conversion.h"
 #include "sim/devices_file.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/decode_command.h"
 #include "app/journal_file.h"
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
 #include "protocol/decode.h"
 #include "protocol/display.h"
 #include "protocol/token_conversion.h"

@@ -13,9 +13,9 @@
 #include <functional>
 #include <vector>
 
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
+#include "app/sim/view/sim_view.h"
 #include "app/view/journal_panel.h"
-#include "app/view/sim_view.h"
 #include "protocol/decode.h"
 #include "protocol/token_conversion.h"
 #include "sim/devices_file.h"

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "andon/layout.h"
-#include "app/sim_state.h"
+#include "app/sim/sim_state.h"
 #include "console/command_runner.h"
 #include "protocol/catalogue.h"
 #include "protocol/decoded_fields.h"

@@ -3,10 +3,10 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/sim_session.h"
-#include "app/view/sim_looks.h"
-#include "app/view/sim_monitor.h"
-#include "app/view/sim_panels.h"
+#include "app/sim/sim_session.h"
+#include "app/sim/view/sim_looks.h"
+#include "app/sim/view/sim_monitor.h"
+#include "app/sim/view/sim_panels.h"
 
 class QLabel;
 class QScrollArea;

@@ -1,4 +1,4 @@
-#include "app/view/sim_view.h"
+#include "app/sim/view/sim_view.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/view/flow_layout.h"
+#include "app/sim/view/flow_layout.h"
 
 namespace tvx::app {
 

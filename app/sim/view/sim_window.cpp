@@ -1,4 +1,4 @@
-#include "app/view/sim_window.h"
+#include "app/sim/view/sim_window.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -7,8 +7,8 @@
 #include <iostream>
 #include <memory>
 
-#include "app/sim_command.h"
-#include "app/view/sim_view.h"
+#include "app/sim/sim_command.h"
+#include "app/sim/view/sim_view.h"
 
 namespace tvx::app {
 

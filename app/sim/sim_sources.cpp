@@ -1,4 +1,4 @@
-#include "app/sim_sources.h"
+#include "app/sim/sim_sources.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <map>
 
-#include "app/tcp_acceptor.h"
+#include "app/sim/tcp_acceptor.h"
 #include "links/link_status.h"
 #include "links/qt_serial_control.h"
 #include "protocol/link.h"

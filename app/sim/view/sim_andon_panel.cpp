@@ -2,7 +2,7 @@
 #include <QPainter>
 #include <climits>
 
-#include "app/view/sim_panels.h"
+#include "app/sim/view/sim_panels.h"
 
 namespace tvx::app {
 

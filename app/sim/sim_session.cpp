@@ -1,4 +1,4 @@
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
 
 #include <QDateTime>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include "app/decoded_item_text.h"
 #include "app/files.h"
 #include "app/journal_file.h"
-#include "app/sim_state.h"
+#include "app/sim/sim_state.h"
 #include "links/link_status.h"
 #include "protocol/link.h"
 

@@ -1,4 +1,4 @@
-#include "app/view/flow_layout.h"
+#include "app/sim/view/flow_layout.h"
 
 #include <QWidget>
 #include <algorithm>

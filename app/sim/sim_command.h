@@ -3,7 +3,7 @@
 #include <functional>
 #include <iosfwd>
 
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
 
 class QCoreApplication;
 

@@ -1,4 +1,4 @@
-#include "app/sim_state.h"
+#include "app/sim/sim_state.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/sim_sources.h"
+#include "app/sim/sim_sources.h"
 #include "protocol/decode.h"
 #include "sim/bus.h"
 #include "sim/devices_file.h"

@@ -2,7 +2,7 @@
 
 #include <QMainWindow>
 
-#include "app/sim_session.h"
+#include "app/sim/sim_session.h"
 
 class QApplication;
 

@@ -1,4 +1,4 @@
-#include "app/sim_command.h"
+#include "app/sim/sim_command.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "app/tcp_acceptor.h"
+#include "app/sim/tcp_acceptor.h"
 
 #include <QSocketNotifier>
 #include <QTcpServer>

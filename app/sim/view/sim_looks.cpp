@@ -1,4 +1,4 @@
-#include "app/view/sim_looks.h"
+#include "app/sim/view/sim_looks.h"
 
 #include <QTimer>
 

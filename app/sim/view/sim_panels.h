@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/view/sim_looks.h"
+#include "app/sim/view/sim_looks.h"
 #include "protocol/andon_commands.h"
 #include "sim/device.h"
 

@@ -1,7 +1,7 @@
 // The panels of the marquee, numeric display, stack light, tune unit and head-end.
 #include <QPainter>
 
-#include "app/view/sim_panels.h"
+#include "app/sim/view/sim_panels.h"
 #include "protocol/catalogue.h"
 #include "protocol/display.h"
 

@@ -1,6 +1,6 @@
 // What every device panel has: its header (kind, address, serial number, packets), its footer
 // (maintenance and settings), the summary tooltip and the outline of a recent packet.
-#include "app/view/sim_panels.h"
+#include "app/sim/view/sim_panels.h"
 
 #include <QHelpEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/view/sim_monitor.h"
+#include "app/sim/view/sim_monitor.h"
 
 #include <QPainter>
 #include <QScrollBar>
