@@ -11,9 +11,9 @@
 
 #include "app/decoded_item_text.h"
 #include "app/files.h"
-#include "console/script.h"
 #include "protocol/decode.h"
 #include "protocol/display.h"
+#include "protocol/printable_text.h"
 #include "protocol/token_conversion.h"
 
 namespace tvx::app {
@@ -182,17 +182,17 @@ Typed TokenArguments(const std::vector<std::string>& typed) {
   std::string bytes;
   for (std::size_t i = 0; i < typed.size(); ++i) {
     const std::string where = "argument " + std::to_string(i + 1) + ": ";
-    if (const auto foreign = console::FirstForeignCharacter(typed[i])) {
+    if (const auto foreign = protocol::FirstForeignCharacter(typed[i])) {
       return {{},
               where + "character " + std::to_string(foreign->at + 1) + ", " +
-                  console::CharacterText(*foreign) +
+                  protocol::CharacterText(*foreign) +
                   ", is no byte; a packet holds U+0000 to U+00FF"};
     }
     // Arguments arrive as UTF-8; the packet box reads the console's own characters.
-    const auto read = protocol::ReadTokenText(console::ToConsoleText(typed[i]));
+    const auto read = protocol::ReadTokenText(protocol::ToConsoleText(typed[i]));
     if (const auto* fault = std::get_if<protocol::TokenTextFault>(&read)) {
       return {{},
-              where + "'" + console::PrintableValue(fault->text) + "' at character " +
+              where + "'" + protocol::PrintableValue(fault->text) + "' at character " +
                   std::to_string(fault->at + 1) + " " + fault->why};
     }
     bytes += std::get<std::string>(read);

@@ -11,8 +11,8 @@
 #include "app/files.h"
 #include "app/journal_file.h"
 #include "console/command_runner.h"
-#include "console/script.h"
 #include "protocol/display.h"
+#include "protocol/printable_text.h"
 
 namespace tvx::app {
 
@@ -138,7 +138,7 @@ std::string CsvRow(const JournalEntry& e) {
                                 e.Address(),
                                 e.written ? "written" : "not written",
                                 e.error,
-                                console::PrintableValue(e.status),
+                                protocol::PrintableValue(e.status),
                                 e.resend ? "yes" : "no",
                                 std::to_string(bytes.size()),
                                 protocol::TokenText(bytes),
@@ -171,7 +171,7 @@ std::string ReadableEntry(const JournalEntry& entry) {
   std::string text = time + "  " + PrintableName(entry.destination) + "  " +
                      (entry.Command().empty() ? "-" : entry.Command()) + " " +
                      (entry.Address().empty() ? "-" : entry.Address()) + "  " + OutcomeText(entry) +
-                     "  \"" + console::PrintableValue(entry.status) + "\"\n";
+                     "  \"" + protocol::PrintableValue(entry.status) + "\"\n";
   for (const console::JournalPacket& packet : entry.packets) {
     text += "    " + protocol::TokenText(packet.bytes) + "\n";
   }

@@ -15,11 +15,11 @@
 #include "app/stop_signals.h"
 #include "app/transmit.h"
 #include "console/command_runner.h"
-#include "console/script.h"
 #include "console/send_checks.h"
 #include "links/link_status.h"
 #include "protocol/catalogue.h"
 #include "protocol/display.h"
+#include "protocol/printable_text.h"
 
 namespace tvx::app {
 
@@ -125,7 +125,7 @@ std::optional<std::string> TakeFields(SendArgs& a) {
     } else if (auto wrong = console::ForeignCharacterProblem(name, value)) {
       return wrong;
     } else {
-      a.request.fields.emplace_back(name, console::ToConsoleText(value));
+      a.request.fields.emplace_back(name, protocol::ToConsoleText(value));
     }
   }
   return std::nullopt;
@@ -296,11 +296,11 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
   const console::CommandOutcome outcome = console::RunCommand(a.request);
   if (outcome.kind == console::CommandOutcome::kBadUsage) {
-    err << "tvxorm send: " << console::PrintableValue(outcome.message) << "\n";
+    err << "tvxorm send: " << protocol::PrintableValue(outcome.message) << "\n";
     return kSendBadUsage;
   }
   if (outcome.kind == console::CommandOutcome::kRefused) {
-    err << console::PrintableValue(outcome.message) << "\n";
+    err << protocol::PrintableValue(outcome.message) << "\n";
     return kSendRefused;
   }
   if (auto wrong = console::MiscPacketProblem(a.request.command, outcome.packet_text)) {
@@ -312,7 +312,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return kSendBadUsage;
   }
   if (a.dry_run) {
-    out << "packet: " << console::PrintableValue(outcome.packet_text) << "\n";
+    out << "packet: " << protocol::PrintableValue(outcome.packet_text) << "\n";
     out << "hex: " << Hex(outcome) << "\n";
     out << "reaches: " << (outcome.reaches.empty() ? "nobody: nothing is sent" : outcome.reaches)
         << "\n";
@@ -328,7 +328,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << "tvxorm send: " << sent.error << "\n";
     return kSendLinkFailed;
   }
-  out << console::PrintableValue(outcome.message) << "\n";
+  out << protocol::PrintableValue(outcome.message) << "\n";
   // The packet went out and is journaled: the status says so, whatever became of the line.
   if (const std::string why = out ? OutputFailure(out) : SystemReason(errno); !why.empty()) {
     err << "tvxorm send: sent, but the status line could not be written: " << why << "\n";

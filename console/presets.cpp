@@ -4,7 +4,7 @@
 
 #include "console/command_fields.h"
 #include "console/offscreen_console.h"
-#include "console/script.h"
+#include "protocol/printable_text.h"
 #include "window/operator_events.h"
 
 namespace tvx::console {
@@ -54,7 +54,7 @@ std::optional<std::string> EnterAndFill(window::FrmMain& w, const Preset& preset
 
 // In the console's characters, as the problem's values are.
 std::string Refusal(const Preset& preset, const std::string& problem) {
-  return "preset '" + ToConsoleText(preset.name) + "' cannot be applied: " + problem;
+  return "preset '" + protocol::ToConsoleText(preset.name) + "' cannot be applied: " + problem;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "andon/grid_file.h"
 #include "protocol/display.h"
+#include "protocol/printable_text.h"
 #include "window/key_codes.h"
 #include "window/operator_events.h"
 
@@ -48,9 +49,9 @@ std::string Bool(bool b) {
 // huge or binary line cannot flood the terminal.
 constexpr std::size_t kMaxQuoted = 80;
 std::string Quoted(std::string_view text) {
-  const std::string characters = ToConsoleText(text);
+  const std::string characters = protocol::ToConsoleText(text);
   const bool cut = characters.size() > kMaxQuoted;
-  return "'" + PrintableValue(std::string_view(characters).substr(0, kMaxQuoted)) +
+  return "'" + protocol::PrintableValue(std::string_view(characters).substr(0, kMaxQuoted)) +
          (cut ? "...'" : "'");
 }
 
@@ -106,88 +107,6 @@ std::optional<std::string> PropertyValue(const Control& c, std::string_view prop
 
 }  // namespace
 
-void AppendPrintable(std::string& out, std::string_view latin1) {
-  for (std::size_t i = 0; i < latin1.size();) {
-    // Plain runs go in one append: decode prints captures of millions of lines this way.
-    std::size_t run = i;
-    while (run < latin1.size() && PlainCharacter(latin1[run])) ++run;
-    out.append(latin1.data() + i, run - i);
-    if (run == latin1.size()) break;
-    const auto code = static_cast<unsigned char>(latin1[run]);
-    if (code < 32) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      const char token[] = {'<', kHex[code >> 4], kHex[code & 0x0F], '>'};
-      out.append(token, sizeof token);
-    } else {
-      const char utf8[] = {static_cast<char>(0xC0 | (code >> 6)),
-                           static_cast<char>(0x80 | (code & 0x3F))};
-      out.append(utf8, sizeof utf8);
-    }
-    i = run + 1;
-  }
-}
-
-std::string PrintableValue(std::string_view latin1) {
-  std::string out;
-  out.reserve(latin1.size());
-  AppendPrintable(out, latin1);
-  return out;
-}
-
-namespace {
-
-// Each character of a UTF-8 text with its code point, until see() says stop; false when the
-// text is not UTF-8.
-template <typename See>
-bool EachCodePoint(std::string_view utf8, See see) {
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    int extra = lead < 0x80             ? 0
-                : (lead & 0xE0) == 0xC0 ? 1
-                : (lead & 0xF0) == 0xE0 ? 2
-                : (lead & 0xF8) == 0xF0 ? 3
-                                        : -1;
-    if (extra < 0 || i + extra >= utf8.size()) return false;
-    char32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-      const auto cont = static_cast<unsigned char>(utf8[i + k]);
-      if ((cont & 0xC0) != 0x80) return false;
-      code = (code << 6) | (cont & 0x3F);
-    }
-    if (!see(code, utf8.substr(i, extra + 1))) return true;
-    i += extra + 1;
-  }
-  return true;
-}
-
-}  // namespace
-
-std::string ToConsoleText(std::string_view utf8) {
-  std::string out;
-  const bool valid = EachCodePoint(utf8, [&out](char32_t code, std::string_view) {
-    if (code <= 0xFF) out += static_cast<char>(code);
-    return true;
-  });
-  return valid ? out : std::string(utf8);  // not UTF-8: one byte a character
-}
-
-std::optional<ForeignCharacter> FirstForeignCharacter(std::string_view utf8) {
-  std::optional<ForeignCharacter> found;
-  std::size_t at = 0;
-  const bool valid = EachCodePoint(utf8, [&](char32_t code, std::string_view text) {
-    if (code > 0xFF) found = ForeignCharacter{at, std::string(text), code};
-    ++at;
-    return !found;
-  });
-  return valid ? found : std::nullopt;
-}
-
-std::string CharacterText(const ForeignCharacter& c) {
-  char code[16];
-  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c.code));
-  return "'" + c.text + "' (" + code + ")";
-}
-
 ScriptInterpreter::ScriptInterpreter(window::FrmMain& w, std::ostream& out) : w_(w), out_(out) {}
 
 Control* ScriptInterpreter::Find(std::string_view name, std::string& error) const {
@@ -213,7 +132,8 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
       fail.error = Quoted(name) + " is not a text box";
       return fail;
     }
-    window::OperatorType(*static_cast<window::TextBox*>(c), ToConsoleText(ReplaceLineBreaks(text)));
+    window::OperatorType(*static_cast<window::TextBox*>(c),
+                         protocol::ToConsoleText(ReplaceLineBreaks(text)));
     return {};
   }
 
@@ -301,7 +221,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::ApplyNamedPreset(std::string_view 
   } else if (!preset) {
     fail.error = "no preset " + Quoted(name);
   } else if (auto wrong = ApplyPreset(w_, *preset)) {
-    fail.error = PrintableValue(*wrong);
+    fail.error = protocol::PrintableValue(*wrong);
   } else {
     return {};
   }
@@ -322,7 +242,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
       fail.error = "variable " + Quoted(key) + " has no properties";
       return fail;
     }
-    out_ << key << "=" << PrintableValue(VariableValue(*var)) << "\n" << std::flush;
+    out_ << key << "=" << protocol::PrintableValue(VariableValue(*var)) << "\n" << std::flush;
     return {};
   }
   Control* c = Find(name, fail.error);
@@ -338,7 +258,7 @@ ScriptInterpreter::Outcome ScriptInterpreter::Print(std::string_view args) {
     fail.error = Quoted(key) + " has no property " + Quoted(prop);
     return fail;
   }
-  out_ << key << "." << prop << "=" << PrintableValue(*value) << "\n" << std::flush;
+  out_ << key << "." << prop << "=" << protocol::PrintableValue(*value) << "\n" << std::flush;
   return {};
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <sstream>
 
-#include "console/script.h"
 #include "console/send_checks.h"
 #include "gateway/iso_time.h"
 #include "gateway/json.h"
 #include "protocol/catalogue.h"
+#include "protocol/printable_text.h"
 
 namespace tvx::gateway {
 
@@ -129,7 +129,7 @@ std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link l
   run.layout = request.grid;
   for (const auto& [name, value] : request.fields) {
     if (auto wrong = console::ForeignCharacterProblem(name, value)) return Refusal{true, *wrong};
-    run.fields.emplace_back(name, console::ToConsoleText(value));
+    run.fields.emplace_back(name, protocol::ToConsoleText(value));
   }
   Prepared p;
   p.outcome = console::RunCommand(run);

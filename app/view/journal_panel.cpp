@@ -14,8 +14,8 @@
 
 #include "app/journal_command.h"
 #include "app/journal_file.h"
-#include "console/script.h"
 #include "protocol/display.h"
+#include "protocol/printable_text.h"
 
 namespace tvx::app {
 
@@ -155,7 +155,7 @@ void JournalPanel::AddRow(const console::JournalEntry& e) {
       Text(e.Command().empty() ? "-" : e.Command()),
       Text(e.Address().empty() ? "-" : e.Address()),
       Text(OutcomeText(e)),
-      Text(console::PrintableValue(e.Bytes())),
+      Text(protocol::PrintableValue(e.Bytes())),
   };
   const QString tip = Text(ReadableEntry(e)).trimmed();
   for (int column = 0; column < kColumns; ++column) {
@@ -218,7 +218,7 @@ void JournalPanel::SelectionChanged() {
 
 void JournalPanel::CopyTokens() {
   if (const console::JournalEntry* entry = Selected()) {
-    QApplication::clipboard()->setText(Text(console::PrintableValue(entry->Bytes())));
+    QApplication::clipboard()->setText(Text(protocol::PrintableValue(entry->Bytes())));
   }
 }
 

@@ -10,7 +10,7 @@
 #include "app/preset_file.h"
 #include "app/view/console_window.h"
 #include "app/view/main_view.h"
-#include "console/script.h"
+#include "protocol/printable_text.h"
 
 namespace tvx::app {
 
@@ -28,7 +28,7 @@ QString Name(const std::string& utf8) {
 
 // A message of the console layer (its characters, one byte each) as the operator reads it.
 QString Sentence(const std::string& console_text) {
-  QString text = QString::fromStdString(console::PrintableValue(console_text));
+  QString text = QString::fromStdString(protocol::PrintableValue(console_text));
   if (!text.isEmpty()) text[0] = text[0].toUpper();
   return text;
 }

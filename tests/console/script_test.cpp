@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "protocol/printable_text.h"
 #include "tests/support/harness.h"
 #include "tests/support/temp_dir.h"
 
@@ -211,10 +212,10 @@ TEST(Script, GridVerbRefusalsStopTheScriptWithStatus2) {
 }
 
 TEST(Script, PrintedValuesTurnControlCharactersIntoTokens) {
-  EXPECT_EQ(console::PrintableValue(std::string("a\r\nb\x1b\x7f", 6)), "a<0D><0A>b<1B>\x7f");
-  EXPECT_EQ(console::PrintableValue("\xff"), "\xC3\xBF");
-  EXPECT_EQ(console::ToConsoleText("\xC3\xBF"), "\xff");
-  EXPECT_EQ(console::ToConsoleText("\xff\x41"), "\xff\x41") << "not UTF-8: byte by byte";
+  EXPECT_EQ(protocol::PrintableValue(std::string("a\r\nb\x1b\x7f", 6)), "a<0D><0A>b<1B>\x7f");
+  EXPECT_EQ(protocol::PrintableValue("\xff"), "\xC3\xBF");
+  EXPECT_EQ(protocol::ToConsoleText("\xC3\xBF"), "\xff");
+  EXPECT_EQ(protocol::ToConsoleText("\xff\x41"), "\xff\x41") << "not UTF-8: byte by byte";
 }
 
 }  // namespace
