@@ -10,8 +10,7 @@ std::optional<protocol::Packet> CellPacket(const window::FrmMain& w, int row, in
                                   CellState(w, row, column));
 }
 
-RowTransmission::RowTransmission(window::FrmMain& w, protocol::LinkOutput& out)
-    : w_(w), out_(out) {}
+RowTransmission::RowTransmission(window::FrmMain& w, links::LinkOutput& out) : w_(w), out_(out) {}
 
 void RowTransmission::Restart() {
   row_ = 1;

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "protocol/link_output.h"
+#include "links/link_output.h"
 #include "protocol/packet.h"
 #include "window/main_window.h"
 
@@ -13,7 +13,7 @@ namespace tvx::andon {
 // during a transmission edits the grid without moving the transmission.
 class RowTransmission {
  public:
-  RowTransmission(window::FrmMain& w, protocol::LinkOutput& out);
+  RowTransmission(window::FrmMain& w, links::LinkOutput& out);
 
   // Send armed a new transmission: back to row 1, column 0.
   void Restart();
@@ -34,7 +34,7 @@ class RowTransmission {
   void SendCell(int row, int column);
 
   window::FrmMain& w_;
-  protocol::LinkOutput& out_;
+  links::LinkOutput& out_;
   int row_ = 1;
   int column_ = 0;
   bool failed_ = false;

@@ -65,8 +65,8 @@ TransmitResult StoppedBy(const StopSignals* stop) {
 // The pieces at their times, one grid position per tick for the andon grid, each tick's
 // pieces handed over together; false at the first write that fails.
 bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, window::Winsock& socket,
-            protocol::OutputObserver* observer, const StopSignals* stop) {
-  protocol::LinkOutput out(serial, socket);
+            links::OutputObserver* observer, const StopSignals* stop) {
+  links::LinkOutput out(serial, socket);
   out.SetObserver(observer);
   out.Choose();  // the one link given is the one open
   QElapsedTimer clock;
@@ -109,7 +109,7 @@ qint64 ByteCount(const console::CommandOutcome& outcome) {
 }  // namespace
 
 TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome,
-                              protocol::OutputObserver* observer, const StopSignals* stop) {
+                              links::OutputObserver* observer, const StopSignals* stop) {
   const std::string path = SerialDevicePath(device);
   if (path.empty()) return {false, "cannot open " + device + ": no such device"};
   links::PortNames names;
@@ -144,8 +144,8 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
 }
 
 TransmitResult TransmitTcp(const std::string& host, int port,
-                           const console::CommandOutcome& outcome,
-                           protocol::OutputObserver* observer, const StopSignals* stop) {
+                           const console::CommandOutcome& outcome, links::OutputObserver* observer,
+                           const StopSignals* stop) {
   const std::string where = host + ":" + std::to_string(port);
   links::QtSocketControl socket;
   // A peer that takes the connection and drops it at once looks, a poll later, like one that

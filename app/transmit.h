@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/command_runner.h"
-#include "protocol/link_output.h"
+#include "links/link_output.h"
 
 // Writes a command's pieces to a real link at the times the console wrote them, then lets
 // them leave before closing.
@@ -23,11 +23,11 @@ struct [[nodiscard]] TransmitResult {
 // each one with whether the link took it. A stop signal caught by stop ends the wait for the
 // next piece or the connection at once; what was written still leaves before the link closes.
 TransmitResult TransmitSerial(const std::string& device, const console::CommandOutcome& outcome,
-                              protocol::OutputObserver* observer = nullptr,
+                              links::OutputObserver* observer = nullptr,
                               const StopSignals* stop = nullptr);
 TransmitResult TransmitTcp(const std::string& host, int port,
                            const console::CommandOutcome& outcome,
-                           protocol::OutputObserver* observer = nullptr,
+                           links::OutputObserver* observer = nullptr,
                            const StopSignals* stop = nullptr);
 
 }  // namespace tvx::app

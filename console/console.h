@@ -6,9 +6,9 @@
 #include "console/journal.h"
 #include "console/keyboard.h"
 #include "console/sections.h"
+#include "links/link_output.h"
 #include "links/port_manager.h"
 #include "links/tcp_link.h"
-#include "protocol/link_output.h"
 #include "window/main_window.h"
 
 namespace tvx::console {
@@ -51,7 +51,7 @@ class Console {
   void EndJournalEntry(bool grid_completed);
 
   window::FrmMain& w_;
-  protocol::LinkOutput out_;
+  links::LinkOutput out_;
   links::PortManager ports_;
   links::TcpLink tcp_;
   andon::AndonGrid grid_;

@@ -42,7 +42,7 @@ constexpr std::array<FlagMember, 7> kTcpSettingOrder = {
     &CommandFlags::VolumeFlag};
 }  // namespace
 
-Dispatcher::Dispatcher(window::FrmMain& w, protocol::LinkOutput& out) : w_(w), out_(out) {
+Dispatcher::Dispatcher(window::FrmMain& w, links::LinkOutput& out) : w_(w), out_(out) {
   w_.SendButton->on_click = [this] { Send(); };
   w_.Timer1->on_tick = [this] { Tick(); };
   // With nothing pending, or no section to send, a tick only looks at the socket.

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/link_output.h"
+#include "links/link_output.h"
 #include "protocol/packet.h"
 #include "window/main_window.h"
 
@@ -19,7 +19,7 @@ class Dispatcher {
  public:
   using Branch = std::function<void()>;
 
-  Dispatcher(window::FrmMain& w, protocol::LinkOutput& out);
+  Dispatcher(window::FrmMain& w, links::LinkOutput& out);
 
   void Send();
   void Tick();
@@ -34,7 +34,7 @@ class Dispatcher {
   void Refuse(const std::string& message);
   // The "sent" line, or the write-failure line when any piece of the packet failed.
   void ReportSent(const std::string& sent_message);
-  protocol::LinkOutput& Out() { return out_; }
+  links::LinkOutput& Out() { return out_; }
   window::FrmMain& Window() { return w_; }
 
  private:
@@ -42,7 +42,7 @@ class Dispatcher {
   void RunBranch(FlagMember flag);
 
   window::FrmMain& w_;
-  protocol::LinkOutput& out_;
+  links::LinkOutput& out_;
   std::vector<std::pair<FlagMember, Branch>> branches_;
   std::function<void()> on_send_;  // member pointers have no order
 };

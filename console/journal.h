@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "links/link_output.h"
 #include "protocol/link.h"
-#include "protocol/link_output.h"
 
 // The journal of everything the console wrote to a link. It is fed by the one place packets
 // reach a link, so the window, scripts and the send command record alike; it keeps no file
@@ -61,7 +61,7 @@ struct JournalEntry {
   bool operator==(const JournalEntry&) const = default;
 };
 
-class Journal : public protocol::OutputObserver {
+class Journal : public links::OutputObserver {
  public:
   using Clock = std::function<JournalTime()>;
   // Where a link leads now, and why it refused a write.

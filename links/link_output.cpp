@@ -1,30 +1,30 @@
-#include "protocol/link_output.h"
+#include "links/link_output.h"
 
-namespace tvx::protocol {
+namespace tvx::links {
 
 LinkOutput::LinkOutput(window::MSComm& serial, window::Winsock& socket)
     : serial_(serial), socket_(socket) {}
 
-Link LinkOutput::Choose() {
-  link_ = socket_.State() == window::kSckConnected ? Link::Tcp : Link::Serial;
+protocol::Link LinkOutput::Choose() {
+  link_ = socket_.State() == window::kSckConnected ? protocol::Link::Tcp : protocol::Link::Serial;
   return link_;
 }
 
 void LinkOutput::Write(const std::string& piece) {
-  const bool ok = link_ == Link::Tcp ? socket_.SendData(piece) : serial_.Output(piece);
+  const bool ok = link_ == protocol::Link::Tcp ? socket_.SendData(piece) : serial_.Output(piece);
   if (!ok) failed_ = true;
   if (observer_) observer_->Written(link_, piece, ok);
 }
 
-void LinkOutput::Write(const Packet& packet) {
+void LinkOutput::Write(const protocol::Packet& packet) {
   for (const std::string& piece : packet.pieces) Write(piece);
   Flush();
 }
 
 void LinkOutput::Flush() {
-  if (link_ == Link::Tcp ? socket_.Flush() : serial_.Flush()) return;
+  if (link_ == protocol::Link::Tcp ? socket_.Flush() : serial_.Flush()) return;
   failed_ = true;
   if (observer_) observer_->Written(link_, {}, false);
 }
 
-}  // namespace tvx::protocol
+}  // namespace tvx::links

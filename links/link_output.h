@@ -7,14 +7,14 @@
 #include "protocol/packet.h"
 #include "window/comm_controls.h"
 
-namespace tvx::protocol {
+namespace tvx::links {
 
 // Sees every piece that reaches a link, in order, and whether the link took it. An empty piece
 // that failed: the link could not pass on what it had taken.
 class OutputObserver {
  public:
   virtual ~OutputObserver() = default;
-  virtual void Written(Link link, std::string_view piece, bool ok) = 0;
+  virtual void Written(protocol::Link link, std::string_view piece, bool ok) = 0;
 };
 
 // The one way packets reach a link. The link is chosen once (per dispatcher tick, or per
@@ -24,12 +24,12 @@ class LinkOutput {
  public:
   LinkOutput(window::MSComm& serial, window::Winsock& socket);
 
-  Link Choose();
-  Link Current() const { return link_; }
+  protocol::Link Choose();
+  protocol::Link Current() const { return link_; }
 
   void Write(const std::string& piece);
   // The packet's pieces, then Flush: a packet leaves in one write.
-  void Write(const Packet& packet);
+  void Write(const protocol::Packet& packet);
   // Hands the pieces written since the last flush to the link together. Callers flush before
   // they ask Failed(), so a line that fails then counts as a failed write.
   void Flush();
@@ -44,9 +44,9 @@ class LinkOutput {
  private:
   window::MSComm& serial_;
   window::Winsock& socket_;
-  Link link_ = Link::Serial;
+  protocol::Link link_ = protocol::Link::Serial;
   bool failed_ = false;
   OutputObserver* observer_ = nullptr;
 };
 
-}  // namespace tvx::protocol
+}  // namespace tvx::links

@@ -19,7 +19,6 @@ cases=(
   "fail|sim/s.cpp|#include \"gateway/queue.h\"|"
   "pass|andon/a.h|#include \"protocol/packet.h\"|"
   "fail|protocol/p.h|#include \"window/control.h\"|"
-  "pass|protocol/link_output.h|#include \"window/comm_controls.h\"|"
   "fail|window/w.h|#include \"protocol/packet.h\"|"
   "fail|window/w.h|#include \"tests/support/fake.h\"|"
   "fail|links/l.cpp|#include \"bench/timing.h\"|"
