@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "andon/grid_file.h"
 #include "protocol/display.h"
@@ -121,95 +122,116 @@ ScriptInterpreter::Outcome ScriptInterpreter::Execute(std::string_view raw) {
   while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (Trim(line).empty() || line.front() == '#') return {};
-  auto [verb, rest] = SplitWord(line);
-  Outcome fail{Outcome::kError, 0, {}};
+  const auto [verb, rest] = SplitWord(line);
 
-  if (verb == "type") {
-    auto [name, text] = SplitWord(rest);
-    Control* c = Find(name, fail.error);
-    if (!c) return fail;
-    if (c->Kind() != ControlKind::TextBox) {
-      fail.error = Quoted(name) + " is not a text box";
-      return fail;
-    }
-    window::OperatorType(*static_cast<window::TextBox*>(c),
-                         protocol::ToConsoleText(ReplaceLineBreaks(text)));
-    return {};
+  using Run = Outcome (ScriptInterpreter::*)(std::string_view);
+  struct Verb {
+    std::string_view name;
+    Run run;
+    bool as_typed;  // given the rest of the line with its blanks: the text "type" types
+  };
+  static constexpr Verb kVerbs[] = {
+      {"type", &ScriptInterpreter::Type, true},
+      {"wait", &ScriptInterpreter::Wait, false},
+      {"print", &ScriptInterpreter::Print, false},
+      {"save-grid", &ScriptInterpreter::SaveGrid, false},
+      {"load-grid", &ScriptInterpreter::LoadGrid, false},
+      {"preset", &ScriptInterpreter::ApplyNamedPreset, false},
+      {"click", &ScriptInterpreter::Click, false},
+      {"dblclick", &ScriptInterpreter::DoubleClick, false},
+      {"key", &ScriptInterpreter::Key, false},
+      {"caret", &ScriptInterpreter::Caret, false},
+  };
+  for (const Verb& v : kVerbs) {
+    if (verb == v.name) return (this->*v.run)(v.as_typed ? rest : Trim(rest));
   }
+  return Error("unknown verb " + Quoted(verb));
+}
 
-  const std::string_view args = Trim(rest);
-  if (verb == "wait") {
-    const auto ms = ParseWhole<std::int64_t>(args);
-    if (!ms || *ms < 0) {
-      fail.error = Quoted(args) + " is not a number of milliseconds";
-      return fail;
-    }
-    if (*ms > kMaxWaitMs) {
-      fail.error = "a wait of more than " + std::to_string(kMaxWaitMs) + " ms cannot be timed";
-      return fail;
-    }
-    return {Outcome::kWait, *ms, {}};
-  }
-  if (verb == "print") return Print(args);
-  // The file name is the rest of the line, blanks inside it included.
-  if (verb == "save-grid" || verb == "load-grid") {
-    const std::string file(args);
-    const andon::GridFileOutcome done =
-        verb == "save-grid" ? andon::SaveGridFile(w_, file) : andon::LoadGridFile(w_, file);
-    if (done.ok) return {};
-    fail.error = done.message;
-    return fail;
-  }
-  if (verb == "preset") return ApplyNamedPreset(args);
+ScriptInterpreter::Outcome ScriptInterpreter::Error(std::string message) {
+  return {Outcome::kError, 0, std::move(message)};
+}
 
-  auto [name, params] = SplitWord(args);
-  params = Trim(params);
-  if (verb == "click" || verb == "dblclick") {
-    Control* c = Find(name, fail.error);
-    if (!c) return fail;
-    if (!params.empty()) {
-      fail.error = "unexpected " + Quoted(params);
-      return fail;
-    }
-    if (verb == "dblclick") {
-      window::OperatorDoubleClick(*c);
-    } else {
-      window::OperatorClick(*c);
-    }
-    return {};
+ScriptInterpreter::Outcome ScriptInterpreter::Type(std::string_view rest) {
+  auto [name, text] = SplitWord(rest);
+  std::string error;
+  Control* c = Find(name, error);
+  if (!c) return Error(error);
+  if (c->Kind() != ControlKind::TextBox) return Error(Quoted(name) + " is not a text box");
+  window::OperatorType(*static_cast<window::TextBox*>(c),
+                       protocol::ToConsoleText(ReplaceLineBreaks(text)));
+  return {};
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::Wait(std::string_view args) {
+  const auto ms = ParseWhole<std::int64_t>(args);
+  if (!ms || *ms < 0) return Error(Quoted(args) + " is not a number of milliseconds");
+  if (*ms > kMaxWaitMs) {
+    return Error("a wait of more than " + std::to_string(kMaxWaitMs) + " ms cannot be timed");
   }
-  if (verb == "key") {
-    Control* c = Find(name, fail.error);
-    if (!c) return fail;
-    auto [key_text, shift_text] = SplitWord(params);
-    const auto key = window::KeyCodeByName(key_text);
-    const auto shift =
-        shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
-    if (!key) {
-      fail.error = "unknown key " + Quoted(key_text);
-      return fail;
-    }
-    if (!shift || *shift < 0 || *shift > window::kMaxShiftState) {
-      fail.error = "shift state must be 0 to 7, not " + Quoted(shift_text);
-      return fail;
-    }
-    window::OperatorKeyDown(*c, *key, *shift);
-    return {};
+  return {Outcome::kWait, *ms, {}};
+}
+
+// The file name is the rest of the line, blanks inside it included.
+ScriptInterpreter::Outcome ScriptInterpreter::SaveGrid(std::string_view file) {
+  const andon::GridFileOutcome done = andon::SaveGridFile(w_, std::string(file));
+  return done.ok ? Outcome{} : Error(done.message);
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::LoadGrid(std::string_view file) {
+  const andon::GridFileOutcome done = andon::LoadGridFile(w_, std::string(file));
+  return done.ok ? Outcome{} : Error(done.message);
+}
+
+ScriptInterpreter::Addressed ScriptInterpreter::Address(std::string_view args) const {
+  Addressed a;
+  std::string_view rest;
+  std::tie(a.name, rest) = SplitWord(args);
+  a.params = Trim(rest);
+  a.control = Find(a.name, a.error);
+  return a;
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::Click(std::string_view args) {
+  return ClickWith(args, window::OperatorClick);
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::DoubleClick(std::string_view args) {
+  return ClickWith(args, window::OperatorDoubleClick);
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::ClickWith(std::string_view args,
+                                                        void (*click)(Control&)) {
+  const Addressed a = Address(args);
+  if (!a.control) return Error(a.error);
+  if (!a.params.empty()) return Error("unexpected " + Quoted(a.params));
+  click(*a.control);
+  return {};
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::Key(std::string_view args) {
+  const Addressed a = Address(args);
+  if (!a.control) return Error(a.error);
+  auto [key_text, shift_text] = SplitWord(a.params);
+  const auto key = window::KeyCodeByName(key_text);
+  const auto shift = shift_text.empty() ? std::optional<int>(0) : ParseWhole<int>(Trim(shift_text));
+  if (!key) return Error("unknown key " + Quoted(key_text));
+  if (!shift || *shift < 0 || *shift > window::kMaxShiftState) {
+    return Error("shift state must be 0 to 7, not " + Quoted(shift_text));
   }
-  if (verb == "caret") {
-    Control* c = Find(name, fail.error);
-    if (!c) return fail;
-    const auto position = ParseWhole<int>(params);
-    if (c->Kind() != ControlKind::TextBox || !position || *position < 0) {
-      fail.error = c->Kind() != ControlKind::TextBox ? Quoted(name) + " is not a text box"
-                                                     : Quoted(params) + " is not a caret position";
-      return fail;
-    }
-    static_cast<window::TextBox*>(c)->SetCaret(*position);
-    return {};
-  }
-  fail.error = "unknown verb " + Quoted(verb);
-  return fail;
+  window::OperatorKeyDown(*a.control, *key, *shift);
+  return {};
+}
+
+ScriptInterpreter::Outcome ScriptInterpreter::Caret(std::string_view args) {
+  const Addressed a = Address(args);
+  if (!a.control) return Error(a.error);
+  if (a.control->Kind() != ControlKind::TextBox)
+    return Error(Quoted(a.name) + " is not a text box");
+  const auto position = ParseWhole<int>(a.params);
+  if (!position || *position < 0) return Error(Quoted(a.params) + " is not a caret position");
+  static_cast<window::TextBox*>(a.control)->SetCaret(*position);
+  return {};
 }
 
 // The name is the rest of the line: it may hold blanks.

@@ -35,8 +35,28 @@ class ScriptInterpreter {
   bool SendPending() const;
 
  private:
-  Outcome Print(std::string_view rest);
+  // The verbs, each given the rest of its line.
+  Outcome Type(std::string_view rest);
+  Outcome Wait(std::string_view args);
+  Outcome Print(std::string_view args);
+  Outcome SaveGrid(std::string_view file);
+  Outcome LoadGrid(std::string_view file);
   Outcome ApplyNamedPreset(std::string_view name);
+  Outcome Click(std::string_view args);
+  Outcome DoubleClick(std::string_view args);
+  Outcome ClickWith(std::string_view args, void (*click)(window::Control&));
+  Outcome Key(std::string_view args);
+  Outcome Caret(std::string_view args);
+  static Outcome Error(std::string message);
+
+  // "NAME [PARAMETERS]": the control named (or why there is none) and the parameters trimmed.
+  struct Addressed {
+    window::Control* control = nullptr;
+    std::string_view name;
+    std::string_view params;
+    std::string error;
+  };
+  Addressed Address(std::string_view args) const;
   window::Control* Find(std::string_view name, std::string& error) const;
 
   window::FrmMain& w_;
