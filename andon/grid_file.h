@@ -6,9 +6,10 @@
 #include "andon/layout.h"
 #include "window/main_window.h"
 
-// Saving the AC1 grid to a file and loading it back: the rules and messages shared by the
-// window's "Save grid..." and "Load grid..." buttons and the script verbs save-grid and
-// load-grid. The file format is the one of andon/layout.h.
+// The AC1 grid's files: what is saved, what a load may replace and when, and the reading and
+// writing the window's "Save grid..." and "Load grid..." buttons and the script verbs save-grid
+// and load-grid share. The file format is the one of andon/layout.h; the files themselves are
+// the program's (app/grid_file_io.h).
 namespace tvx::andon {
 
 struct [[nodiscard]] GridFileOutcome {
@@ -28,13 +29,26 @@ bool GridGoingOut(const window::FrmMain& w);
 // Why a load cannot go into the grid now (AC1 not shown, a grid going out); empty when it can.
 [[nodiscard]] std::string LoadRefusal(const window::FrmMain& w);
 
-// Writes the grid as it stands. The file is replaced whole or not at all.
-GridFileOutcome SaveGridFile(const window::FrmMain& w, const std::string& path);
+// The grid as it stands, as a file holds it.
+std::string GridFileText(const window::FrmMain& w);
 
-// Reads and checks the whole file before touching the grid: on a refusal the grid is as it
-// was. On success the grid is the file's, set through the pickers and cells as the operator's
-// clicks would set it, so the next Send transmits it.
-GridFileOutcome LoadGridFile(window::FrmMain& w, const std::string& path);
+// Checks a file's text and, when it is a grid, makes it the grid (ReplaceGrid). Why not, as one
+// bounded printable line ("line 3: ..."); empty when the grid is the file's. On a refusal the
+// grid is as it was. Only while LoadRefusal is empty.
+[[nodiscard]] std::string LoadGridText(window::FrmMain& w, const std::string& text);
+
+// Saving and loading grid files, as the script runner is given them: a script names files, and
+// reading and writing them is the program's, not the console's.
+class GridFiles {
+ public:
+  virtual ~GridFiles() = default;
+  // Writes the grid as it stands. The file is replaced whole or not at all.
+  virtual GridFileOutcome Save(const window::FrmMain& w, const std::string& path) = 0;
+  // Reads and checks the whole file before touching the grid: on a refusal the grid is as it
+  // was. On success the grid is the file's, set through the pickers and cells as the operator's
+  // clicks would set it, so the next Send transmits it.
+  virtual GridFileOutcome Load(window::FrmMain& w, const std::string& path) = 0;
+};
 
 // The grid becomes the layout: every cell cleared as entering AC1 clears it, then the layout's
 // cells clicked in. The pickers, Row and Col are left as the operator had them. Only while

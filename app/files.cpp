@@ -26,19 +26,17 @@ namespace {
 
 constexpr std::size_t kMaxNameCharacters = 80;
 
-// Names in this program are UTF-8 (the window's) or the bytes a user typed.
+}  // namespace
+
 fs::path PathOf(const std::string& name) {
   return fs::path(std::u8string(name.begin(), name.end()));
 }
 
-// The system would see a name only up to a NUL byte: another file than the one named.
 std::string NameRefusal(const std::string& path) {
   if (path.empty()) return "no file name";
   if (path.find('\0') != std::string::npos) return "a file name cannot hold a NUL byte";
   return {};
 }
-
-}  // namespace
 
 std::string Quoted(const std::string& path) {
   const auto characters = protocol::PrintableCharacters(path);
@@ -59,7 +57,8 @@ std::string SystemReason(int error) {
   return error ? std::generic_category().message(error) : std::string("unknown cause");
 }
 
-std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes) {
+std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes,
+                             std::string_view too_large) {
   if (std::string why = NameRefusal(path); !why.empty()) return why;
   const fs::path file = PathOf(path);
   std::error_code ec;
@@ -72,14 +71,18 @@ std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes) 
   const std::uintmax_t size = fs::file_size(file, ec);
   if (ec) return "cannot read it (" + ec.message() + ")";
   if (size > max_bytes) {
+    if (!too_large.empty()) return std::to_string(size) + " bytes, " + std::string(too_large);
     return std::to_string(size) + " bytes, more than the " + std::to_string(max_bytes) +
            " such a file may have";
   }
   return {};
 }
 
-InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes) {
-  if (std::string why = InputFileRefusal(path, max_bytes); !why.empty()) return {{}, why};
+InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes,
+                        std::string_view too_large) {
+  if (std::string why = InputFileRefusal(path, max_bytes, too_large); !why.empty()) {
+    return {{}, why};
+  }
   errno = 0;
   std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) return {{}, "cannot read it (" + SystemReason(errno) + ")"};
@@ -89,6 +92,7 @@ InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes) {
   if (in.bad()) return {{}, "it could not be read to its end"};
   text.resize(static_cast<std::size_t>(in.gcount()));
   if (text.size() > max_bytes) {
+    if (!too_large.empty()) return {{}, std::string(too_large)};
     return {{}, "more than the " + std::to_string(max_bytes) + " bytes such a file may have"};
   }
   return {std::move(text), {}};

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 // The rules every file the program reads or writes follows, so that no command reads a device
 // or a pipe forever, replaces a device node with a file, or reports success after a failed
@@ -20,10 +22,20 @@ std::string PrintableName(const std::string& name);
 // The system's reason for errno value error, as a user reads it.
 std::string SystemReason(int error);
 
+// A name as the system's path: names in this program are UTF-8 (the window's) or the bytes a
+// user typed.
+std::filesystem::path PathOf(const std::string& name);
+
+// Why a name cannot be a file's: empty, or holding a NUL byte (the system would see another file
+// than the one named). Empty when it can.
+[[nodiscard]] std::string NameRefusal(const std::string& path);
+
 // Why path cannot be read as an input file; empty when it can: it exists, is a regular file (not
 // a folder, device, pipe or socket; a link counts as what it points at) and holds at most
-// max_bytes. For files read as a stream; ReadInputFile does the same checks and reads.
-[[nodiscard]] std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes);
+// max_bytes. For files read as a stream; ReadInputFile does the same checks and reads. A file
+// too large is "N bytes, " and too_large, by default "more than the M such a file may have".
+[[nodiscard]] std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes,
+                                           std::string_view too_large = {});
 
 struct [[nodiscard]] InputFile {
   std::string text;
@@ -32,8 +44,9 @@ struct [[nodiscard]] InputFile {
   std::string refusal;
 };
 
-// The whole of a regular file of at most max_bytes, or why not.
-InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes);
+// The whole of a regular file of at most max_bytes, or why not (too_large as above).
+InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes,
+                        std::string_view too_large = {});
 
 // Why text cannot replace the file at path; empty when it did. The file is written beside it,
 // synced and renamed over it, so it is replaced whole or not at all; on a refusal the file that

@@ -5,6 +5,7 @@
 
 #include "app/decode_command.h"
 #include "app/files.h"
+#include "app/grid_file_io.h"
 #include "app/headless_runner.h"
 #include "app/journal_command.h"
 #include "app/live_console.h"
@@ -37,6 +38,8 @@ int RunHeadless(QCoreApplication& app, const tvx::app::Options& options) {
   const tvx::console::PresetStore presets =
       tvx::app::LoadPresets(tvx::app::PresetFilePath(), std::cerr);
   interpreter.SetPresets(&presets);
+  tvx::app::GridFilesOnDisk grid_files;
+  interpreter.SetGridFiles(&grid_files);
   tvx::app::HeadlessRunner runner(interpreter);
   // A grid stopped by a line (Cancel, F2, another section) ends its journal entry there.
   runner.AfterEachLine([&live] { live.Console().SettleJournal(); });

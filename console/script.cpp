@@ -6,7 +6,6 @@
 #include <string>
 #include <tuple>
 
-#include "andon/grid_file.h"
 #include "protocol/display.h"
 #include "protocol/printable_text.h"
 #include "window/key_codes.h"
@@ -18,6 +17,8 @@ using window::Control;
 using window::ControlKind;
 
 namespace {
+
+constexpr char kNoGridFiles[] = "grid files cannot be saved or loaded here";
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
@@ -174,12 +175,14 @@ ScriptInterpreter::Outcome ScriptInterpreter::Wait(std::string_view args) {
 
 // The file name is the rest of the line, blanks inside it included.
 ScriptInterpreter::Outcome ScriptInterpreter::SaveGrid(std::string_view file) {
-  const andon::GridFileOutcome done = andon::SaveGridFile(w_, std::string(file));
+  if (!grid_files_) return Error(kNoGridFiles);
+  const andon::GridFileOutcome done = grid_files_->Save(w_, std::string(file));
   return done.ok ? Outcome{} : Error(done.message);
 }
 
 ScriptInterpreter::Outcome ScriptInterpreter::LoadGrid(std::string_view file) {
-  const andon::GridFileOutcome done = andon::LoadGridFile(w_, std::string(file));
+  if (!grid_files_) return Error(kNoGridFiles);
+  const andon::GridFileOutcome done = grid_files_->Load(w_, std::string(file));
   return done.ok ? Outcome{} : Error(done.message);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "andon/grid_file.h"
 #include "console/presets.h"
 #include "window/main_window.h"
 
@@ -25,6 +26,9 @@ class ScriptInterpreter {
 
   // The presets "preset NAME" applies; none until set. The store must outlive the interpreter.
   void SetPresets(const PresetStore* presets) { presets_ = presets; }
+  // The grid files "save-grid" and "load-grid" reach; none until set. It must outlive the
+  // interpreter.
+  void SetGridFiles(andon::GridFiles* files) { grid_files_ = files; }
 
   // Runs one line. A wait is not carried out here: the caller lets the time pass, in
   // virtual or in real time.
@@ -62,6 +66,7 @@ class ScriptInterpreter {
   window::FrmMain& w_;
   std::ostream& out_;
   const PresetStore* presets_ = nullptr;
+  andon::GridFiles* grid_files_ = nullptr;
 };
 
 // The longest wait a script may ask for, about 31,700 years: any longer cannot be timed.

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "andon/grid_file.h"
+#include "app/grid_file_io.h"
 #include "app/view/console_window.h"
 #include "app/view/main_view.h"
 
@@ -64,7 +65,7 @@ void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& 
   QObject::connect(save, &QPushButton::clicked, &window, [&window, &view, &w, choose, show] {
     const QString file = choose(&window, GridFileAction::kSave);
     if (file.isEmpty()) return;
-    show(andon::SaveGridFile(w, file.toStdString()));
+    show(SaveGridFile(w, file.toStdString()));
     view.FocusFirstField();
   });
   QObject::connect(load, &QPushButton::clicked, &window, [&window, &view, &w, choose, show] {
@@ -75,7 +76,7 @@ void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& 
     }
     const QString file = choose(&window, GridFileAction::kLoad);
     if (file.isEmpty()) return;
-    show(andon::LoadGridFile(w, file.toStdString()));
+    show(LoadGridFile(w, file.toStdString()));
     view.Refresh();
     view.FocusFirstField();
   });

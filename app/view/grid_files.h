@@ -22,7 +22,7 @@ using GridFileChooser = std::function<QString(QWidget* parent, GridFileAction ac
 QString ChooseGridFile(QWidget* parent, GridFileAction action);
 
 // "Save grid..." and "Load grid..." below the andon grid, shown while AC1 is the section
-// shown. The rules and messages are andon/grid_file.h's; the outcome goes to the window's
+// shown. The rules and messages are app/grid_file_io.h's; the outcome goes to the window's
 // status bar, never to the console's status box.
 void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& w,
                         const GridFileChooser& choose = ChooseGridFile);

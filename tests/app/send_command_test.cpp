@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "andon/grid_file.h"
+#include "app/grid_file_io.h"
 #include "tests/support/fail_stream.h"
 #include "tests/support/harness.h"
 #include "tests/support/temp_dir.h"
@@ -110,7 +111,7 @@ TEST(SendCommandLine, GridFilesAreReadAsTheConsoleReadsThem) {
   for (const Case& c : cases) {
     testing::Harness console;
     console.Run("click AndonButton\n");
-    const bool loaded = andon::LoadGridFile(console.w, c.path).ok;
+    const bool loaded = app::LoadGridFile(console.w, c.path).ok;
     const Outcome r = DryRun({"AC1", "layout=" + c.path, "group=1", "unit=2"});
     EXPECT_EQ(r.code == kSendOk, loaded) << c.name << ": " << r.err;
     EXPECT_EQ(r.code, c.refusal.empty() ? kSendOk : kSendBadUsage) << c.name;

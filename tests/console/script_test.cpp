@@ -168,47 +168,11 @@ TEST(Script, CaretAndEscInThePacketBox) {
   EXPECT_EQ(h.w.PacketText->Caret(), 16);
 }
 
-// The file name is the rest of the line, blanks inside it included; the verbs print nothing
-// and leave the status box to the console.
-TEST(Script, GridVerbsSaveAndLoadTheGridByFileName) {
-  TempDir dir;
-  const std::string file = dir.File("line 3 board.grid");
+TEST(Script, GridVerbsNeedGridFilesGiven) {
   Harness h;
-  const std::string paint =
-      "click AndonButton\nclick ORM610AttFS\nclick ORM610SecG\nclick ORM610R2(3)\n";
-  const std::string reenter = "click CancelButton\nclick AndonButton\n";
-  const std::string out = h.Run(paint + "save-grid   " + file + "  \n" + reenter +
-                                "print ORM610R2(3) BackColor\nload-grid " + file +
-                                "\nprint ORM610R2(3) BackColor\nprint ORM610R2(3)\n"
-                                "print StatusText\n");
-  EXPECT_EQ(out,
-            "ORM610R2(3).BackColor=192,192,192\n"
-            "ORM610R2(3).BackColor=255,0,0\n"
-            "ORM610R2(3).Caption=GS\n"
-            "StatusText.Text=You have entered the 'Andon Cell Commands' section. Please make your "
-            "selections and click 'Send' to execute them.\n");
-}
-
-TEST(Script, GridVerbRefusalsStopTheScriptWithStatus2) {
-  TempDir dir;
-  const std::string missing = dir.File("missing.grid");
-  const std::string bad = dir.Write("bad.grid", "tvxorm-andon-grid 1\nZ\n");
-  const std::pair<std::string, std::string> cases[] = {
-      {"click AndonButton\nload-grid " + missing,
-       "ERROR: line 2: Grid not loaded from '" + missing + "': no such file\n"},
-      {"click AndonButton\nload-grid  ", "ERROR: line 2: Grid not loaded: no file name\n"},
-      {"click AndonButton\nsave-grid", "ERROR: line 2: Grid not saved: no file name\n"},
-      {"click NumButton\nload-grid " + bad,
-       "ERROR: line 2: Grid not loaded: the AC1 section (Andon Cell Commands) is not the one "
-       "shown\n"},
-  };
-  for (const auto& [script, error] : cases) {
-    Harness h;
-    const auto [code, err] = RunRaw(h, script + "\nclick CancelButton\n");
-    EXPECT_EQ(code, 2) << script;
-    EXPECT_EQ(err, error) << script;
-    EXPECT_TRUE(h.w.flags.Any()) << "nothing after the refused line runs: " << script;
-  }
+  const auto [code, err] = RunRaw(h, "click AndonButton\nsave-grid board.grid\n");
+  EXPECT_EQ(code, 2);
+  EXPECT_EQ(err, "ERROR: line 2: grid files cannot be saved or loaded here\n");
 }
 
 TEST(Script, PrintedValuesTurnControlCharactersIntoTokens) {

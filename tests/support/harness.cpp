@@ -17,6 +17,7 @@ std::string Harness::Run(const std::string& script) {
   std::ostringstream err;
   std::istringstream in(script);
   console::ScriptInterpreter interpreter(w, out);
+  interpreter.SetGridFiles(grid_files);
   const int code = console::RunScript(interpreter, clock, in, err, console::AtEnd::kStop);
   EXPECT_EQ(code, 0) << err.str();
   return out.str();

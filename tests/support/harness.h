@@ -27,6 +27,8 @@ class Harness {
   window::FrmMain w{serial, socket};
   console::Console console{w};
   window::VirtualClock clock;
+  // What the script verbs save-grid and load-grid reach; none unless a test gives some.
+  andon::GridFiles* grid_files = nullptr;
 };
 
 // Bytes with every byte outside printable ASCII as its token, for readable output.

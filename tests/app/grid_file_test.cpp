@@ -1,5 +1,3 @@
-#include "andon/grid_file.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <sstream>
 
 #include "andon/grid.h"
+#include "app/grid_file_io.h"
 #include "tests/support/harness.h"
 #include "tests/support/temp_dir.h"
 
@@ -72,7 +71,7 @@ TEST(GridFile, ASavedGridLoadedAfterReenteringAc1TransmitsTheSameBytes) {
   Harness h;
   h.Run(Paint(kPainting));
   const andon::GridLayout painted = andon::ReadLayout(h.w);
-  const andon::GridFileOutcome saved = andon::SaveGridFile(h.w, file);
+  const andon::GridFileOutcome saved = app::SaveGridFile(h.w, file);
   EXPECT_EQ(saved.message, "Grid saved to '" + file + "'.");
   ASSERT_TRUE(saved.ok);
   h.Run("click SendButton\nwait 15600\n");
@@ -82,7 +81,7 @@ TEST(GridFile, ASavedGridLoadedAfterReenteringAc1TransmitsTheSameBytes) {
   h.serial.pieces.clear();
   h.Run("click CancelButton\n" + Paint(""));
   ASSERT_NE(andon::ReadLayout(h.w), painted) << "entering AC1 cleared the grid";
-  const andon::GridFileOutcome loaded = andon::LoadGridFile(h.w, file);
+  const andon::GridFileOutcome loaded = app::LoadGridFile(h.w, file);
   EXPECT_EQ(loaded.message, "Grid loaded from '" + file + "'.");
   ASSERT_TRUE(loaded.ok);
   EXPECT_EQ(andon::ReadLayout(h.w), painted);
@@ -102,7 +101,7 @@ TEST(GridFile, LoadOverASetGridYieldsExactlyTheFilesGrid) {
             "click ORM610AttFS\nclick ORM610PriY\nclick ORM610SecR\nclick ORM610R2(5)\n"));
   const std::string before = State(h.w);
 
-  ASSERT_TRUE(andon::LoadGridFile(h.w, file).ok);
+  ASSERT_TRUE(app::LoadGridFile(h.w, file).ok);
   EXPECT_EQ(andon::ReadLayout(h.w), Parsed(text));
   // The cells aside, nothing moved.
   const std::string after = State(h.w);
@@ -121,14 +120,14 @@ TEST(GridFile, LineEndsAreTheSameOnEveryMachine) {
   TempDir dir;
   Harness h;
   h.Run(Paint(kPainting));
-  ASSERT_TRUE(andon::SaveGridFile(h.w, dir.File("lf.grid")).ok);
+  ASSERT_TRUE(app::SaveGridFile(h.w, dir.File("lf.grid")).ok);
   const std::string saved = TempDir::Read(dir.File("lf.grid"));
   EXPECT_EQ(saved.find('\r'), std::string::npos);
   std::string crlf;
   for (const char c : saved) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
 
   h.Run("click CancelButton\n" + Paint(""));
-  ASSERT_TRUE(andon::LoadGridFile(h.w, dir.Write("crlf.grid", crlf)).ok);
+  ASSERT_TRUE(app::LoadGridFile(h.w, dir.Write("crlf.grid", crlf)).ok);
   EXPECT_EQ(andon::ReadLayout(h.w), Parsed(saved));
 }
 
@@ -142,7 +141,7 @@ TEST(GridFile, NamesBeyondAsciiNameTheFileOnEverySystem) {
       "Linie 3 Gr\xC3\xB6\xC3\x9F"
       "e \xE2\x82\xAC.grid";  // Größe €
   const std::string file = dir.File(name);
-  EXPECT_EQ(andon::SaveGridFile(h.w, file).message, "Grid saved to '" + file + "'.");
+  EXPECT_EQ(app::SaveGridFile(h.w, file).message, "Grid saved to '" + file + "'.");
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(TempDir::Path(dir.File("")))) {
     names.push_back(TempDir::Utf8(entry.path().filename()));
@@ -151,7 +150,7 @@ TEST(GridFile, NamesBeyondAsciiNameTheFileOnEverySystem) {
 
   const andon::GridLayout painted = andon::ReadLayout(h.w);
   h.Run("click CancelButton\n" + Paint(""));
-  EXPECT_EQ(andon::LoadGridFile(h.w, file).message, "Grid loaded from '" + file + "'.");
+  EXPECT_EQ(app::LoadGridFile(h.w, file).message, "Grid loaded from '" + file + "'.");
   EXPECT_EQ(andon::ReadLayout(h.w), painted);
 }
 
@@ -229,7 +228,7 @@ TEST(GridFile, EveryRefusalNamesWhatIsWrongAndLeavesTheGridAsItWas) {
     h.Run(Paint(kPainting) + c.script);
     const std::string file = c.file(dir);
     const std::string before = State(h.w);
-    const andon::GridFileOutcome outcome = andon::LoadGridFile(h.w, file);
+    const andon::GridFileOutcome outcome = app::LoadGridFile(h.w, file);
     EXPECT_FALSE(outcome.ok) << c.what;
     EXPECT_EQ(outcome.message, Replaced(c.message, file)) << c.what;
     EXPECT_EQ(State(h.w), before) << c.what;
@@ -244,7 +243,7 @@ TEST(GridFile, AFileThatCannotBeReadIsRefused) {
   Harness h;
   h.Run(Paint(kPainting));
   const std::string before = State(h.w);
-  EXPECT_EQ(andon::LoadGridFile(h.w, file).message,
+  EXPECT_EQ(app::LoadGridFile(h.w, file).message,
             "Grid not loaded from '" + file + "': cannot read it (Permission denied)");
   EXPECT_EQ(State(h.w), before);
 }
@@ -255,24 +254,30 @@ TEST(GridFile, SaveRefusesWhatItCannotWriteAndKeepsWhatItReplaces) {
   Harness h;
   h.Run(Paint(kPainting));
   fs::create_directory(dir.File("sub.grid"));
-  EXPECT_EQ(andon::SaveGridFile(h.w, dir.File("sub.grid")).message,
+  EXPECT_EQ(app::SaveGridFile(h.w, dir.File("sub.grid")).message,
             "Grid not saved to '" + dir.File("sub.grid") + "': it is a folder, not a file");
   const std::string nowhere = dir.File("no/such/folder.grid");
-  EXPECT_EQ(andon::SaveGridFile(h.w, nowhere).message,
+  EXPECT_EQ(app::SaveGridFile(h.w, nowhere).message,
             "Grid not saved to '" + nowhere + "': cannot write it (No such file or directory)");
-  EXPECT_EQ(andon::SaveGridFile(h.w, "").message, "Grid not saved: no file name");
+  EXPECT_EQ(app::SaveGridFile(h.w, "").message, "Grid not saved: no file name");
 #if defined(__unix__)
   // Renaming over a pipe or a device would replace it.
   ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
-  EXPECT_EQ(andon::SaveGridFile(h.w, dir.File("pipe")).message,
+  EXPECT_EQ(app::SaveGridFile(h.w, dir.File("pipe")).message,
             "Grid not saved to '" + dir.File("pipe") + "': not a regular file");
   EXPECT_TRUE(fs::is_fifo(dir.File("pipe")));
+  fs::create_symlink(dir.File("gone.grid"), dir.File("dangling.grid"));
+  EXPECT_EQ(app::SaveGridFile(h.w, dir.File("dangling.grid")).message,
+            "Grid not saved to '" + dir.File("dangling.grid") +
+                "': it is a link to a file that does not exist");
+  EXPECT_FALSE(fs::exists(dir.File("gone.grid")));
+  fs::remove(dir.File("dangling.grid"));
 
   // A link is written through and stays a link; a replaced file keeps its permissions.
   const std::string target = dir.Write("target.grid", "old");
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   fs::create_symlink(target, dir.File("link.grid"));
-  ASSERT_TRUE(andon::SaveGridFile(h.w, dir.File("link.grid")).ok);
+  ASSERT_TRUE(app::SaveGridFile(h.w, dir.File("link.grid")).ok);
   EXPECT_TRUE(fs::is_symlink(dir.File("link.grid")));
   std::istringstream saved(TempDir::Read(target));
   EXPECT_EQ(std::get<andon::GridLayout>(andon::ParseLayout(saved)), andon::ReadLayout(h.w));
@@ -289,11 +294,68 @@ TEST(GridFile, SaveRefusesWhatItCannotWriteAndKeepsWhatItReplaces) {
   const std::string locked = dir.Write("locked.grid", "keep");
   fs::permissions(locked, fs::perms::owner_read);
   if (!std::ofstream(locked, std::ios::app)) {
-    EXPECT_EQ(andon::SaveGridFile(h.w, locked).message,
+    EXPECT_EQ(app::SaveGridFile(h.w, locked).message,
               "Grid not saved to '" + locked + "': cannot write it (Permission denied)");
     EXPECT_EQ(TempDir::Read(locked), "keep");
   }
 #endif
+}
+
+// Runs a whole script as --script does, with the program's grid files.
+std::pair<int, std::string> RunRaw(Harness& h, const std::string& script) {
+  std::ostringstream o, e;
+  std::istringstream in(script);
+  console::ScriptInterpreter interpreter(h.w, o);
+  interpreter.SetGridFiles(h.grid_files);
+  const int code = console::RunScript(interpreter, h.clock, in, e);
+  return {code, e.str()};
+}
+
+// The file name is the rest of the line, blanks inside it included; the verbs print nothing
+// and leave the status box to the console.
+TEST(Script, GridVerbsSaveAndLoadTheGridByFileName) {
+  app::GridFilesOnDisk disk;
+  TempDir dir;
+  const std::string file = dir.File("line 3 board.grid");
+  Harness h;
+  h.grid_files = &disk;
+  const std::string paint =
+      "click AndonButton\nclick ORM610AttFS\nclick ORM610SecG\nclick ORM610R2(3)\n";
+  const std::string reenter = "click CancelButton\nclick AndonButton\n";
+  const std::string out = h.Run(paint + "save-grid   " + file + "  \n" + reenter +
+                                "print ORM610R2(3) BackColor\nload-grid " + file +
+                                "\nprint ORM610R2(3) BackColor\nprint ORM610R2(3)\n"
+                                "print StatusText\n");
+  EXPECT_EQ(out,
+            "ORM610R2(3).BackColor=192,192,192\n"
+            "ORM610R2(3).BackColor=255,0,0\n"
+            "ORM610R2(3).Caption=GS\n"
+            "StatusText.Text=You have entered the 'Andon Cell Commands' section. Please make your "
+            "selections and click 'Send' to execute them.\n");
+}
+
+TEST(Script, GridVerbRefusalsStopTheScriptWithStatus2) {
+  app::GridFilesOnDisk disk;
+  TempDir dir;
+  const std::string missing = dir.File("missing.grid");
+  const std::string bad = dir.Write("bad.grid", "tvxorm-andon-grid 1\nZ\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {"click AndonButton\nload-grid " + missing,
+       "ERROR: line 2: Grid not loaded from '" + missing + "': no such file\n"},
+      {"click AndonButton\nload-grid  ", "ERROR: line 2: Grid not loaded: no file name\n"},
+      {"click AndonButton\nsave-grid", "ERROR: line 2: Grid not saved: no file name\n"},
+      {"click NumButton\nload-grid " + bad,
+       "ERROR: line 2: Grid not loaded: the AC1 section (Andon Cell Commands) is not the one "
+       "shown\n"},
+  };
+  for (const auto& [script, error] : cases) {
+    Harness h;
+    h.grid_files = &disk;
+    const auto [code, err] = RunRaw(h, script + "\nclick CancelButton\n");
+    EXPECT_EQ(code, 2) << script;
+    EXPECT_EQ(err, error) << script;
+    EXPECT_TRUE(h.w.flags.Any()) << "nothing after the refused line runs: " << script;
+  }
 }
 
 }  // namespace
