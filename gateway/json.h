@@ -20,6 +20,14 @@ struct JsonValue {
   std::vector<JsonValue> items;
   std::vector<std::pair<std::string, JsonValue>> members;  // in order, as written
 
+  // Out of line: a pair of the type itself is complete only after the class (clang insists).
+  JsonValue();
+  JsonValue(const JsonValue&);
+  JsonValue(JsonValue&&) noexcept;
+  JsonValue& operator=(const JsonValue&);
+  JsonValue& operator=(JsonValue&&) noexcept;
+  ~JsonValue();
+
   // The member's value, or nullptr.
   const JsonValue* Find(std::string_view name) const;
 };
