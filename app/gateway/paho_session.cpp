@@ -2,9 +2,11 @@
 
 #include <MQTTAsync.h>
 
+#include <QEventLoop>
 #include <QMetaObject>
 #include <algorithm>
 #include <future>
+#include <limits>
 #include <mutex>
 
 namespace tvx::app {
@@ -12,11 +14,6 @@ namespace tvx::app {
 using tvx::gateway::MqttMessage;
 
 namespace {
-
-struct Arrival {
-  std::promise<bool> taken;
-  bool settled = false;  // under the relay's mutex
-};
 
 std::string Text(const char* text, int length = -1) {
   if (text == nullptr) return {};
@@ -65,7 +62,6 @@ std::string FailureText(int code, const char* message) {
 struct PahoSession::Relay {
   std::mutex mutex;
   PahoSession* owner = nullptr;
-  std::vector<std::shared_ptr<Arrival>> waiting;
   std::shared_ptr<std::promise<void>> disconnected;
 
   std::size_t subscription_count = 0;
@@ -76,15 +72,8 @@ struct PahoSession::Relay {
     const std::lock_guard lock(mutex);
     if (owner == nullptr) return;
     PahoSession* o = owner;
-    QMetaObject::invokeMethod(o, [o, f = std::move(f)] { f(o); }, Qt::QueuedConnection);
-  }
-
-  void Settle(const std::shared_ptr<Arrival>& a, bool taken) {
-    const std::lock_guard lock(mutex);
-    if (a->settled) return;
-    a->settled = true;
-    a->taken.set_value(taken);
-    std::erase(waiting, a);
+    QMetaObject::invokeMethod(
+        o, [o, f = std::move(f)] { f(o); }, Qt::QueuedConnection);
   }
 
   static Relay& Of(void* context) { return *static_cast<Relay*>(context); }
@@ -101,32 +90,27 @@ struct PahoSession::Relay {
     r.Post([why](PahoSession* o) { o->HandleLost(why); });
   }
 
-  // Paho acknowledges a QoS 1 message when this returns true, so it waits for the logic's word.
+  // Paho has acknowledged a QoS 1 message before it calls this, and holds its lock meanwhile:
+  // waiting here for the logic (which publishes) would deadlock, and would save nothing.
   static int OnMessage(void* context, char* topic, int topic_length, MQTTAsync_message* m) {
     Relay& r = Of(context);
-    auto arrival = std::make_shared<Arrival>();
-    std::future<bool> taken = arrival->taken.get_future();
-    {
-      const std::lock_guard lock(r.mutex);
-      if (r.owner == nullptr) return 0;  // closing: the broker delivers it again
-      r.waiting.push_back(arrival);
-      QMetaObject::invokeMethod(
-          r.owner,
-          [o = r.owner, arrival, message = FromPaho(topic, topic_length, *m)] {
-            {
-              const std::lock_guard inner(o->relay_->mutex);
-              if (arrival->settled) return;
-            }
-            o->relay_->Settle(arrival, o->events_.MessageArrived(message));
-          },
-          Qt::QueuedConnection);
-    }
-    const bool ok = taken.get();
-    if (ok) {
-      MQTTAsync_freeMessage(&m);
-      MQTTAsync_free(topic);
-    }
-    return ok ? 1 : 0;
+    r.Post([message = FromPaho(topic, topic_length, *m)](PahoSession* o) { o->Arrived(message); });
+    MQTTAsync_freeMessage(&m);
+    MQTTAsync_free(topic);
+    return 1;
+  }
+
+  static void OnConnectSuccess5(void* context, MQTTAsync_successData5* s) {
+    Relay& r = Of(context);
+    int receive_maximum = 65535;  // what MQTT 5 means by its absence
+    if (s && MQTTProperties_hasProperty(&s->properties, MQTTPROPERTY_CODE_RECEIVE_MAXIMUM))
+      receive_maximum =
+          MQTTProperties_getNumericValue(&s->properties, MQTTPROPERTY_CODE_RECEIVE_MAXIMUM);
+    r.Post([receive_maximum](PahoSession* o) {
+      o->window_ = static_cast<std::size_t>(
+          std::clamp(receive_maximum, 1, std::max(o->options_.max_buffered, 1)));
+      o->Pump();
+    });
   }
 
   static void OnConnectFailure5(void* context, MQTTAsync_failureData5* f) {
@@ -155,7 +139,8 @@ struct PahoSession::Relay {
   static void OnSubscribed5(void* context, MQTTAsync_successData5* s) {
     std::vector<int> codes;
     if (s && s->alt.sub.reasonCodeCount > 0) {
-      for (int i = 0; i < s->alt.sub.reasonCodeCount; ++i) codes.push_back(s->alt.sub.reasonCodes[i]);
+      for (int i = 0; i < s->alt.sub.reasonCodeCount; ++i)
+        codes.push_back(s->alt.sub.reasonCodes[i]);
     } else if (s) {
       codes.push_back(s->reasonCode);
     }
@@ -168,8 +153,7 @@ struct PahoSession::Relay {
     std::vector<int> codes;
     const std::size_t count = r.subscription_count;
     if (s && count == 1) codes.push_back(s->alt.qos);
-    if (s && count > 1 && s->alt.qosList)
-      codes.assign(s->alt.qosList, s->alt.qosList + count);
+    if (s && count > 1 && s->alt.qosList) codes.assign(s->alt.qosList, s->alt.qosList + count);
     r.Post([refused = Refused(codes)](PahoSession* o) { o->HandleSubscribed(refused); });
   }
 
@@ -185,6 +169,25 @@ struct PahoSession::Relay {
     r.Post([why](PahoSession* o) { o->HandleSubscribed(why); });
   }
 
+  static void Published(void* context, int token, const std::string& failure) {
+    Of(context).Post([token, failure](PahoSession* o) {
+      if (!failure.empty()) o->Notice("a message was not published: " + failure);
+      o->Completed(token);
+    });
+  }
+  static void OnPublished(void* context, MQTTAsync_successData* s) {
+    Published(context, s ? s->token : -1, {});
+  }
+  static void OnPublished5(void* context, MQTTAsync_successData5* s) {
+    Published(context, s ? s->token : -1, {});
+  }
+  static void OnPublishFailed(void* context, MQTTAsync_failureData* f) {
+    Published(context, f ? f->token : -1, f ? FailureText(f->code, f->message) : "failed");
+  }
+  static void OnPublishFailed5(void* context, MQTTAsync_failureData5* f) {
+    Published(context, f ? f->token : -1, f ? FailureText(f->code, f->message) : "failed");
+  }
+
   static void Disconnected(void* context) {
     Relay& r = Of(context);
     const std::lock_guard lock(r.mutex);
@@ -195,15 +198,16 @@ struct PahoSession::Relay {
   static void OnDisconnectFailed(void* context, MQTTAsync_failureData*) { Disconnected(context); }
 };
 
-PahoSession::PahoSession(BrokerOptions options, tvx::gateway::MqttEvents& events, QObject* parent)
+PahoSession::PahoSession(BrokerOptions options, QObject* parent)
     : QObject(parent),
       options_(std::move(options)),
-      events_(events),
       relay_(std::make_shared<Relay>()),
       next_retry_(options_.retry_min) {
   relay_->owner = this;
   relay_->subscription_count = options_.subscriptions.size();
   retry_.setSingleShot(true);
+  offer_again_.setSingleShot(true);
+  connect(&offer_again_, &QTimer::timeout, this, [this] { Offer(); });
   connect(&retry_, &QTimer::timeout, this, [this] { Connect(); });
 }
 
@@ -224,9 +228,9 @@ void PahoSession::Create() {
   create.MQTTVersion = version_ == 5 ? MQTTVERSION_5 : MQTTVERSION_3_1_1;
   create.deleteOldestMessages = 0;
   MQTTAsync client = nullptr;
-  const int rc =
-      MQTTAsync_createWithOptions(&client, options_.uris.front().c_str(), options_.client_id.c_str(),
-                                  MQTTCLIENT_PERSISTENCE_NONE, nullptr, &create);
+  const int rc = MQTTAsync_createWithOptions(&client, options_.uris.front().c_str(),
+                                             options_.client_id.c_str(),
+                                             MQTTCLIENT_PERSISTENCE_NONE, nullptr, &create);
   if (rc != MQTTASYNC_SUCCESS) {
     Notice("cannot create the MQTT client: " + FailureText(rc, nullptr));
     return;
@@ -275,6 +279,7 @@ void PahoSession::Connect() {
   opts.maxRetryInterval = static_cast<int>(std::max<long>(1, options_.retry_max.count() / 1000));
   opts.context = relay_.get();
   if (v5) {
+    opts.onSuccess5 = &Relay::OnConnectSuccess5;
     opts.onFailure5 = &Relay::OnConnectFailure5;
   } else {
     opts.onFailure = &Relay::OnConnectFailure;
@@ -322,14 +327,9 @@ void PahoSession::HandleSubscribed(const std::string& refused) {
   if (!refused.empty()) Notice(refused);
   connected_ = true;
   next_retry_ = options_.retry_min;
-  if (!version_settled_) {
-    version_settled_ = true;
-    while (!early_.empty()) {
-      Send(early_.front());
-      early_.pop_front();
-    }
-  }
-  events_.Connected();
+  version_settled_ = true;
+  Pump();
+  if (events_) events_->Connected();
 }
 
 void PahoSession::HandleConnectFailed(int code, int reason, const std::string& why) {
@@ -355,24 +355,41 @@ void PahoSession::HandleConnectFailed(int code, int reason, const std::string& w
 void PahoSession::HandleLost(const std::string& why) {
   if (closed_) return;
   connected_ = false;
+  if (drain_loop_ != nullptr) drain_loop_->quit();
   Notice("lost the broker: " + why + "; reconnecting");
-  events_.ConnectionLost(why);
+  if (events_) events_->ConnectionLost(why);
 }
 
 void PahoSession::Publish(const MqttMessage& message) {
   if (closed_) return;
-  if (version_settled_) {
-    Send(message);
-  } else if (early_.size() < static_cast<std::size_t>(std::max(options_.max_buffered, 1))) {
-    early_.push_back(message);
-  } else {
-    Notice("the broker has not been reached and " + std::to_string(early_.size()) +
-           " messages wait: dropped one on " + message.topic);
+  if (outgoing_.size() >= static_cast<std::size_t>(std::max(options_.max_buffered, 1))) {
+    Notice(std::to_string(outgoing_.size()) + " messages wait for the broker: dropped one on " +
+           message.topic);
+    return;
   }
+  outgoing_.push_back(message);
+  Pump();
 }
 
-void PahoSession::Send(const MqttMessage& message) {
-  if (client_ == nullptr) return;
+// Paho's send thread sleeps about a second whenever the broker's receive maximum is reached
+// and is woken only by a new command: so no more than that many are handed to it at once, and
+// each one completed hands over the next.
+void PahoSession::Pump() {
+  while (version_settled_ && client_ != nullptr && !outgoing_.empty() && handed_.size() < window_) {
+    const int token = Send(outgoing_.front());
+    if (token == kBufferFull) return;  // kept here until Paho has room
+    outgoing_.pop_front();
+    if (token >= 0) handed_.push_back(token);
+  }
+  if (drain_loop_ != nullptr && outgoing_.empty() && handed_.empty()) drain_loop_->quit();
+}
+
+void PahoSession::Completed(int token) {
+  std::erase(handed_, token);
+  Pump();
+}
+
+int PahoSession::Send(const MqttMessage& message) {
   MQTTAsync_message m = MQTTAsync_message_initializer;
   m.payload = const_cast<char*>(message.payload.data());
   m.payloadlen = static_cast<int>(message.payload.size());
@@ -392,14 +409,28 @@ void PahoSession::Send(const MqttMessage& message) {
     }
   }
   MQTTAsync_responseOptions ro = MQTTAsync_responseOptions_initializer;
+  ro.context = relay_.get();
+  if (version_ == 5) {
+    ro.onSuccess5 = &Relay::OnPublished5;
+    ro.onFailure5 = &Relay::OnPublishFailed5;
+  } else {
+    ro.onSuccess = &Relay::OnPublished;
+    ro.onFailure = &Relay::OnPublishFailed;
+  }
   const int rc = MQTTAsync_sendMessage(client_, message.topic.c_str(), &m, &ro);
   MQTTProperties_free(&m.properties);
-  if (rc != MQTTASYNC_SUCCESS)
+  if (rc == MQTTASYNC_MAX_BUFFERED_MESSAGES) return kBufferFull;
+  if (rc != MQTTASYNC_SUCCESS) {
     Notice("cannot publish on " + message.topic + ": " + FailureText(rc, nullptr));
+    return -1;
+  }
+  return ro.token;
 }
 
 void PahoSession::Close(std::chrono::milliseconds timeout) {
   if (closed_) return;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  if (connected_ && timeout.count() > 0) Drain(deadline);
   closed_ = true;
   retry_.stop();
   auto done = std::make_shared<std::promise<void>>();
@@ -407,25 +438,53 @@ void PahoSession::Close(std::chrono::milliseconds timeout) {
   {
     const std::lock_guard lock(relay_->mutex);
     relay_->owner = nullptr;
-    // Not taken: Paho does not acknowledge them, and the broker delivers them again.
-    for (auto& a : relay_->waiting) {
-      a->settled = true;
-      a->taken.set_value(false);
-    }
-    relay_->waiting.clear();
     relay_->disconnected = done;
   }
   if (client_ != nullptr) {
     MQTTAsync_disconnectOptions opts = MQTTAsync_disconnectOptions_initializer;
-    opts.timeout = static_cast<int>(timeout.count());
+    opts.timeout = static_cast<int>(std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                 std::chrono::steady_clock::now())
+               .count()));
     opts.context = relay_.get();
     opts.onSuccess = &Relay::OnDisconnected;
     opts.onFailure = &Relay::OnDisconnectFailed;
     if (MQTTAsync_disconnect(client_, &opts) == MQTTASYNC_SUCCESS)
-      disconnected.wait_for(timeout + std::chrono::seconds(2));
+      disconnected.wait_for(std::chrono::milliseconds(opts.timeout) + std::chrono::seconds(2));
   }
   Destroy();
   connected_ = false;
+  if (!inbox_.empty())
+    Notice(std::to_string(inbox_.size()) + " arrived messages were not taken before the stop");
+}
+
+// In arrival order: one not taken holds back those after it until it is.
+void PahoSession::Arrived(const MqttMessage& message) {
+  inbox_.push_back(message);
+  if (!offer_again_.isActive()) Offer();
+}
+
+void PahoSession::Offer() {
+  while (!inbox_.empty() && !closed_) {
+    if (events_ == nullptr || !events_->MessageArrived(inbox_.front())) {
+      offer_again_.start(kOfferAgain);
+      return;
+    }
+    inbox_.pop_front();
+  }
+}
+
+// Runs the loop until what was published has gone (or the broker is lost, or time is up), so
+// that answers to requests still arriving go out too.
+void PahoSession::Drain(std::chrono::steady_clock::time_point deadline) {
+  if (outgoing_.empty() && handed_.empty()) return;
+  QEventLoop loop;
+  QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
+                         deadline - std::chrono::steady_clock::now()),
+                     &loop, &QEventLoop::quit);
+  drain_loop_ = &loop;
+  loop.exec();
+  drain_loop_ = nullptr;
 }
 
 void PahoSession::Destroy() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 #include <chrono>
@@ -36,23 +37,26 @@ struct BrokerOptions {
 
 // The broker connection on Paho C's asynchronous client. Its callbacks run on Paho's threads:
 // each is handed to the thread that made this session with a queued call, so the events are
-// only ever called there. An arriving message waits on Paho's thread until the events have
-// answered MessageArrived, so the broker gets its acknowledgement only after the logic took it.
+// only ever called there. Paho acknowledges a QoS 1 message to the broker as it reads it,
+// before any callback: a message the events do not take (MessageArrived false) is kept here
+// and offered again, and the ones after it wait, so none is lost while the process runs.
 class PahoSession : public QObject, public tvx::gateway::MqttSession {
   Q_OBJECT
 
  public:
-  PahoSession(BrokerOptions options, tvx::gateway::MqttEvents& events, QObject* parent = nullptr);
+  explicit PahoSession(BrokerOptions options, QObject* parent = nullptr);
   ~PahoSession() override;
   PahoSession(const PahoSession&) = delete;
   PahoSession& operator=(const PahoSession&) = delete;
 
+  // Who is told what happens; before Start, and it must outlive the session.
+  void SetEvents(tvx::gateway::MqttEvents* events) { events_ = events; }
   // Starts connecting, with MQTT 5 first; a broker that refuses 5 is spoken to in 3.1.1. A
   // broker that cannot be reached is tried again with back-off until it can.
   void Start();
   void Publish(const tvx::gateway::MqttMessage& message) override;
-  // Lets what was published leave (at most timeout) and disconnects without the Will. Arrivals
-  // still waiting are not taken: the broker delivers them again.
+  // Lets what was published leave (at most timeout; the loop runs meanwhile, so messages still
+  // arriving are offered and answered) and disconnects without the Will.
   void Close(std::chrono::milliseconds timeout);
 
   // 5 or 4 (3.1.1) once connected, 0 before.
@@ -68,23 +72,37 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   void Create();
   void Connect();
   void Destroy();
+  void Drain(std::chrono::steady_clock::time_point deadline);
   void HandleConnected();
   void HandleSubscribed(const std::string& refused);
   void HandleConnectFailed(int code, int reason, const std::string& why);
   void HandleLost(const std::string& why);
-  void Send(const tvx::gateway::MqttMessage& message);
+  void Arrived(const tvx::gateway::MqttMessage& message);
+  void Offer();
+  void Pump();
+  void Completed(int token);
+  // Paho's token, -1 when the message was refused, kBufferFull while its buffer is full.
+  int Send(const tvx::gateway::MqttMessage& message);
+  static constexpr int kBufferFull = -2;
   void Notice(const std::string& text);
 
   BrokerOptions options_;
-  tvx::gateway::MqttEvents& events_;
+  tvx::gateway::MqttEvents* events_ = nullptr;
   std::shared_ptr<Relay> relay_;
   void* client_ = nullptr;  // MQTTAsync
   int version_ = 5;
   bool version_settled_ = false;
   bool connected_ = false;
   bool closed_ = false;
-  // Published before the first connection settled which protocol the broker speaks.
-  std::deque<tvx::gateway::MqttMessage> early_;
+  // Not yet handed to Paho, oldest first: all of them until the first connection settled
+  // which protocol the broker speaks.
+  std::deque<tvx::gateway::MqttMessage> outgoing_;
+  std::vector<int> handed_;     // Paho's tokens of messages not yet completed
+  std::size_t window_ = 65535;  // the broker's receive maximum
+  QEventLoop* drain_loop_ = nullptr;
+  std::deque<tvx::gateway::MqttMessage> inbox_;  // arrived, not yet taken
+  QTimer offer_again_;
+  static constexpr std::chrono::milliseconds kOfferAgain{100};
   QTimer retry_;
   std::chrono::milliseconds next_retry_;
   std::function<void(const std::string&)> notice_;
