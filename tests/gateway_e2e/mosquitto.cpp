@@ -2,13 +2,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QEventLoop>
 
 namespace tvx::e2e {
 
@@ -67,8 +67,8 @@ bool Mosquitto::Launch() {
   file.close();
   process_.start("mosquitto", {"-c", conf});
   if (!process_.waitForStarted(10000)) return false;
-  return ServeUntil(
-      [&] { return process_.state() != QProcess::Running || Accepts(port_); }, 20000) &&
+  return ServeUntil([&] { return process_.state() != QProcess::Running || Accepts(port_); },
+                    20000) &&
          process_.state() == QProcess::Running;
 }
 
@@ -93,8 +93,8 @@ std::string Mosquitto::Log() {
 }
 
 Watch::Watch(const Mosquitto& broker, const std::vector<std::string>& topics) {
-  QStringList args{"-h", "127.0.0.1", "-p", QString::number(broker.Port()), "-V", "mqttv5",
-                   "-q", "1",         "-F", "%j"};
+  QStringList args{"-h", "127.0.0.1", "-p", QString::number(broker.Port()), "-V", "mqttv5", "-q",
+                   "1",  "-F",        "%j"};
   for (const auto& t : topics) args << "-t" << QString::fromStdString(t);
   // The probe shows when the subscriptions are in place.
   const QString probe = "tvx-test/probe/" + QString::number(QCoreApplication::applicationPid());
@@ -126,7 +126,8 @@ void Watch::Read() {
     s.qos = o["qos"].toInt();
     s.retained = o["retain"].toBool() || o["retain"].toInt() != 0;
     const QJsonObject p = o["properties"].toObject();
-    if (p.contains("response-topic")) s.response_topic = p["response-topic"].toString().toStdString();
+    if (p.contains("response-topic"))
+      s.response_topic = p["response-topic"].toString().toStdString();
     if (p.contains("correlation-data"))
       s.correlation_data = p["correlation-data"].toString().toStdString();
     if (p.contains("message-expiry-interval"))
@@ -165,7 +166,8 @@ std::optional<Seen> Watch::WaitFor(const std::string& topic,
 
 bool Publish(const Mosquitto& broker, const std::string& topic, const std::string& payload,
              const PublishOptions& options) {
-  QStringList args{"-h", "127.0.0.1", "-p", QString::number(broker.Port()),
+  QStringList args{"-h", "127.0.0.1",
+                   "-p", QString::number(broker.Port()),
                    "-V", QString::fromStdString(options.version),
                    "-q", QString::number(options.qos),
                    "-t", QString::fromStdString(topic)};
@@ -177,13 +179,17 @@ bool Publish(const Mosquitto& broker, const std::string& topic, const std::strin
   }
   if (options.retained) args << "-r";
   if (options.response_topic)
-    args << "-D" << "publish" << "response-topic" << QString::fromStdString(*options.response_topic);
+    args << "-D"
+         << "publish"
+         << "response-topic" << QString::fromStdString(*options.response_topic);
   if (options.correlation_data)
-    args << "-D" << "publish" << "correlation-data"
-         << QString::fromStdString(*options.correlation_data);
+    args << "-D"
+         << "publish"
+         << "correlation-data" << QString::fromStdString(*options.correlation_data);
   if (options.expiry_seconds)
-    args << "-D" << "publish" << "message-expiry-interval"
-         << QString::number(*options.expiry_seconds);
+    args << "-D"
+         << "publish"
+         << "message-expiry-interval" << QString::number(*options.expiry_seconds);
   QProcess pub;
   pub.start("mosquitto_pub", args);
   if (!pub.waitForStarted(10000)) return false;

@@ -75,12 +75,30 @@ class Watch {
 };
 
 struct PublishOptions {
-  PublishOptions& Qos(int q) { qos = q; return *this; }
-  PublishOptions& Retain() { retained = true; return *this; }
-  PublishOptions& Version311() { version = "mqttv311"; return *this; }
-  PublishOptions& ResponseTopic(std::string t) { response_topic = std::move(t); return *this; }
-  PublishOptions& Correlation(std::string c) { correlation_data = std::move(c); return *this; }
-  PublishOptions& Expiry(std::int64_t s) { expiry_seconds = s; return *this; }
+  PublishOptions& Qos(int q) {
+    qos = q;
+    return *this;
+  }
+  PublishOptions& Retain() {
+    retained = true;
+    return *this;
+  }
+  PublishOptions& Version311() {
+    version = "mqttv311";
+    return *this;
+  }
+  PublishOptions& ResponseTopic(std::string t) {
+    response_topic = std::move(t);
+    return *this;
+  }
+  PublishOptions& Correlation(std::string c) {
+    correlation_data = std::move(c);
+    return *this;
+  }
+  PublishOptions& Expiry(std::int64_t s) {
+    expiry_seconds = s;
+    return *this;
+  }
 
   int qos = 1;
   bool retained = false;

@@ -195,7 +195,8 @@ TEST(PahoSession, AfterABrokerRestartItSubscribesAgainAndWhatWaitedGoesOutInOrde
   ASSERT_TRUE(c.WaitConnected());
   broker.Stop();
   ASSERT_TRUE(ServeUntil([&] { return !c.events.lost.empty(); }));
-  for (const char* value : {"1", "2", "3"}) c.session.Publish(Message("t/bus/count", value, 1, true));
+  for (const char* value : {"1", "2", "3"})
+    c.session.Publish(Message("t/bus/count", value, 1, true));
   ASSERT_TRUE(broker.Restart()) << broker.Log();
   ASSERT_TRUE(c.WaitConnected(2));
   Watch watch(broker, {"t/bus/count", kStatus});
@@ -259,7 +260,8 @@ TEST(PahoSession, CloseLetsWhatWasPublishedLeaveAndLeavesNoWill) {
     c.session.Publish(Message(kStatus, R"({"state":"offline","reason":"stopped"})", 1, true));
     c.session.Close(std::chrono::milliseconds(5000));
   }
-  ASSERT_TRUE(watch.WaitFor(kStatus, [](const Seen& s) { return s.payload != kOnline; }, 3000))
+  ASSERT_TRUE(watch.WaitFor(
+      kStatus, [](const Seen& s) { return s.payload != kOnline; }, 3000))
       << watch.Count("t/bus/n") << " " << watch.Count(kStatus);
   std::vector<std::string> numbers;
   for (const auto& s : watch.Messages())
