@@ -14,17 +14,18 @@ struct Picker {
 };
 }  // namespace
 
-window::Color LetterColor(char letter) {
-  switch (letter) {
-    case 'B':
+window::Color ColorOf(protocol::Colour colour) {
+  switch (colour) {
+    case protocol::Colour::kDark:
       return window::kDarkGrey;
-    case 'R':
+    case protocol::Colour::kRed:
       return window::kRed;
-    case 'Y':
+    case protocol::Colour::kYellow:
       return window::kYellow;
-    default:
-      return window::kGreen;
+    case protocol::Colour::kGreen:
+      break;
   }
+  return window::kGreen;
 }
 
 protocol::AndonCell CellState(const window::FrmMain& w, int row, int column) {
@@ -32,28 +33,26 @@ protocol::AndonCell CellState(const window::FrmMain& w, int row, int column) {
   const window::Color shade = cell->BackColor();
   protocol::AndonCell state;
   if (shade == window::kLightGrey) return state;  // unset (and every row header)
-  for (char letter : {'B', 'R', 'Y', 'G'}) {
-    if (shade == LetterColor(letter)) state.shade = protocol::ShadeOf(letter);
+  for (const protocol::Colour colour : protocol::kColours) {
+    if (shade == ColorOf(colour)) state.shade = protocol::ShadeOf(colour);
   }
   state.flash = cell->Caption();
   return state;
 }
 
 AndonGrid::AndonGrid(window::FrmMain& w) : w_(w) {
-  const std::array<std::array<Picker, 4>, 3> groups = {{
+  std::array<std::array<Picker, 4>, 3> groups = {{
       {{{w.ORM610AttOFF, window::kRed},
         {w.ORM610AttON, window::kGreen},
         {w.ORM610AttFS, window::kGreen},
         {w.ORM610AttFF, window::kGreen}}},
-      {{{w.ORM610PriB, LetterColor('B')},
-        {w.ORM610PriR, LetterColor('R')},
-        {w.ORM610PriY, LetterColor('Y')},
-        {w.ORM610PriG, LetterColor('G')}}},
-      {{{w.ORM610SecB, LetterColor('B')},
-        {w.ORM610SecR, LetterColor('R')},
-        {w.ORM610SecY, LetterColor('Y')},
-        {w.ORM610SecG, LetterColor('G')}}},
   }};
+  const auto primaries = PrimaryButtons(w), secondaries = SecondaryButtons(w);
+  for (std::size_t i = 0; i < 4; ++i) {
+    const window::Color color = ColorOf(protocol::kColours[i]);
+    groups[1][i] = {primaries[i], color};
+    groups[2][i] = {secondaries[i], color};
+  }
   for (const auto& group : groups) {
     for (const Picker& p : group) {
       p.button->on_click = [group, p] {
@@ -112,6 +111,14 @@ void ClearCells(window::FrmMain& w) {
   }
 }
 
+std::array<Control*, 4> PrimaryButtons(const window::FrmMain& w) {
+  return {w.ORM610PriB, w.ORM610PriR, w.ORM610PriY, w.ORM610PriG};
+}
+
+std::array<Control*, 4> SecondaryButtons(const window::FrmMain& w) {
+  return {w.ORM610SecB, w.ORM610SecR, w.ORM610SecY, w.ORM610SecG};
+}
+
 std::array<Control*, 12> PickerButtons(const window::FrmMain& w) {
   return {w.ORM610AttOFF, w.ORM610AttON, w.ORM610AttFS, w.ORM610AttFF, w.ORM610PriB, w.ORM610PriR,
           w.ORM610PriY,   w.ORM610PriG,  w.ORM610SecB,  w.ORM610SecR,  w.ORM610SecY, w.ORM610SecG};
@@ -125,15 +132,10 @@ Selection AndonGrid::Picked() const {
   if (!grey(w.ORM610AttON)) s.attribute = Attribute::kOn;
   if (!grey(w.ORM610AttFS)) s.attribute = Attribute::kFlashSlow;
   if (!grey(w.ORM610AttFF)) s.attribute = Attribute::kFlashFast;
-  const std::pair<Control*, char> primaries[] = {
-      {w.ORM610PriB, 'B'}, {w.ORM610PriR, 'R'}, {w.ORM610PriY, 'Y'}, {w.ORM610PriG, 'G'}};
-  for (const auto& [button, letter] : primaries) {
-    if (!grey(button)) s.primary = letter;
-  }
-  const std::pair<Control*, char> secondaries[] = {
-      {w.ORM610SecB, 'B'}, {w.ORM610SecR, 'R'}, {w.ORM610SecY, 'Y'}, {w.ORM610SecG, 'G'}};
-  for (const auto& [button, letter] : secondaries) {
-    if (!grey(button)) s.secondary = letter;
+  const auto primaries = PrimaryButtons(w), secondaries = SecondaryButtons(w);
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (!grey(primaries[i])) s.primary = protocol::kColours[i];
+    if (!grey(secondaries[i])) s.secondary = protocol::kColours[i];
   }
   return s;
 }
@@ -160,10 +162,9 @@ void AndonGrid::ApplySelection(int row, int column) {
     cell->SetCaption("");
     return;
   }
-  cell->SetBackColor(LetterColor(s.primary));
-  cell->SetCaption("");
-  if (s.attribute == Attribute::kFlashFast) cell->SetCaption(std::string{s.secondary, 'F'});
-  if (s.attribute == Attribute::kFlashSlow) cell->SetCaption(std::string{s.secondary, 'S'});
+  cell->SetBackColor(ColorOf(s.primary));
+  const auto speed = protocol::SpeedOf(s.attribute);
+  cell->SetCaption(speed ? protocol::FlashCode({s.secondary, *speed}) : std::string());
 }
 
 }  // namespace tvx::andon

@@ -8,12 +8,12 @@
 
 namespace tvx::andon {
 
-// What the pickers say: attribute and the two colours (B, R, Y or G).
+// What the pickers say: attribute and the two colours.
 using Attribute = protocol::AndonAttribute;
 struct Selection {
   Attribute attribute = Attribute::kOn;
-  char primary = 'R';
-  char secondary = 'B';
+  protocol::Colour primary = protocol::Colour::kRed;
+  protocol::Colour secondary = protocol::Colour::kDark;
 };
 
 // The andon cell grid of section AC1 and the three pickers it shares with AC2. A cell's
@@ -36,13 +36,16 @@ class AndonGrid {
   window::FrmMain& w_;
 };
 
-// Colour of a picker letter: B dark grey, R red, Y yellow, G green.
-window::Color LetterColor(char letter);
+// How the pickers and cells show a colour: B dark grey, R red, Y yellow, G green.
+window::Color ColorOf(protocol::Colour colour);
 
 // Every cell back to unset, as entering AC1 leaves them: the only way a set cell becomes
 // unset again.
 void ClearCells(window::FrmMain& w);
 
+// The colour pickers' buttons, in the order of protocol::kColours.
+std::array<window::Control*, 4> PrimaryButtons(const window::FrmMain& w);
+std::array<window::Control*, 4> SecondaryButtons(const window::FrmMain& w);
 // The twelve picker buttons: attribute OFF ON FS FF, primary B R Y G, secondary B R Y G.
 std::array<window::Control*, 12> PickerButtons(const window::FrmMain& w);
 

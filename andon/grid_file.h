@@ -11,7 +11,7 @@
 // load-grid. The file format is the one of andon/layout.h.
 namespace tvx::andon {
 
-struct GridFileOutcome {
+struct [[nodiscard]] GridFileOutcome {
   bool ok = false;
   // What was done, or why nothing was: one line naming the file where there is one.
   std::string message;
@@ -26,7 +26,7 @@ bool GridInUse(const window::FrmMain& w);
 bool GridGoingOut(const window::FrmMain& w);
 
 // Why a load cannot go into the grid now (AC1 not shown, a grid going out); empty when it can.
-std::string LoadRefusal(const window::FrmMain& w);
+[[nodiscard]] std::string LoadRefusal(const window::FrmMain& w);
 
 // Writes the grid as it stands. The file is replaced whole or not at all.
 GridFileOutcome SaveGridFile(const window::FrmMain& w, const std::string& path);

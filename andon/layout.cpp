@@ -13,19 +13,16 @@ using protocol::Shade;
 
 namespace {
 
-bool IsColourLetter(char c) {
-  return c == 'B' || c == 'R' || c == 'Y' || c == 'G';
-}
+constexpr char kUnsetCell[] = ".";
 
+// A shade letter, then a flash code for a flashing cell.
 std::optional<AndonCell> ParseCell(const std::string& token) {
-  if (token == ".") return AndonCell{};
-  if (token.empty() || !IsColourLetter(token[0])) return std::nullopt;
-  AndonCell cell{protocol::ShadeOf(token[0]), token.substr(1)};
-  if (token.size() == 1) return cell;
-  if (token.size() == 3 && IsColourLetter(token[1]) && (token[2] == 'S' || token[2] == 'F')) {
-    return cell;
-  }
-  return std::nullopt;
+  if (token == kUnsetCell) return AndonCell{};
+  const auto shade = token.empty() ? std::nullopt : protocol::ColourOfLetter(token[0]);
+  if (!shade) return std::nullopt;
+  const AndonCell cell{protocol::ShadeOf(*shade), token.substr(1)};
+  if (!cell.flash.empty() && !protocol::FlashOfCode(cell.flash)) return std::nullopt;
+  return cell;
 }
 
 std::string Trimmed(const std::string& line) {
@@ -34,14 +31,14 @@ std::string Trimmed(const std::string& line) {
   return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
 }
 
-window::Control* Picker(window::FrmMain& w, const char* group, char letter) {
-  return w.controls.Find(std::string("ORM610") + group + letter);
+window::Control* Picker(const std::array<window::Control*, 4>& buttons, protocol::Colour colour) {
+  return buttons[static_cast<std::size_t>(colour)];
 }
 
 }  // namespace
 
 std::string CellToken(const AndonCell& cell) {
-  if (cell.shade == Shade::kUnset) return ".";
+  if (cell.shade == Shade::kUnset) return kUnsetCell;
   return std::string(1, protocol::LetterOf(cell.shade)) + cell.flash;
 }
 
@@ -120,15 +117,15 @@ void ApplyLayout(window::FrmMain& w, const GridLayout& layout) {
     for (int i = 1; i <= protocol::kAndonColumns; ++i) {
       const AndonCell& cell = layout.cells[n - 1][i - 1];
       if (cell.shade == Shade::kUnset) continue;
-      const char primary = protocol::LetterOf(cell.shade);
+      const auto primary = *protocol::ColourOfLetter(protocol::LetterOf(cell.shade));
       // A steady dark cell is what OFF gives; every other state is an attribute and colours.
-      if (cell.flash.empty()) {
-        window::OperatorClick(*(primary == 'B' ? w.ORM610AttOFF : w.ORM610AttON));
-      } else {
-        window::OperatorClick(*(cell.flash[1] == 'S' ? w.ORM610AttFS : w.ORM610AttFF));
-        window::OperatorClick(*Picker(w, "Sec", cell.flash[0]));
+      const std::array<window::Control*, 4> attributes = {w.ORM610AttOFF, w.ORM610AttON,
+                                                          w.ORM610AttFS, w.ORM610AttFF};
+      window::OperatorClick(*attributes[static_cast<std::size_t>(cell.Attribute())]);
+      if (const auto flash = protocol::FlashOfCode(cell.flash)) {
+        window::OperatorClick(*Picker(SecondaryButtons(w), flash->secondary));
       }
-      window::OperatorClick(*Picker(w, "Pri", primary));
+      window::OperatorClick(*Picker(PrimaryButtons(w), primary));
       window::OperatorClick(*w.AndonRow(n)(i));
     }
   }

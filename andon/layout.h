@@ -33,7 +33,7 @@ struct LayoutError {
   std::string message;
 };
 
-std::variant<GridLayout, LayoutError> ParseLayout(std::istream& in);
+[[nodiscard]] std::variant<GridLayout, LayoutError> ParseLayout(std::istream& in);
 void WriteLayout(const GridLayout& layout, std::ostream& out);
 
 // "." or the shade letter with the flash code; nothing for a cell that is not valid.

@@ -10,8 +10,8 @@ std::optional<protocol::Packet> SubCellPacket(const window::FrmMain& w, const Se
                                  w.AC2SubColText->Text(),
                                  w.NUMText->Text(),
                                  picked.attribute,
-                                 picked.primary,
-                                 picked.secondary});
+                                 protocol::LetterOf(picked.primary),
+                                 protocol::LetterOf(picked.secondary)});
 }
 
 }  // namespace tvx::andon

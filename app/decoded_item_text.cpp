@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "protocol/display.h"
+#include "protocol/field_names.h"
 
 namespace tvx::app {
 
@@ -117,10 +118,10 @@ void AppendItemJsonMembers(std::string& out, const protocol::DecodedItem& item) 
   AppendMember(out, "code", packet->code, true);
   AppendMember(out, "envelope", EnvelopeName(packet->envelope), false);
   AppendMember(out, "address", packet->address, true);
-  AppendMember(out, "group", packet->group, true);
-  AppendMember(out, "unit", packet->unit, true);
+  AppendMember(out, protocol::fields::kGroup, packet->group, true);
+  AppendMember(out, protocol::fields::kUnit, packet->unit, true);
   if (packet->envelope == protocol::Envelope::kSerialNumber) {
-    AppendMember(out, "serial", packet->serial, true);
+    AppendMember(out, protocol::fields::kSerial, packet->serial, true);
   }
   out += ",\"fields\":{";
   for (std::size_t i = 0; i < packet->fields.size(); ++i) {

@@ -23,9 +23,9 @@ std::string SystemReason(int error);
 // Why path cannot be read as an input file; empty when it can: it exists, is a regular file (not
 // a folder, device, pipe or socket; a link counts as what it points at) and holds at most
 // max_bytes. For files read as a stream; ReadInputFile does the same checks and reads.
-std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes);
+[[nodiscard]] std::string InputFileRefusal(const std::string& path, std::uintmax_t max_bytes);
 
-struct InputFile {
+struct [[nodiscard]] InputFile {
   std::string text;
   // Why the file was not read ("no such file", "it is a folder, not a file", "not a regular
   // file", "N bytes, more than M", a system reason); empty when text is the whole file.
@@ -40,7 +40,7 @@ InputFile ReadInputFile(const std::string& path, std::uintmax_t max_bytes);
 // was there is left as it was. A path that exists and is not a regular file (a device, a pipe, a
 // folder) is refused; a link is written through to the file it names; an existing file keeps
 // its permissions.
-std::string SaveFileWhole(const std::string& path, const std::string& text);
+[[nodiscard]] std::string SaveFileWhole(const std::string& path, const std::string& text);
 
 // Why SaveFileWhole would refuse path before writing a byte, or that its folder does not
 // exist; empty when a save may go ahead. For a file written at the end of a long run, checked
@@ -49,7 +49,7 @@ std::string SaveFileRefusal(const std::string& path);
 
 // Flushes out and says why what was written to it did not all arrive (a full disk, a closed
 // pipe); empty when it did.
-std::string OutputFailure(std::ostream& out);
+[[nodiscard]] std::string OutputFailure(std::ostream& out);
 
 // Holds the place of a closed standard input, output or error. The system hands out the lowest
 // free descriptor, so the first file, port or event descriptor opened would otherwise become
@@ -60,6 +60,6 @@ void HoldClosedStandardStreams();
 
 // Flushes and closes the process's standard output (std::cout and stdout): the reason it failed,
 // or empty. After it, nothing more is written to standard output.
-std::string FinishStandardOutput();
+[[nodiscard]] std::string FinishStandardOutput();
 
 }  // namespace tvx::app

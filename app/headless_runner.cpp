@@ -41,7 +41,7 @@ std::optional<std::string> HeadlessRunner::Start(const std::string& path) {
   // running meanwhile. The thread is detached; it may still be blocked in a read at exit.
   reader_->runner = this;
   std::thread([link = reader_] {
-    auto post = [&link](Line line) {
+    auto post = [&link](const Line& line) {
       std::lock_guard lock(link->mutex);
       if (HeadlessRunner* runner = link->runner) {
         QMetaObject::invokeMethod(

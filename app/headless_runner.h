@@ -24,7 +24,7 @@ class HeadlessRunner : public QObject {
 
   // Reads the script from a file, or from standard input when path is empty. For a file that
   // cannot be read (missing, a directory, a read error) it says why and nothing runs.
-  std::optional<std::string> Start(const std::string& path);
+  [[nodiscard]] std::optional<std::string> Start(const std::string& path);
   // Runs after every line, as the window runs its refresh after every event.
   void AfterEachLine(std::function<void()> hook) { after_line_ = std::move(hook); }
 

@@ -32,7 +32,7 @@ std::string DefaultJournalPath();
 std::string StateDirectory();
 
 std::string JournalLine(const console::JournalEntry& entry);
-std::optional<console::JournalEntry> ParseJournalLine(std::string_view line);
+[[nodiscard]] std::optional<console::JournalEntry> ParseJournalLine(std::string_view line);
 
 // "2026-12-08T09:14:03.123+01:00" and "2026-12-08T08:14:03.123Z".
 std::string LocalTimeText(const console::JournalTime& time);

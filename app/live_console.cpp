@@ -15,7 +15,7 @@ LiveConsole::LiveConsole(const std::map<int, std::string>& comm)
 }
 
 LiveConsole::~LiveConsole() {
-  serial_.SetPortOpen(false);
+  static_cast<void>(serial_.SetPortOpen(false));  // on the way out: nobody is left to tell
   socket_.Close();
 }
 

@@ -92,7 +92,8 @@ int RunSim(int argc, char** argv, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// An exception that gets this far (out of memory) ends the program, as it should.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
   tvx::app::HoldClosedStandardStreams();
 #if defined(SIGPIPE)
   // A reader gone (| head) or a file size limit is a failed write to report, not a death

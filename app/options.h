@@ -25,7 +25,8 @@ struct OptionsError {
 };
 
 // Parses the arguments after the program name.
-std::variant<Options, OptionsError> ParseOptions(const std::vector<std::string>& args);
+[[nodiscard]] std::variant<Options, OptionsError> ParseOptions(
+    const std::vector<std::string>& args);
 
 std::string HelpText();
 

@@ -64,7 +64,8 @@ void ApplyPortAssignments(window::FrmMain& w, links::PortNames& names,
   if (w.TCPOption->Value() || names.Device(selected) == before) return;
   // The old device goes (its queued bytes still leave); selecting the port again makes the
   // port manager open the new one, as it reopens a closed current port.
-  if (w.MSComm1.PortOpen()) w.MSComm1.SetPortOpen(false);
+  // A real port's close does not fail; were it to, the old device would stay in use.
+  if (w.MSComm1.PortOpen()) static_cast<void>(w.MSComm1.SetPortOpen(false));
   if (window::Control* option = w.controls.Find("Comm" + std::to_string(selected) + "Option")) {
     window::OperatorClick(*option);
   }

@@ -14,7 +14,7 @@ namespace tvx::app {
 // one warning, and the defaults stand.
 std::map<int, std::string> LoadPortAssignments(std::ostream& warnings);
 // False when the settings could not be written.
-bool SavePortAssignments(const std::map<int, std::string>& devices);
+[[nodiscard]] bool SavePortAssignments(const std::map<int, std::string>& devices);
 
 // What a run uses: the remembered assignments, each overridden by --comm for this run.
 std::map<int, std::string> MergedPorts(std::map<int, std::string> remembered,

@@ -11,7 +11,7 @@ namespace tvx::app {
 
 std::string PresetFilePath();
 
-struct PresetFileRead {
+struct [[nodiscard]] PresetFileRead {
   console::PresetStore presets;
   std::string error;  // why the file cannot be used; empty when it was read or does not exist
 };

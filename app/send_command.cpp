@@ -8,6 +8,7 @@
 #include "andon/grid_file.h"
 #include "andon/layout.h"
 #include "app/arg_reader.h"
+#include "app/command_help.h"
 #include "app/files.h"
 #include "app/host_port.h"
 #include "app/journal_recorder.h"
@@ -16,6 +17,8 @@
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
+#include "links/link_status.h"
+#include "protocol/catalogue.h"
 #include "protocol/display.h"
 #include "protocol/token_conversion.h"
 
@@ -23,8 +26,12 @@ namespace tvx::app {
 
 namespace {
 
-constexpr char kLayoutField[] = "layout";
-constexpr char kMiscPacketField[] = "packet";
+constexpr const char* kLayoutField = protocol::fields::kLayout;
+constexpr const char* kMiscPacketField = protocol::fields::kPacket;
+
+bool IsGrid(const std::string& command) {
+  return console::CommandCaption(command) == protocol::NameOf(protocol::Command::kAC1);
+}
 
 struct SendArgs {
   bool help = false;
@@ -97,7 +104,7 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, SendArgs&
 
 // The fields given become the request's; AC1's layout=FILE names its grid file instead.
 std::optional<std::string> TakeFields(SendArgs& a) {
-  const bool grid = console::CommandCaption(a.request.command) == "AC1";
+  const bool grid = IsGrid(a.request.command);
   for (const auto& [name, value] : a.fields) {
     if (name == kLayoutField && grid) {
       if (!a.layout_file.empty()) return std::string("field 'layout' is given twice");
@@ -118,7 +125,8 @@ std::optional<std::string> TakeFields(SendArgs& a) {
 // something unseen: on the command line there is no packet box to look at.
 std::optional<std::string> MiscPacketProblem(const std::string& command,
                                              const std::string& packet_text) {
-  if (console::CommandCaption(command) != "Misc") return std::nullopt;
+  if (console::CommandCaption(command) != protocol::NameOf(protocol::Command::kMisc))
+    return std::nullopt;
   const auto read = protocol::ReadTokenText(packet_text);
   const auto* fault = std::get_if<protocol::TokenTextFault>(&read);
   if (!fault) return std::nullopt;
@@ -161,33 +169,6 @@ std::optional<std::string> TakePreset(SendArgs& a, std::ostream& err) {
   return std::nullopt;
 }
 
-std::string CommandHelp(const std::string& command) {
-  const auto defaults = console::CommandDefaults(command);
-  if (!defaults) return {};
-  std::string text =
-      "Fields of " + command + " (FIELD=VALUE; a field not given keeps its default):\n";
-  auto line = [&text](const std::string& name, const std::string& what) {
-    std::string padded = "  " + name;
-    padded.resize(std::max<std::size_t>(padded.size() + 1, 20), ' ');
-    text += padded + what + "\n";
-  };
-  for (const console::FieldDefault& f : *defaults) {
-    std::string what;
-    if (!f.values.empty()) {
-      for (std::size_t i = 0; i < f.values.size(); ++i) what += (i ? " | " : "") + f.values[i];
-    } else {
-      what = f.limit > 0 ? "up to " + std::to_string(f.limit) + " characters" : "text, no limit";
-    }
-    line(f.name,
-         what + "; default: " + (f.value.empty() ? "empty" : console::PrintableValue(f.value)));
-  }
-  if (console::CommandCaption(command) == "AC1") {
-    line(kLayoutField, "a saved andon grid file (required); see the README for its format");
-  }
-  if (defaults->empty()) text += "  (none)\n";
-  return text;
-}
-
 // Transmits with every piece journaled. An entry whose link failed says why in the link's own
 // words; one whose link never opened still records what was to be sent. A grid stopped by a
 // signal part way is an entry of the cells that went out, not completed. The entry ended, if
@@ -213,7 +194,7 @@ TransmitResult TransmitJournaled(const SendArgs& a, const console::CommandOutcom
   }
   if (!sent.ok && !sent.stopped) journal.Fail(sent.error);
   std::optional<console::AndonTally> tally;
-  if (console::CommandCaption(a.request.command) == "AC1") {
+  if (IsGrid(a.request.command)) {
     int cells = 0;
     for (const console::TimedPiece& piece : outcome.pieces) {
       cells += static_cast<int>(std::count(piece.bytes.begin(), piece.bytes.end(), '\x04'));
@@ -250,10 +231,13 @@ std::string SendUsage() {
          "       tvxorm send [--tcp HOST:PORT | --serial DEVICE] [--dry-run] "
          "[--journal FILE | --no-journal] --preset NAME [FIELD=VALUE]...\n"
          "       tvxorm send --help COMMAND\n\n"
-         "Sends one command as the console would send it with the same fields.\n"
+         "Sends one command as the console would send it with the same fields. A field the\n"
+         "command's packet does not carry is refused, with who the command reaches.\n"
          "  --tcp HOST:PORT   connect to HOST:PORT (TCP link rules apply)\n"
-         "  --serial DEVICE   write to DEVICE at 9600 8N1 (serial link rules apply)\n"
-         "  --dry-run         write nothing; print the packet and its bytes\n"
+         "  --serial DEVICE   write to DEVICE at " +
+         links::LineSettings(protocol::kLineSettings) +
+         " (serial link rules apply)\n"
+         "  --dry-run         write nothing; print the packet, its bytes and who it reaches\n"
          "  --journal FILE    journal what is sent to FILE instead of the user's journal\n"
          "  --no-journal      journal nothing\n"
          "  --preset NAME     start from the preset NAME saved in the window; FIELD=VALUE\n"
@@ -301,7 +285,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << "tvxorm send: " << *wrong << "\nTry 'tvxorm send --help'.\n";
     return kSendBadUsage;
   }
-  const bool grid = console::CommandCaption(a.request.command) == "AC1";
+  const bool grid = IsGrid(a.request.command);
   if (grid && a.layout_file.empty()) {
     err << "tvxorm send: AC1 sends a saved grid: give layout=FILE\n";
     return kSendBadUsage;
@@ -333,6 +317,8 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
   if (a.dry_run) {
     out << "packet: " << console::PrintableValue(outcome.packet_text) << "\n";
     out << "hex: " << Hex(outcome) << "\n";
+    out << "reaches: " << (outcome.reaches.empty() ? "nobody: nothing is sent" : outcome.reaches)
+        << "\n";
     return Printed(out, err);
   }
   console::JournalEntry entry;

@@ -9,6 +9,8 @@
 #include "app/files.h"
 #include "app/journal_file.h"
 #include "app/sim_state.h"
+#include "links/link_status.h"
+#include "protocol/link.h"
 
 namespace tvx::app {
 
@@ -96,7 +98,9 @@ std::string SimUsage() {
          "                    interface, [::]:PORT with IPv6; repeatable)\n"
          "  --pty PATH        a pty whose console end is linked at PATH, for\n"
          "                    tvxorm --comm 1=PATH (Linux; repeatable)\n"
-         "  --serial DEVICE   read a serial port at 9600 8N1: a monitor of a real bus\n"
+         "  --serial DEVICE   read a serial port at " +
+         links::LineSettings(protocol::kLineSettings) +
+         ": a monitor of a real bus\n"
          "  --devices FILE    the devices of the bus (default: one of each kind; see README)\n"
          "  --headless        no window: print the monitor lines on standard output\n"
          "  --json            with --headless: one JSON object per line\n"
@@ -152,9 +156,9 @@ std::string MonitorJson(const MonitorEntry& e, const sim::Bus& bus) {
   return line + "}";
 }
 
-SimSession::SimSession(std::vector<sim::DeviceEntry> devices, QObject* parent)
+SimSession::SimSession(const std::vector<sim::DeviceEntry>& devices, QObject* parent)
     : QObject(parent),
-      bus_(std::move(devices)),
+      bus_(devices),
       sources_(
           SimSources::Sink{[this](const std::string& source, protocol::DecodedItem&& item) {
                              MonitorEntry entry;
@@ -210,7 +214,7 @@ std::optional<std::string> SimSession::Open(const SimArgs& args) {
   }
   for (const std::string& device : args.serials) {
     if (auto error = sources_.OpenSerial(device)) return error;
-    listening(device, "listening at 9600 8N1");
+    listening(device, "listening at " + links::LineSettings(protocol::kLineSettings));
   }
   return std::nullopt;
 }

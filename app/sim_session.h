@@ -31,7 +31,7 @@ struct SimArgs {
   std::string screenshot;  // the window as a PNG at the end; empty: none
 };
 
-std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& args);
+[[nodiscard]] std::variant<SimArgs, std::string> ParseSimArgs(const std::vector<std::string>& args);
 std::string SimUsage();
 
 // One line of the monitor: a decoded item and the devices it reached, or a note on a source.
@@ -54,11 +54,11 @@ std::string MonitorJson(const MonitorEntry& entry, const sim::Bus& bus);
 class SimSession : public QObject {
   Q_OBJECT
  public:
-  explicit SimSession(std::vector<sim::DeviceEntry> devices, QObject* parent = nullptr);
+  explicit SimSession(const std::vector<sim::DeviceEntry>& devices, QObject* parent = nullptr);
   ~SimSession() override;
 
   // Opens every source the arguments name; the first that cannot be opened is the error.
-  std::optional<std::string> Open(const SimArgs& args);
+  [[nodiscard]] std::optional<std::string> Open(const SimArgs& args);
   // Ends the sources (open packets are reported cut off).
   void Close();
 
@@ -81,12 +81,13 @@ class SimSession : public QObject {
 
 // The devices of a devices file, or the default bus when path is empty; the error names the
 // line and why.
-std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(const std::string& path);
+[[nodiscard]] std::variant<std::vector<sim::DeviceEntry>, std::string> LoadDevices(
+    const std::string& path);
 
 // The largest devices file read: a line per serial number with room for comments.
 constexpr std::uintmax_t kMaxDevicesFileBytes = 16 << 20;
 
 // Writes the bus's state as JSON, replacing the file whole or not at all; why not, or empty.
-std::string WriteSimState(const sim::Bus& bus, const std::string& path);
+[[nodiscard]] std::string WriteSimState(const sim::Bus& bus, const std::string& path);
 
 }  // namespace tvx::app

@@ -11,6 +11,9 @@
 #include <map>
 
 #include "app/tcp_acceptor.h"
+#include "links/link_status.h"
+#include "links/qt_serial_control.h"
+#include "protocol/link.h"
 
 #if defined(Q_OS_LINUX)
 #include <fcntl.h>
@@ -260,13 +263,15 @@ std::optional<std::string> SimSources::OpenSerial(const std::string& device) {
   stream->name = device;
   stream->port = std::make_unique<QSerialPort>(QString::fromStdString(device));
   QSerialPort& port = *stream->port;
-  port.setBaudRate(9600);
-  port.setParity(QSerialPort::NoParity);
-  port.setDataBits(QSerialPort::Data8);
-  port.setStopBits(QSerialPort::OneStop);
+  const links::SerialSettings line = *links::ParseSerialSettings(protocol::kLineSettings);
+  port.setBaudRate(line.baud_rate);
+  port.setParity(line.parity);
+  port.setDataBits(line.data_bits);
+  port.setStopBits(line.stop_bits);
   port.setFlowControl(QSerialPort::NoFlowControl);
   if (!port.open(QIODevice::ReadOnly)) {
-    return "cannot open " + device + " at 9600 8N1: " + port.errorString().toStdString();
+    return "cannot open " + device + " at " + links::LineSettings(protocol::kLineSettings) + ": " +
+           port.errorString().toStdString();
   }
   Stream* raw = stream.get();
   connect(&port, &QSerialPort::readyRead, this, [this, raw] {

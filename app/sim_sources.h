@@ -51,12 +51,12 @@ class SimSources : public QObject {
   ~SimSources() override;
 
   // Each says why it cannot listen, or nothing when it does.
-  std::optional<std::string> ListenTcp(const ListenAddress& where);
+  [[nodiscard]] std::optional<std::string> ListenTcp(const ListenAddress& where);
   // A pty pair with a symbolic link to the console's end at path. The path must not exist,
   // unless it is a link an earlier run left behind to a pty that is gone: that one is
   // replaced, with a note.
-  std::optional<std::string> CreatePty(const std::string& path);
-  std::optional<std::string> OpenSerial(const std::string& device);
+  [[nodiscard]] std::optional<std::string> CreatePty(const std::string& path);
+  [[nodiscard]] std::optional<std::string> OpenSerial(const std::string& device);
 
   // The port a TCP source listens on (port 0 picks a free one).
   std::vector<int> TcpPorts() const;

@@ -4,9 +4,13 @@
 #include <QJsonObject>
 #include <QString>
 
+#include "protocol/field_names.h"
+
 namespace tvx::app {
 
 namespace {
+
+namespace f = protocol::fields;
 
 QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -38,10 +42,10 @@ struct KindMembers {
     out["cells"] = rows;
     QJsonArray sub_cells;
     for (const auto& [key, codes] : board.sub_cells) {
-      sub_cells.append(QJsonObject{{"row", key.row},
-                                   {"column", key.column},
-                                   {"sub-row", NumberOrNull(key.sub_row)},
-                                   {"sub-column", NumberOrNull(key.sub_column)},
+      sub_cells.append(QJsonObject{{f::kRow, key.row},
+                                   {f::kColumn, key.column},
+                                   {f::kSubRow, NumberOrNull(key.sub_row)},
+                                   {f::kSubColumn, NumberOrNull(key.sub_column)},
                                    {"codes", Text(codes)}});
     }
     out["sub-cells"] = sub_cells;
@@ -49,18 +53,18 @@ struct KindMembers {
 
   void operator()(const sim::Marquee& m) const {
     out["text"] = Text(m.text);
-    out["clear-home"] = m.clear_home;
-    out["carriage-return"] = m.carriage_return;
-    out["flash"] = m.flash;
-    out["auto-centre"] = m.auto_centre ? QJsonValue(*m.auto_centre) : QJsonValue();
-    out["template"] = m.template_id ? QJsonValue(Text(*m.template_id)) : QJsonValue();
+    out[f::kClearHome] = m.clear_home;
+    out[f::kCarriageReturn] = m.carriage_return;
+    out[f::kFlash] = m.flash;
+    out[f::kAutoCentre] = m.auto_centre ? QJsonValue(*m.auto_centre) : QJsonValue();
+    out[f::kTemplate] = m.template_id ? QJsonValue(Text(*m.template_id)) : QJsonValue();
   }
 
   void operator()(const sim::NumericDisplay& d) const {
-    out["number"] = TextOrNull(d.number);
-    out["row"] = TextOrNull(d.row);
-    out["column"] = TextOrNull(d.column);
-    out["attribute"] = TextOrNull(d.attribute);
+    out[f::kNumber] = TextOrNull(d.number);
+    out[f::kRow] = TextOrNull(d.row);
+    out[f::kColumn] = TextOrNull(d.column);
+    out[f::kAttribute] = TextOrNull(d.attribute);
   }
 
   void operator()(const sim::StackLight& s) const {
@@ -73,11 +77,11 @@ struct KindMembers {
     QJsonValue last;
     if (const auto& tune = t.last_tune) {
       last = QJsonObject{{"code", Text(tune->code)},
-                         {"tune", Text(tune->tune)},
-                         {"seconds", TextOrNull(tune->seconds)},
-                         {"repeat", TextOrNull(tune->repeat)},
-                         {"duration", TextOrNull(tune->duration)},
-                         {"priority", TextOrNull(tune->priority)}};
+                         {f::kTune, Text(tune->tune)},
+                         {f::kSeconds, TextOrNull(tune->seconds)},
+                         {f::kRepeat, TextOrNull(tune->repeat)},
+                         {f::kDuration, TextOrNull(tune->duration)},
+                         {f::kPriority, TextOrNull(tune->priority)}};
     }
     out["last-tune"] = last;
     out["tunes-played"] = Count(t.tunes_played);
@@ -88,15 +92,15 @@ struct KindMembers {
 
 QJsonObject DeviceJson(const sim::Device& d) {
   QJsonObject out{{"kind", Text(sim::KindName(d.identity.kind))},
-                  {"serial", d.identity.serial},
-                  {"group", Text(d.identity.group)},
-                  {"unit", Text(d.identity.unit)}};
+                  {f::kSerial, d.identity.serial},
+                  {f::kGroup, Text(d.identity.group)},
+                  {f::kUnit, Text(d.identity.unit)}};
   QJsonArray sets;
   for (std::size_t i = 0; i < d.sets.size(); ++i) {
     if (!d.sets[i].Enabled()) continue;
     sets.append(QJsonObject{{"set", static_cast<int>(i + 1)},
-                            {"group", Text(d.sets[i].group)},
-                            {"unit", Text(d.sets[i].unit)}});
+                            {f::kGroup, Text(d.sets[i].group)},
+                            {f::kUnit, Text(d.sets[i].unit)}});
   }
   out["device-sets"] = sets;
   QJsonObject settings;

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/stop_signals.h"
+#include "links/link_status.h"
 #include "links/port_names.h"
 #include "links/qt_serial_control.h"
 #include "links/qt_socket_control.h"
@@ -18,7 +19,6 @@ namespace tvx::app {
 
 namespace {
 
-constexpr qint64 kBaud = 9600;
 constexpr qint64 kDrainMarginMs = 500;
 constexpr int kTcpDrainMs = 5000;
 
@@ -109,24 +109,25 @@ TransmitResult TransmitSerial(const std::string& device, const console::CommandO
   names.Set(1, path);
   links::QtSerialControl serial(names);
   serial.SetCommPort(1);
-  serial.SetSettings("9600,N,8,1");
+  serial.SetSettings(protocol::kLineSettings);
   if (!serial.SetPortOpen(true)) {
-    return {false,
-            "cannot open " + device + " as a serial port at 9600 8N1: " + serial.LastError()};
+    return {false, "cannot open " + device + " as a serial port at " +
+                       links::LineSettings(protocol::kLineSettings) + ": " + serial.LastError()};
   }
   links::QtSocketControl unconnected;  // so the serial half is chosen
   if (!Replay(outcome, serial, unconnected, observer, stop)) {
     return {false, "the packet could not be written to " + device + ": " + serial.LastError()};
   }
   if (Stopped(stop)) {
-    serial.SetPortOpen(false);  // what was written drains in the background
+    static_cast<void>(serial.SetPortOpen(false));  // what was written drains in the background
     return StoppedBy(stop);
   }
-  const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), kBaud) + kDrainMarginMs;
+  const qint64 baud = links::ParseSerialSettings(protocol::kLineSettings)->baud_rate;
+  const qint64 line_ms = links::LineTimeMs(ByteCount(outcome), baud) + kDrainMarginMs;
   const bool drained =
       RunWhile([&serial] { return serial.PortOpen() && serial.BytesToWrite() > 0; }, line_ms, stop);
   const qint64 left = serial.PortOpen() ? serial.BytesToWrite() : 0;
-  serial.SetPortOpen(false);
+  static_cast<void>(serial.SetPortOpen(false));  // what the line took is known already
   if (Stopped(stop)) return StoppedBy(stop);
   if (!drained || left > 0) {
     return {false, std::to_string(left) + " bytes could not leave " + device +

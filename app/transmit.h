@@ -13,7 +13,7 @@ namespace tvx::app {
 
 class StopSignals;
 
-struct TransmitResult {
+struct [[nodiscard]] TransmitResult {
   bool ok = true;
   std::string error;  // which link failed and why
   int stopped = 0;    // the stop signal that cut the transmission short, if one did

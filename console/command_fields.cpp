@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "protocol/catalogue.h"
+#include "protocol/config_commands.h"
+
 namespace tvx::console {
 
 using window::Control;
@@ -9,26 +12,30 @@ using window::ControlKind;
 
 namespace {
 
+namespace f = protocol::fields;
+using protocol::Command;
+
+// The controls of a command's field: one text box, or the buttons of a choice in the order of
+// the catalogue's choices.
 struct FieldRow {
-  const char* name;
-  std::vector<const char*> controls;  // one text box, or the buttons of a choice
-  bool may_choose_none = false;
+  std::string name;
+  std::vector<const char*> controls;
 };
 
 struct CommandRow {
-  const char* caption;
+  Command command;
   std::vector<FieldRow> fields;
 };
 
 const std::vector<FieldRow> kAttribute = {
-    {"attribute", {"NUMAttON", "NUMAttOFF", "NUMAttFS", "NUMAttFF"}}};
+    {f::kAttribute, {"NUMAttON", "NUMAttOFF", "NUMAttFS", "NUMAttFF"}}};
 
 // TU1 and TU2 share their section's fields.
-const std::vector<FieldRow> kTune = {{"tune", {"TUNText"}},
-                                     {"seconds", {"SecondsText"}},
-                                     {"repeat", {"RepeatText"}},
-                                     {"duration", {"DurationText"}},
-                                     {"priority", {"PriorityText"}}};
+const std::vector<FieldRow> kTune = {{f::kTune, {"TUNText"}},
+                                     {f::kSeconds, {"SecondsText"}},
+                                     {f::kRepeat, {"RepeatText"}},
+                                     {f::kDuration, {"DurationText"}},
+                                     {f::kPriority, {"PriorityText"}}};
 
 std::vector<FieldRow> With(std::vector<FieldRow> fields, const std::vector<FieldRow>& more) {
   fields.insert(fields.end(), more.begin(), more.end());
@@ -36,63 +43,64 @@ std::vector<FieldRow> With(std::vector<FieldRow> fields, const std::vector<Field
 }
 
 std::vector<FieldRow> DeviceSets() {
-  static const std::vector<std::string> names = [] {
+  static const std::vector<std::string> boxes = [] {
     std::vector<std::string> n;
-    for (int i = 1; i <= 15; ++i) {
-      n.push_back("ds" + std::to_string(i) + "-group");
-      n.push_back("txtSGUGroup(" + std::to_string(i - 1) + ")");
-      n.push_back("ds" + std::to_string(i) + "-unit");
-      n.push_back("txtSGUUnit(" + std::to_string(i - 1) + ")");
+    for (int i = 0; i < protocol::kDeviceSets; ++i) {
+      n.push_back("txtSGUGroup(" + std::to_string(i) + ")");
+      n.push_back("txtSGUUnit(" + std::to_string(i) + ")");
     }
     return n;
   }();
   std::vector<FieldRow> rows;
-  for (std::size_t i = 0; i < names.size(); i += 2)
-    rows.push_back({names[i].c_str(), {names[i + 1].c_str()}});
+  for (int i = 0; i < protocol::kDeviceSets; ++i) {
+    rows.push_back({f::DeviceSetGroup(i + 1), {boxes[2 * i].c_str()}});
+    rows.push_back({f::DeviceSetUnit(i + 1), {boxes[2 * i + 1].c_str()}});
+  }
   return rows;
 }
 
 const std::vector<CommandRow>& Commands() {
   static const std::vector<CommandRow> rows = {
-      {"AC1", {}},
-      {"AC2",
-       {{"row", {"NumRowText"}},
-        {"column", {"NumColText"}},
-        {"sub-row", {"AC2SubRowText"}},
-        {"sub-column", {"AC2SubColText"}},
-        {"characters", {"NUMText"}},
-        {"attribute", {"ORM610AttON", "ORM610AttOFF", "ORM610AttFS", "ORM610AttFF"}},
-        {"primary", {"ORM610PriB", "ORM610PriR", "ORM610PriY", "ORM610PriG"}},
-        {"secondary", {"ORM610SecB", "ORM610SecR", "ORM610SecY", "ORM610SecG"}}}},
-      {"MRQ",
-       {{"message", {"MRQText"}},
-        {"flash", {"MRQFlashON", "MRQFlashOFF"}},
-        {"clear-home", {"MRQCHON", "MRQCHOFF"}},
-        {"carriage-return", {"MRQCRON", "MRQCROFF"}},
-        {"auto-centre", {"MRQAutoCenterON", "MRQAutoCenterOFF"}, true}}},
-      {"NUM", With({{"number", {"NUMText"}}, {"row", {"NumRowText"}}, {"column", {"NumColText"}}},
-                   kAttribute)},
-      {"TU1", kTune},
-      {"TU2", kTune},
-      {"VL1", {{"volume", {"VolumeText"}}, {"channel", {"ChannelText"}}}},
-      {"SL1", With({{"row", {"NumRowText"}}}, kAttribute)},
-      {"SDM", {{"template", {"NUMText"}}}},
-      {"Misc", {{"packet", {"PacketText"}}}},
-      {"Test", {}},
-      {"Clear", {}},
-      {"Diag", {}},
-      {"Boot", {}},
-      {"SVN", {}},
-      {"SS#", {}},
-      {"SGU", DeviceSets()},
-      {"SBT", {{"board-type", {"SBTText"}}}},
-      {"SBS", {{"sub-board-type", {"SBSText"}}}},
-      {"SLI", {{"intensity", {"SLIText"}}}},
-      {"SFD", {{"fader-level", {"SFDText"}}}},
-      {"SAC", {{"columns", {"NUMText"}}}},
-      {"SMB", {{"regular", {"SMBText1"}}, {"lamp-test", {"SMBText2"}}}},
-      {"SOR", {{"series", {"optSOR(0)", "optSOR(1)"}}}},
-      {"SMD", {{"detect", {"optSMD(0)", "optSMD(1)", "optSMD(2)"}}}},
+      {Command::kAC1, {}},
+      {Command::kAC2,
+       {{f::kRow, {"NumRowText"}},
+        {f::kColumn, {"NumColText"}},
+        {f::kSubRow, {"AC2SubRowText"}},
+        {f::kSubColumn, {"AC2SubColText"}},
+        {f::kCharacters, {"NUMText"}},
+        {f::kAttribute, {"ORM610AttON", "ORM610AttOFF", "ORM610AttFS", "ORM610AttFF"}},
+        {f::kPrimary, {"ORM610PriB", "ORM610PriR", "ORM610PriY", "ORM610PriG"}},
+        {f::kSecondary, {"ORM610SecB", "ORM610SecR", "ORM610SecY", "ORM610SecG"}}}},
+      {Command::kMRQ,
+       {{f::kMessage, {"MRQText"}},
+        {f::kFlash, {"MRQFlashON", "MRQFlashOFF"}},
+        {f::kClearHome, {"MRQCHON", "MRQCHOFF"}},
+        {f::kCarriageReturn, {"MRQCRON", "MRQCROFF"}},
+        {f::kAutoCentre, {"MRQAutoCenterON", "MRQAutoCenterOFF"}}}},
+      {Command::kNUM,
+       With({{f::kNumber, {"NUMText"}}, {f::kRow, {"NumRowText"}}, {f::kColumn, {"NumColText"}}},
+            kAttribute)},
+      {Command::kTU1, kTune},
+      {Command::kTU2, kTune},
+      {Command::kVL1, {{f::kVolume, {"VolumeText"}}, {f::kChannel, {"ChannelText"}}}},
+      {Command::kSL1, With({{f::kRow, {"NumRowText"}}}, kAttribute)},
+      {Command::kSDM, {{f::kTemplate, {"NUMText"}}}},
+      {Command::kMisc, {{f::kPacket, {"PacketText"}}}},
+      {Command::kTest, {}},
+      {Command::kClear, {}},
+      {Command::kDiag, {}},
+      {Command::kBoot, {}},
+      {Command::kSVN, {}},
+      {Command::kModifySerial, {}},
+      {Command::kSGU, DeviceSets()},
+      {Command::kSBT, {{f::kBoardType, {"SBTText"}}}},
+      {Command::kSBS, {{f::kSubBoardType, {"SBSText"}}}},
+      {Command::kSLI, {{f::kIntensity, {"SLIText"}}}},
+      {Command::kSFD, {{f::kFaderLevel, {"SFDText"}}}},
+      {Command::kSAC, {{f::kColumns, {"NUMText"}}}},
+      {Command::kSMB, {{f::kRegular, {"SMBText1"}}, {f::kLampTest, {"SMBText2"}}}},
+      {Command::kSOR, {{f::kSeries, {"optSOR(0)", "optSOR(1)"}}}},
+      {Command::kSMD, {{f::kDetect, {"optSMD(0)", "optSMD(1)", "optSMD(2)"}}}},
   };
   return rows;
 }
@@ -116,7 +124,7 @@ std::string CommandField::Value() const {
   for (const Control* c : choices) {
     if (Chosen(*c)) return ShortCaption(c->Caption());
   }
-  return kNoChoice;
+  return protocol::kNoChoice;
 }
 
 int CommandField::Limit() const {
@@ -126,27 +134,30 @@ int CommandField::Limit() const {
 std::vector<std::string> CommandField::Values() const {
   std::vector<std::string> values;
   for (const Control* c : choices) values.push_back(ShortCaption(c->Caption()));
-  if (may_choose_none) values.push_back(kNoChoice);
+  if (may_choose_none) values.push_back(protocol::kNoChoice);
   return values;
 }
 
 std::optional<std::vector<CommandField>> FieldsOf(window::FrmMain& w, const std::string& caption) {
   const auto& rows = Commands();
-  const auto row = std::find_if(rows.begin(), rows.end(),
-                                [&](const CommandRow& r) { return caption == r.caption; });
+  const auto row = std::find_if(rows.begin(), rows.end(), [&](const CommandRow& r) {
+    return caption == protocol::NameOf(r.command);
+  });
   if (row == rows.end()) return std::nullopt;
+  const protocol::CommandSpec& spec = protocol::SpecOf(row->command);
   std::vector<CommandField> fields;
   const std::pair<const char*, window::TextBox*> address[] = {
-      {"group", w.GroupText}, {"unit", w.UnitText}, {"serial", w.SernoText}};
+      {f::kGroup, w.GroupText}, {f::kUnit, w.UnitText}, {f::kSerial, w.SernoText}};
   for (const auto& [name, box] : address) {
     if (box->Reachable()) fields.push_back({name, box, {}, false});
   }
-  for (const FieldRow& f : row->fields) {
-    CommandField field{f.name, nullptr, {}, f.may_choose_none};
-    if (f.controls.size() == 1) {
-      field.box = static_cast<window::TextBox*>(w.controls.Find(f.controls[0]));
+  for (const FieldRow& row_field : row->fields) {
+    const protocol::FieldSpec* known = spec.Field(row_field.name);
+    CommandField field{row_field.name, nullptr, {}, known && known->may_choose_none};
+    if (row_field.controls.size() == 1) {
+      field.box = static_cast<window::TextBox*>(w.controls.Find(row_field.controls[0]));
     } else {
-      for (const char* name : f.controls) field.choices.push_back(w.controls.Find(name));
+      for (const char* name : row_field.controls) field.choices.push_back(w.controls.Find(name));
     }
     fields.push_back(std::move(field));
   }

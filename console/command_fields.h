@@ -26,8 +26,6 @@ struct CommandField {
   std::vector<std::string> Values() const;
 };
 
-inline constexpr char kNoChoice[] = "none";
-
 // The fields of the command whose section button shows caption, read after entering the
 // section (the address fields are there only where the section lets the operator use them).
 // Nothing for an unknown command.

@@ -6,6 +6,8 @@
 #include "console/offscreen_console.h"
 #include "console/presets.h"
 #include "console/texts.h"
+#include "protocol/catalogue.h"
+#include "protocol/reach.h"
 #include "window/operator_events.h"
 
 namespace tvx::console {
@@ -25,41 +27,13 @@ Outcome BadUsage(std::string message) {
   return outcome;
 }
 
-}  // namespace
-
-const std::vector<std::string>& CommandNames() {
-  static const std::vector<std::string> names = [] {
-    OffscreenConsole c(protocol::Link::Serial);
-    std::vector<std::string> captions;
-    for (window::Button* b : c.w.SectionButtons()) {
-      if (b->on_click) captions.push_back(b->Caption());
-    }
-    return captions;
-  }();
-  return names;
+bool IsAddressField(const std::string& name) {
+  namespace f = protocol::fields;
+  return name == f::kGroup || name == f::kUnit || name == f::kSerial;
 }
 
-std::string CommandCaption(const std::string& command) {
-  for (const std::string& name : CommandNames()) {
-    if (SameLetters(name, command)) return name;
-  }
-  return {};
-}
-
-std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& command) {
-  OffscreenConsole c(protocol::Link::Serial);
-  const auto caption = EnterSection(c.w, command);
-  if (!caption) return std::nullopt;
-  std::vector<FieldDefault> defaults;
-  const auto fields = *FieldsOf(c.w, *caption);
-  for (const CommandField& f : fields) {
-    defaults.push_back(
-        {f.name, f.Value(), f.Limit(), f.box ? std::vector<std::string>{} : f.Values()});
-  }
-  return defaults;
-}
-
-Outcome RunCommand(const CommandRequest& request) {
+// Sends on a console of its own; `values` receives every field as Send found it.
+Outcome Run(const CommandRequest& request, const FieldValues& fields, FieldValues* values) {
   OffscreenConsole c(request.link);
   std::optional<std::string> caption;
   if (request.preset) {
@@ -72,8 +46,12 @@ Outcome RunCommand(const CommandRequest& request) {
   if (!caption) {
     return BadUsage("unknown command '" + request.command + "'; commands: " + Join(CommandNames()));
   }
-  if (auto wrong = FillFields(c.w, *caption, request.fields)) return BadUsage(*wrong);
+  if (auto wrong = FillFields(c.w, *caption, fields)) return BadUsage(*wrong);
   if (request.layout) andon::ApplyLayout(c.w, *request.layout);
+  if (values) {
+    const auto filled = FieldsOf(c.w, *caption);
+    for (const CommandField& f : *filled) values->emplace_back(f.name, f.Value());
+  }
 
   window::OperatorClick(*c.w.SendButton);
   const std::int64_t start = c.clock.Now();
@@ -96,6 +74,96 @@ Outcome RunCommand(const CommandRequest& request) {
         outcome.message != texts::kNoCommandInput) {
       outcome.message = *caption + " needs both row and column; nothing was sent";
     }
+  }
+  std::string bytes;
+  for (const TimedPiece& piece : outcome.pieces) bytes += piece.bytes;
+  outcome.reaches = protocol::ReachesText(bytes);
+  return outcome;
+}
+
+// Who the packets reach, from the bytes when the command went out, else from the catalogue.
+std::string Reaches(const Outcome& outcome, const protocol::CommandSpec& spec) {
+  return outcome.kind == Outcome::kSent && !outcome.reaches.empty()
+             ? outcome.reaches
+             : protocol::ReachSummary(spec.command);
+}
+
+// The first field given, not empty, that the command's packet leaves out with the other
+// fields as they stand (NUM's row without a column, MRQ's serial without auto-centre).
+std::optional<std::string> LeftOut(const protocol::CommandSpec& spec, const FieldValues& given,
+                                   const FieldValues& values) {
+  auto value_of = [&values](std::string_view name) {
+    for (const auto& [field, value] : values) {
+      if (field == name) return value;
+    }
+    return std::string();
+  };
+  for (const auto& [name, value] : given) {
+    const protocol::CarriedWhen& when = spec.Field(name)->carried;
+    if (value.empty() || when.field.empty()) continue;
+    const bool holds = SameLetters(value_of(when.field), std::string(when.value));
+    if (holds != when.equal) return spec.name + " sends " + name + " " + std::string(when.text);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+const std::vector<std::string>& CommandNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all;
+    for (const protocol::CommandSpec& spec : protocol::Catalogue()) all.push_back(spec.name);
+    return all;
+  }();
+  return names;
+}
+
+std::string CommandCaption(const std::string& command) {
+  const protocol::CommandSpec* spec = protocol::FindCommand(command);
+  return spec ? spec->name : std::string();
+}
+
+std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& command) {
+  OffscreenConsole c(protocol::Link::Serial);
+  const auto caption = EnterSection(c.w, command);
+  if (!caption) return std::nullopt;
+  std::vector<FieldDefault> defaults;
+  const auto fields = *FieldsOf(c.w, *caption);
+  defaults.reserve(fields.size());
+  for (const CommandField& f : fields) {
+    defaults.push_back(
+        {f.name, f.Value(), f.Limit(), f.box ? std::vector<std::string>{} : f.Values()});
+  }
+  return defaults;
+}
+
+Outcome RunCommand(const CommandRequest& request) {
+  const protocol::CommandSpec* spec =
+      protocol::FindCommand(request.preset ? request.preset->command : request.command);
+  if (!spec) return Run(request, request.fields, nullptr);
+  // A field the command's packets have no place for would be dropped without a word; the
+  // command runs without it only to say who it reaches instead.
+  FieldValues carried;
+  std::optional<std::string> unknown;
+  for (const auto& field : request.fields) {
+    if (spec->Field(field.first)) {
+      carried.push_back(field);
+    } else if (!unknown) {
+      unknown = field.first;
+    }
+  }
+  if (unknown) {
+    std::string message = spec->name + " has no field '" + *unknown + "'";
+    if (IsAddressField(*unknown)) {
+      message += ": it reaches " + Reaches(Run(request, carried, nullptr), *spec);
+    }
+    return BadUsage(message + "; its fields: " + spec->FieldNames());
+  }
+  FieldValues values;
+  Outcome outcome = Run(request, request.fields, &values);
+  if (outcome.kind == Outcome::kBadUsage) return outcome;
+  if (auto left_out = LeftOut(*spec, request.fields, values)) {
+    return BadUsage(*left_out + ": it reaches " + Reaches(outcome, *spec));
   }
   return outcome;
 }

@@ -32,17 +32,21 @@ struct TimedPiece {
   std::string bytes;
 };
 
-struct CommandOutcome {
+struct [[nodiscard]] CommandOutcome {
   enum Kind { kSent, kBadUsage, kRefused } kind = kSent;
   std::string message;      // the status line, the refusal, or what is wrong with the request
   std::string packet_text;  // what the packet box shows
   std::vector<TimedPiece> pieces;
+  std::string reaches;       // who the pieces reach: "group 01 unit 02"; empty when none went out
   std::int64_t done_ms = 0;  // when the command ended, on the same clock as the pieces
 };
 
+// A field given that the command's packets do not carry (Boot's serial, SS#'s group, NUM's
+// row without a column) is bad usage, and the message says who the command reaches.
 CommandOutcome RunCommand(const CommandRequest& request);
 
-// The commands by their captions, in the order of the window's section buttons.
+// The commands by their captions, in the order of the window's section buttons (the
+// catalogue's).
 const std::vector<std::string>& CommandNames();
 // The caption of a command named in any case ("misc" is "Misc"); empty when there is none.
 std::string CommandCaption(const std::string& command);

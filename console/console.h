@@ -41,7 +41,7 @@ class Console {
   void CloseJournal();
   // An entry's bytes again, on the link the next packet would take, journaled as a re-send.
   // Refused while a grid is going out. The outcome is the window's, never a status line.
-  struct ResendOutcome {
+  struct [[nodiscard]] ResendOutcome {
     bool ok = false;
     std::string message;
   };

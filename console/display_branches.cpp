@@ -1,6 +1,7 @@
 #include "console/display_branches.h"
 
 #include "console/serial_number.h"
+#include "protocol/andon_codes.h"
 #include "protocol/commands.h"
 #include "protocol/numeric.h"
 
@@ -22,11 +23,12 @@ protocol::Address SentAddress(const window::FrmMain& w) {
 // The code of each attribute button that shows its selected colour, in the order ON, OFF,
 // FS, FF: with one selected button, exactly one code.
 std::string AttributeCodes(const window::FrmMain& w) {
+  using protocol::AndonAttribute, protocol::AttributeCode;
   std::string codes;
-  if (Is(w.NUMAttON, kGreen)) codes += "1A";
-  if (Is(w.NUMAttOFF, kRed)) codes += "0A";
-  if (Is(w.NUMAttFS, kGreen)) codes += "2A";
-  if (Is(w.NUMAttFF, kGreen)) codes += "3A";
+  if (Is(w.NUMAttON, kGreen)) codes += AttributeCode(AndonAttribute::kOn);
+  if (Is(w.NUMAttOFF, kRed)) codes += AttributeCode(AndonAttribute::kOff);
+  if (Is(w.NUMAttFS, kGreen)) codes += AttributeCode(AndonAttribute::kFlashSlow);
+  if (Is(w.NUMAttFF, kGreen)) codes += AttributeCode(AndonAttribute::kFlashFast);
   return codes;
 }
 
@@ -77,7 +79,8 @@ void StackLight(Dispatcher& d) {
 
 void Tune(Dispatcher& d) {
   window::FrmMain& w = d.Window();
-  w.TUFlagVal = w.flags.TuneFlag ? "TU1" : "TU2";
+  w.TUFlagVal =
+      protocol::CodeOf(w.flags.TuneFlag ? protocol::Command::kTU1 : protocol::Command::kTU2);
   SendOrRefuse(d, protocol::BuildTune({SentAddress(w), w.TUFlagVal, w.TUNText->Text(),
                                        w.SecondsText->Text(), w.RepeatText->Text(),
                                        w.DurationText->Text(), w.PriorityText->Text()}));

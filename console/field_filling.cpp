@@ -1,9 +1,9 @@
 #include "console/field_filling.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "console/command_fields.h"
+#include "protocol/catalogue.h"
 #include "window/operator_events.h"
 
 namespace tvx::console {
@@ -12,6 +12,7 @@ namespace {
 
 std::string FieldNames(const std::vector<CommandField>& fields) {
   std::vector<std::string> names;
+  names.reserve(fields.size());
   for (const CommandField& f : fields) names.push_back(f.name);
   return names.empty() ? "none" : Join(names);
 }
@@ -33,7 +34,7 @@ std::optional<std::string> Fill(const CommandField& field, const std::string& va
     return "field '" + field.name + "' takes " + Join(values) + ", not '" + value + "'";
   }
   if (field.Value() == *wanted) return std::nullopt;
-  if (*wanted == kNoChoice) {
+  if (*wanted == protocol::kNoChoice) {
     // A second click on the chosen button clears the choice.
     for (window::Control* c : field.choices) {
       if (ShortCaption(c->Caption()) == field.Value()) window::OperatorClick(*c);
@@ -47,10 +48,7 @@ std::optional<std::string> Fill(const CommandField& field, const std::string& va
 }  // namespace
 
 bool SameLetters(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
+  return protocol::SameName(a, b);
 }
 
 std::string Join(const std::vector<std::string>& items) {

@@ -15,15 +15,16 @@ using FieldValues = std::vector<std::pair<std::string, std::string>>;  // name, 
 
 // Enters the section whose button shows command (any case), as its button does; the service
 // sections too while their buttons are hidden. Its caption, or nothing for an unknown command.
-std::optional<std::string> EnterSection(window::FrmMain& w, const std::string& command);
+[[nodiscard]] std::optional<std::string> EnterSection(window::FrmMain& w,
+                                                      const std::string& command);
 
 // Fills in the fields of the section just entered, in the order given: types into boxes,
 // clicks choices (a second click on the chosen button to choose none). Stops at the first
 // field the section does not have, a field given twice, a text longer than its box admits or
 // a value its choice does not take, and at the end checks that every choice given holds what
 // was asked (choices may exclude each other). What is wrong, or nothing.
-std::optional<std::string> FillFields(window::FrmMain& w, const std::string& caption,
-                                      const FieldValues& fields);
+[[nodiscard]] std::optional<std::string> FillFields(window::FrmMain& w, const std::string& caption,
+                                                    const FieldValues& fields);
 
 bool SameLetters(const std::string& a, const std::string& b);
 // "a, b, c".

@@ -20,11 +20,11 @@ class RecordingSerial : public window::MSComm {
   std::string Settings() const override { return settings_; }
   void SetSettings(const std::string& settings) override { settings_ = settings; }
   bool PortOpen() const override { return open_; }
-  bool SetPortOpen(bool open) override {
+  [[nodiscard]] bool SetPortOpen(bool open) override {
     open_ = open;
     return true;
   }
-  bool Output(const std::string& piece) override {
+  [[nodiscard]] bool Output(const std::string& piece) override {
     pieces.push_back(piece);
     return true;
   }
@@ -50,7 +50,7 @@ class RecordingSocket : public window::Winsock {
   void SetRemotePort(int) override {}
   std::string RemoteHostIP() const override { return {}; }
   void Connect(const std::string&, int) override {}
-  bool SendData(const std::string& piece) override {
+  [[nodiscard]] bool SendData(const std::string& piece) override {
     pieces.push_back(piece);
     return true;
   }

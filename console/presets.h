@@ -27,23 +27,23 @@ inline constexpr std::size_t kMaxPresetNameLength = 64;  // characters
 std::string TrimmedPresetName(const std::string& name);
 // What is wrong with a (trimmed) name, or nothing: it must have 1 to 64 characters, none of
 // them a control character.
-std::optional<std::string> PresetNameProblem(const std::string& name);
+[[nodiscard]] std::optional<std::string> PresetNameProblem(const std::string& name);
 
 // The section entered in the window with its fields as they stand, under no name yet; what
 // is wrong instead when no section, or more than one, is entered.
-std::variant<Preset, std::string> CapturePreset(window::FrmMain& w);
+[[nodiscard]] std::variant<Preset, std::string> CapturePreset(window::FrmMain& w);
 
 // What keeps the preset from being applied as the sections stand now (an unknown command, a
 // field the section does not have, a value a choice does not take, a text longer than its box
 // admits, choices that exclude each other), naming the preset; nothing when it applies. It is
 // tried out on a console of its own. Messages are in the console's characters, like the
 // values they quote.
-std::optional<std::string> CheckPreset(const Preset& preset);
+[[nodiscard]] std::optional<std::string> CheckPreset(const Preset& preset);
 
 // Leaves the section the window is in (as Cancel does), enters the preset's section and fills
 // in its fields as the operator would. A preset that does not apply is refused as CheckPreset
 // says, and then nothing in the window changes.
-std::optional<std::string> ApplyPreset(window::FrmMain& w, const Preset& preset);
+[[nodiscard]] std::optional<std::string> ApplyPreset(window::FrmMain& w, const Preset& preset);
 
 // Presets by name, in the order they were first saved.
 class PresetStore {

@@ -19,7 +19,8 @@ class LinkStatus {
   bool was_connected_ = false;
 };
 
-// "9600,N,8,1" as people write it: "9600 8N1"; anything else as it stands.
+// Line settings as people write them: the baud rate, then data bits, parity and stop bits run
+// together ("8N1"); anything that is not four settings as it stands.
 std::string LineSettings(const std::string& settings);
 
 }  // namespace tvx::links

@@ -1,11 +1,12 @@
 #include "links/port_manager.h"
 
 #include "links/texts.h"
+#include "protocol/link.h"
 
 namespace tvx::links {
 
 namespace {
-constexpr const char* kSettings = "9600,N,8,1";
+constexpr const char* kSettings = protocol::kLineSettings;
 constexpr int kSwitchDelayMs = 5;
 }  // namespace
 

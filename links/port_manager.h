@@ -21,7 +21,7 @@ class PortManager {
   window::OptionButton* OptionOf(int k) const;
   void ScheduleSwitch();
   void ShowTcpFields(bool show);
-  bool OpenPort(int k);
+  [[nodiscard]] bool OpenPort(int k);
 
   window::FrmMain& w_;
   // The probe selects each option before it opens the port; that must not look like a

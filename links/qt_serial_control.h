@@ -9,11 +9,12 @@
 #include <string_view>
 
 #include "links/port_names.h"
+#include "protocol/link.h"
 #include "window/comm_controls.h"
 
 namespace tvx::links {
 
-// The line parameters of a settings text such as "9600,N,8,1".
+// The line parameters of a settings text such as protocol::kLineSettings.
 struct SerialSettings {
   qint32 baud_rate = 9600;
   QSerialPort::Parity parity = QSerialPort::NoParity;
@@ -28,7 +29,7 @@ inline qint64 LineTimeMs(qint64 bytes, qint64 baud) {
 }
 
 // "baud,parity,databits,stopbits"; parity N/E/O/M/S, data bits 5..8, stop bits 1, 1.5 or 2.
-std::optional<SerialSettings> ParseSerialSettings(std::string_view text);
+[[nodiscard]] std::optional<SerialSettings> ParseSerialSettings(std::string_view text);
 
 // The serial control on QSerialPort. Writes are queued and go out from the event loop, so a slow
 // line never blocks the caller; closing never waits either: bytes still queued leave in the
@@ -46,8 +47,8 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
   std::string Settings() const override { return settings_; }
   void SetSettings(const std::string& settings) override { settings_ = settings; }
   bool PortOpen() const override { return port_->isOpen(); }
-  bool SetPortOpen(bool open) override;
-  bool Output(const std::string& piece) override;
+  [[nodiscard]] bool SetPortOpen(bool open) override;
+  [[nodiscard]] bool Output(const std::string& piece) override;
 
   // Bytes written but not yet handed to the driver, and the last error in words.
   qint64 BytesToWrite() const { return port_->bytesToWrite(); }
@@ -55,7 +56,7 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
 
  private:
   void NewPort();
-  bool Open();
+  [[nodiscard]] bool Open();
   void DrainAndClose();
   void OnError(QSerialPort::SerialPortError error);
 
@@ -64,7 +65,7 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
   std::string last_error_;
   std::string open_device_;  // as named, so that a drain blocks the same name
   int comm_port_ = 1;
-  std::string settings_ = "9600,N,8,1";
+  std::string settings_ = protocol::kLineSettings;
   bool closing_ = false;
 };
 

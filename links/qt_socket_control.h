@@ -30,7 +30,7 @@ class QtSocketControl : public QObject, public tvx::window::Winsock {
   void SetRemotePort(int port) override { remote_port_ = port; }
   std::string RemoteHostIP() const override;
   void Connect(const std::string& host, int port) override;
-  bool SendData(const std::string& piece) override;
+  [[nodiscard]] bool SendData(const std::string& piece) override;
 
   // Bytes written but not yet handed to the driver, and the last error in words.
   qint64 BytesToWrite() const { return socket_->bytesToWrite(); }

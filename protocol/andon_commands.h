@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "protocol/andon_codes.h"
 #include "protocol/envelope.h"
 #include "protocol/packet.h"
 
@@ -13,33 +14,15 @@ namespace tvx::protocol {
 inline constexpr int kAndonRows = 6;
 inline constexpr int kAndonColumns = 25;
 
-// What a grid cell holds: its shade and its flash code ("" or a secondary colour letter
-// followed by S for slow or F for fast, for example "RS").
-enum class Shade { kUnset, kDark, kRed, kYellow, kGreen };
-struct AndonCell {
-  Shade shade = Shade::kUnset;
-  std::string flash;
-  bool operator==(const AndonCell&) const = default;
-};
-
-// Colour letters B, R, Y and G are sent as the digits 0 to 3.
-char ColourDigit(char letter);
-// The shade a primary letter gives: B dark, R red, Y yellow, G green.
-Shade ShadeOf(char letter);
-char LetterOf(Shade shade);
-
 // The packet for cell (row, column), or nothing for an unset cell.
 std::optional<Packet> BuildAndonCell(const Address& address, int row, int column,
                                      const AndonCell& cell);
-
-enum class AndonAttribute { kOff, kOn, kFlashSlow, kFlashFast };
-const char* AttributeCode(AndonAttribute attribute);
 
 struct SubCellFields {
   Address address;
   std::string row, column, sub_row, sub_column, characters;
   AndonAttribute attribute = AndonAttribute::kOn;
-  char primary = 'R';
+  char primary = 'R';  // a colour letter
   char secondary = 'B';
 };
 // Nothing when row or column is empty. Codes come straight from the pickers.

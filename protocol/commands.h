@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "protocol/catalogue.h"
 #include "protocol/envelope.h"
 #include "protocol/link.h"
 #include "protocol/packet.h"
@@ -43,7 +44,7 @@ BuildResult BuildStackLight(const StackLightFields& f);
 
 struct TuneFields {
   Address address;
-  std::string code;  // "TU1" or "TU2"
+  std::string code;  // TU1's or TU2's
   std::string tune, seconds, repeat, duration, priority;
 };
 BuildResult BuildTune(const TuneFields& f);
@@ -52,18 +53,17 @@ bool TuneNumberAccepted(const std::string& text);
 
 enum class Maintenance { kSoftwareVersion, kLampTest, kClear, kDiagnostics, kSoftBoot };
 struct MaintenanceRow {
-  const char* code;     // after ESC; single digits are characters, not values
-  bool fixed_address;   // "0000" whatever the address fields hold
+  Command command;      // its code and address are the catalogue's
   const char* what;     // the sent line, or the name in it for the group/unit commands
   const char* section;  // the section button's caption
 };
 // In the order of Maintenance.
 inline constexpr MaintenanceRow kMaintenance[] = {
-    {"SVN", true, texts::kSoftwareVersionSent, "SVN"},
-    {"1", false, "Lamp Test", "Test"},
-    {"3", false, "Clear", "Clear"},
-    {"2", false, "Diagnostics", "Diag"},
-    {"0", true, texts::kSoftBootSent, "Boot"},
+    {Command::kSVN, texts::kSoftwareVersionSent, NameOf(Command::kSVN)},
+    {Command::kTest, "Lamp Test", NameOf(Command::kTest)},
+    {Command::kClear, "Clear", NameOf(Command::kClear)},
+    {Command::kDiag, "Diagnostics", NameOf(Command::kDiag)},
+    {Command::kBoot, texts::kSoftBootSent, NameOf(Command::kBoot)},
 };
 Packet BuildMaintenance(Maintenance command, const Address& address);
 

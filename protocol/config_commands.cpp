@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "protocol/catalogue.h"
 #include "protocol/control_bytes.h"
 #include "protocol/numeric.h"
 #include "protocol/texts.h"
@@ -45,7 +46,7 @@ Check OptionOnly(const std::string&, Link) {
 }
 
 struct SerialSettingRow {
-  const char* code;
+  Command command;
   const char* suffix;
   const char* what;  // the command's name in its status line
   Check (*check)(const std::string&, Link);
@@ -53,19 +54,19 @@ struct SerialSettingRow {
 
 // In the order of SerialSetting.
 constexpr SerialSettingRow kSerialSettings[] = {
-    {"SBT", "", "Set Board Type ", PlainNumber},
-    {"SBS", "", "Set Board Sub-Type ", SubType},
-    {"SFD", "", "Set System Fader Level ", FaderLevel},
-    {"SAC", "C", "Set # of Columns ", PlainNumber},
-    {"SOR", "", "Set ORMII Flag", OptionOnly},
-    {"SMD", "", "Set Marquee Detect", OptionOnly},
+    {Command::kSBT, "", "Set Board Type ", PlainNumber},
+    {Command::kSBS, "", "Set Board Sub-Type ", SubType},
+    {Command::kSFD, "", "Set System Fader Level ", FaderLevel},
+    {Command::kSAC, "C", "Set # of Columns ", PlainNumber},
+    {Command::kSOR, "", "Set ORMII Flag", OptionOnly},
+    {Command::kSMD, "", "Set Marquee Detect", OptionOnly},
 };
 
 }  // namespace
 
 BuildResult BuildSetGroupUnit(const std::string& serial_field, const DeviceSets& sets) {
   Packet p;
-  SerialHead(p, serial_field).Add("SGU");
+  SerialHead(p, serial_field).Add(CodeOf(Command::kSGU));
   // Group i before unit i, in index order: the first bad box refuses.
   for (int i = 0; i < kDeviceSets; ++i) {
     for (const std::string& text : {sets.groups[i], sets.units[i]}) {
@@ -81,13 +82,13 @@ BuildResult BuildSetGroupUnit(const std::string& serial_field, const DeviceSets&
 
 Packet BuildModifySerial(const std::string& serial_field) {
   Packet p;
-  WildcardHead(p).Add("SS#").Add(serial_field).Byte(EOT);
+  WildcardHead(p).Add(CodeOf(Command::kModifySerial)).Add(serial_field).Byte(EOT);
   p.status = texts::kModifySerialSent;
   return p;
 }
 
 const char* SerialSettingCode(SerialSetting command) {
-  return kSerialSettings[static_cast<int>(command)].code;
+  return CodeOf(kSerialSettings[static_cast<int>(command)].command);
 }
 
 BuildResult BuildSerialSetting(SerialSetting command, const std::string& serial_field,
@@ -95,7 +96,7 @@ BuildResult BuildSerialSetting(SerialSetting command, const std::string& serial_
   const SerialSettingRow& row = kSerialSettings[static_cast<int>(command)];
   if (Check refusal = row.check(text, link)) return *refusal;
   Packet p;
-  SerialHead(p, serial_field).Add(row.code).Add(text);
+  SerialHead(p, serial_field).Add(CodeOf(row.command)).Add(text);
   if (*row.suffix) p.Add(row.suffix);
   p.Byte(EOT);
   p.status = texts::SentToSerial(row.what, serial_field);
@@ -120,7 +121,7 @@ BuildResult BuildLedIntensity(const std::string& text, Link link, const std::str
     return Refusal{texts::kIntensityNotNumeric};
   }
   Packet p;
-  WildcardHead(p).Add("SLI");
+  WildcardHead(p).Add(CodeOf(Command::kSLI));
   // The serial link shows the number as parsed; the bytes still carry the text as typed.
   if (link == Link::Tcp) {
     p.Add(text);
@@ -139,7 +140,7 @@ BuildResult BuildMarqueeBrightness(const std::string& regular, const std::string
   const auto lamp_test_value = ToInt16(lamp_test);
   if (!regular_value || !lamp_test_value) return Refusal{texts::kBrightnessNotNumeric};
   Packet p;
-  WildcardHead(p).Add("SMB");
+  WildcardHead(p).Add(CodeOf(Command::kSMB));
   p.Add(regular, std::to_string(*regular_value)).Add("R");
   p.Add(lamp_test, std::to_string(*lamp_test_value)).Add("L");
   p.Byte(EOT);
@@ -149,7 +150,7 @@ BuildResult BuildMarqueeBrightness(const std::string& regular, const std::string
 
 Packet BuildVolume(const VolumeFields& f) {
   Packet p;
-  SerialHead(p, f.serial_text, &f.address).Add("VL1");
+  SerialHead(p, f.serial_text, &f.address).Add(CodeOf(Command::kVL1));
   p.Add(f.volume).Add("V").Add(f.channel).Add("C").Byte(EOT);
   p.status = texts::SentToSerial("Set Volume", f.serial_text);
   return p;

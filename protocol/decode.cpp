@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <vector>
 
+#include "protocol/andon_codes.h"
 #include "protocol/control_bytes.h"
 #include "protocol/decode_rules.h"
 
 namespace tvx::protocol {
 
-using decoding::Addressing;
 using decoding::CommandRule;
-using decoding::SerialPlace;
 
 namespace {
 
@@ -105,7 +105,7 @@ Reason DecodeMarquee(std::string_view packet, std::string_view body, std::size_t
                      bool rebuild, DecodedPacket& out) {
   const std::string_view address = body.substr(0, option);
   if (address.size() > 4) return "address " + Quoted(address) + " is longer than four characters";
-  Header(out, packet, Envelope::kMarqueeText, address, {}, {}, "MRQ");
+  Header(out, packet, Envelope::kMarqueeText, address, {}, {}, NameOf(Command::kMRQ));
   const decoding::Context c{packet, address, {}, {}, body.substr(option), rebuild};
   if (!decoding::DecodeMarqueeText(c, out)) return "marquee options that no MRQ command sends";
   return std::nullopt;
@@ -154,7 +154,30 @@ Reason Decode(std::string_view packet, bool rebuild, DecodedPacket& out) {
   return DecodeCommand(packet, body.substr(0, at), body.substr(at + 1), rebuild, out);
 }
 
+// The catalogue's packets with their decoders; the marquee text has no code and is told apart
+// by its option bytes.
+std::vector<CommandRule> RulesOf(bool serial_head) {
+  std::vector<CommandRule> rules;
+  for (const PacketKind& kind : kPacketKinds) {
+    if (!*kind.code || (kind.serial != SerialPlace::kNone) != serial_head) continue;
+    rules.push_back({kind.code, NameOf(kind.command), kind.addressing, kind.serial,
+                     serial_head ? decoding::SerialDecoder(kind.command)
+                                 : decoding::AddressedDecoder(kind.command)});
+  }
+  return rules;
+}
+
 }  // namespace
+
+std::span<const CommandRule> decoding::AddressedCommands() {
+  static const std::vector<CommandRule> rules = RulesOf(false);
+  return rules;
+}
+
+std::span<const CommandRule> decoding::SerialCommands() {
+  static const std::vector<CommandRule> rules = RulesOf(true);
+  return rules;
+}
 
 bool decoding::SameBytes(const Packet& packet, std::string_view bytes) {
   std::size_t at = 0;
@@ -186,8 +209,8 @@ bool decoding::AllDigits(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-const char* decoding::OnOff(bool on) {
-  return on ? "ON" : "OFF";
+std::string_view decoding::OnOff(bool on) {
+  return on ? kOn : kOff;
 }
 
 Address decoding::AddressOf(const Context& c) {

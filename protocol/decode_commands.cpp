@@ -15,36 +15,12 @@ namespace tvx::protocol::decoding {
 
 namespace {
 
-constexpr AndonAttribute kAttributes[] = {AndonAttribute::kOff, AndonAttribute::kOn,
-                                          AndonAttribute::kFlashSlow, AndonAttribute::kFlashFast};
-// As the attribute buttons are captioned, in the order of kAttributes.
-constexpr const char* kAttributeNames[] = {"OFF", "ON", "FS", "FF"};
-
-// The index in kAttributes of a two-character attribute code, or -1.
-int AttributeIndex(std::string_view code) {
-  static const std::string_view kCodes[] = {
-      AttributeCode(kAttributes[0]), AttributeCode(kAttributes[1]), AttributeCode(kAttributes[2]),
-      AttributeCode(kAttributes[3])};
-  for (int i = 0; i < 4; ++i) {
-    if (code == kCodes[i]) return i;
-  }
-  return -1;
-}
-
-// The colour letter whose digit is `digit`, or 0.
-char LetterOfDigit(char digit) {
-  for (char letter : {'B', 'R', 'Y', 'G'}) {
-    if (ColourDigit(letter) == digit) return letter;
-  }
-  return 0;
-}
-
 // NUM and SL1 end in at most one attribute code (no button chosen sends none).
 bool SplitAttribute(std::string_view& params, char mark, std::string_view& code) {
   if (!params.ends_with(mark) && params.size() >= 2) {
     code = params.substr(params.size() - 2);
     params.remove_suffix(2);
-    if (AttributeIndex(code) < 0) return false;
+    if (!AttributeOfCode(code)) return false;
   }
   if (!params.ends_with(mark)) return false;
   params.remove_suffix(1);
@@ -52,7 +28,7 @@ bool SplitAttribute(std::string_view& params, char mark, std::string_view& code)
 }
 
 void AddAttribute(DecodedPacket& out, std::string_view code) {
-  if (!code.empty()) AddField(out, "attribute", kAttributeNames[AttributeIndex(code)]);
+  if (!code.empty()) AddField(out, fields::kAttribute, AttributeName(*AttributeOfCode(code)));
 }
 
 bool Number(const Context& c, DecodedPacket& out) {
@@ -70,10 +46,10 @@ bool Number(const Context& c, DecodedPacket& out) {
     };
     if (!Accepted(c, fast, build)) return false;
     if (!row.empty()) {
-      AddField(out, "row", row);
-      AddField(out, "column", column);
+      AddField(out, fields::kRow, row);
+      AddField(out, fields::kColumn, column);
     }
-    AddField(out, "number", number);
+    AddField(out, fields::kNumber, number);
     AddAttribute(out, attribute);
     return true;
   };
@@ -97,13 +73,14 @@ bool StackLight(const Context& c, DecodedPacket& out) {
     return BuildStackLight({AddressOf(c), std::string(row), std::string(attribute), Link::Serial});
   };
   if (!Accepted(c, fast, build)) return false;
-  AddField(out, "row", row);
+  AddField(out, fields::kRow, row);
   AddAttribute(out, attribute);
   return true;
 }
 
 constexpr char kTuneLetters[] = "SRDP";
-constexpr const char* kTuneNames[] = {"seconds", "repeat", "duration", "priority"};
+constexpr const char* kTuneNames[] = {fields::kSeconds, fields::kRepeat, fields::kDuration,
+                                      fields::kPriority};
 
 int TuneLetter(char c) {
   for (int i = 0; i < 4; ++i) {
@@ -142,7 +119,7 @@ bool Tune(const Context& c, DecodedPacket& out) {
     return BuildTune(f);
   };
   if (!Accepted(c, TuneNumberAccepted(f.tune), build)) return false;
-  AddField(out, "tune", f.tune);
+  AddField(out, fields::kTune, f.tune);
   for (int i = 0; i < 4; ++i) {
     if (!values[i]->empty()) AddField(out, kTuneNames[i], *values[i]);
   }
@@ -154,13 +131,13 @@ bool DisplayMode(const Context& c, DecodedPacket& out) {
   const std::string number(c.params.substr(0, c.params.size() - 1));
   const bool fast = !number.empty() && ToInt16(number);
   if (!Accepted(c, fast, [&] { return BuildDisplayMode(number); })) return false;
-  AddField(out, "template", number);
+  AddField(out, fields::kTemplate, number);
   return true;
 }
 
 bool MaintenanceCommand(const Context& c, DecodedPacket&) {
   for (int i = 0; i < static_cast<int>(std::size(kMaintenance)); ++i) {
-    if (c.code == kMaintenance[i].code) {
+    if (c.code == CodeOf(kMaintenance[i].command)) {
       // The head is checked already: fixed, or a two-digit group and unit.
       return Accepted(c, c.params.empty(),
                       [&] { return BuildMaintenance(static_cast<Maintenance>(i), AddressOf(c)); });
@@ -169,10 +146,8 @@ bool MaintenanceCommand(const Context& c, DecodedPacket&) {
   return false;
 }
 
-constexpr const char* kShadeNames[] = {"unset", "dark", "red", "yellow", "green"};
-
-// What BuildAndonCell writes after the column, for every cell state: asked of it once.
-struct CellCodes {
+// What a grid cell sends after the column, for every cell state: worked out once.
+struct CellEntry {
   AndonCell cell;
   std::uint64_t codes;  // packed, see Packed
 };
@@ -184,17 +159,10 @@ std::uint64_t Packed(std::string_view text) {
   for (const char c : text) key = key << 8 | static_cast<unsigned char>(c);
   return key;
 }
-const std::vector<CellCodes>& CellCodeTable() {
-  static const std::vector<CellCodes> table = [] {
-    std::vector<CellCodes> t;
-    const std::string head = {STX, ESC, 'A', 'C', '1', '1', 'R', '1', 'C'};
-    for (const Shade shade : {Shade::kDark, Shade::kRed, Shade::kYellow, Shade::kGreen}) {
-      for (const char* flash : {"", "BS", "RS", "YS", "GS", "BF", "RF", "YF", "GF"}) {
-        const AndonCell cell{shade, flash};
-        const std::string bytes = BuildAndonCell({}, 1, 1, cell)->Bytes();
-        t.push_back({cell, Packed(bytes.substr(head.size(), bytes.size() - head.size() - 1))});
-      }
-    }
+const std::vector<CellEntry>& CellCodeTable() {
+  static const std::vector<CellEntry> table = [] {
+    std::vector<CellEntry> t;
+    for (const AndonCell& cell : EverySetCell()) t.push_back({cell, Packed(CodesOf(cell).Text())});
     return t;
   }();
   return table;
@@ -215,23 +183,23 @@ bool AndonCellPacket(const Context& c, DecodedPacket& out) {
   const auto& table = CellCodeTable();
   const std::uint64_t key = Packed(codes);
   const auto found = std::find_if(table.begin(), table.end(),
-                                  [key](const CellCodes& entry) { return entry.codes == key; });
+                                  [key](const CellEntry& entry) { return entry.codes == key; });
   if (found == table.end()) return false;
   const AndonCell& cell = found->cell;
   const bool fast = column_text == std::to_string(column);
   if (!Accepted(c, fast, [&] { return BuildAndonCell(AddressOf(c), row, column, cell); })) {
     return false;
   }
-  AddField(out, "row", std::to_string(row));
-  AddField(out, "column", column_text);
-  AddField(out, "shade", kShadeNames[static_cast<int>(cell.shade)]);
-  const bool dark = cell.shade == Shade::kDark;
-  if (!cell.flash.empty()) AddField(out, "flash", cell.flash);
-  const char kind = cell.flash.empty() ? 0 : cell.flash[1];
-  AddField(out, "attribute", kind == 'S' ? "FS" : kind == 'F' ? "FF" : dark ? "OFF" : "ON");
+  AddField(out, fields::kRow, std::to_string(row));
+  AddField(out, fields::kColumn, column_text);
+  AddField(out, fields::kShade, ShadeName(cell.shade));
+  const auto flash = FlashOfCode(cell.flash);
+  if (flash) AddField(out, fields::kFlashCode, cell.flash);
+  AddField(out, fields::kAttribute, AttributeName(cell.Attribute()));
   // A dark cell sends no primary code.
-  if (!dark) AddField(out, "primary", std::string(1, LetterOf(cell.shade)));
-  if (kind) AddField(out, "secondary", std::string(1, cell.flash[0]));
+  if (cell.shade != Shade::kDark)
+    AddField(out, fields::kPrimary, std::string(1, LetterOf(cell.shade)));
+  if (flash) AddField(out, fields::kSecondary, LetterText(flash->secondary));
   return true;
 }
 
@@ -258,14 +226,15 @@ bool SubCell(const Context& c, DecodedPacket& out) {
   if (p.size() < codes) return false;
   const std::string_view tail = p.substr(p.size() - codes);
   p.remove_suffix(codes);
-  const int attribute = AttributeIndex(tail.substr(0, 2));
-  if (attribute < 0) return false;
-  f.attribute = kAttributes[attribute];
+  const auto codes_read = CellCodes::Parse(tail);
+  if (!codes_read || codes_read->primary.has_value() != colours) return false;
+  const auto attribute = AttributeOfCode(tail.substr(0, 2));
+  if (!attribute) return false;
+  f.attribute = *attribute;
   if (colours) {
-    if (tail[3] != 'P' || tail[5] != 'S') return false;
-    f.primary = LetterOfDigit(tail[2]);
-    f.secondary = LetterOfDigit(tail[4]);
-    if (!f.primary || !f.secondary) return false;
+    if (!codes_read->secondary) return false;
+    f.primary = LetterOf(*codes_read->primary);
+    f.secondary = LetterOf(*codes_read->secondary);
   }
   // A split of these very bytes, with codes read back through the pickers' own tables: the
   // builder refuses nothing else, so it writes the same bytes.
@@ -305,49 +274,45 @@ bool SubCell(const Context& c, DecodedPacket& out) {
     }
   }
   if (!found) return false;
-  AddField(out, "row", f.row);
-  if (!f.sub_row.empty()) AddField(out, "sub-row", f.sub_row);
-  AddField(out, "column", f.column);
-  if (!f.sub_column.empty()) AddField(out, "sub-column", f.sub_column);
-  if (!f.characters.empty()) AddField(out, "characters", f.characters);
-  AddField(out, "attribute", kAttributeNames[attribute]);
+  AddField(out, fields::kRow, f.row);
+  if (!f.sub_row.empty()) AddField(out, fields::kSubRow, f.sub_row);
+  AddField(out, fields::kColumn, f.column);
+  if (!f.sub_column.empty()) AddField(out, fields::kSubColumn, f.sub_column);
+  if (!f.characters.empty()) AddField(out, fields::kCharacters, f.characters);
+  AddField(out, fields::kAttribute, AttributeName(f.attribute));
   if (colours) {
-    AddField(out, "primary", std::string(1, f.primary));
-    AddField(out, "secondary", std::string(1, f.secondary));
+    AddField(out, fields::kPrimary, std::string(1, f.primary));
+    AddField(out, fields::kSecondary, std::string(1, f.secondary));
   }
   return true;
 }
 
-constexpr CommandRule MaintenanceRule(int i) {
-  return {kMaintenance[i].code, kMaintenance[i].section,
-          kMaintenance[i].fixed_address ? Addressing::kFixed : Addressing::kChecked,
-          SerialPlace::kNone, MaintenanceCommand};
-}
-
-constexpr CommandRule kAddressed[] = {
-    {"NUM", "NUM", Addressing::kChecked, SerialPlace::kNone, Number},
-    {"SL1", "SL1", Addressing::kUnchecked, SerialPlace::kNone, StackLight},
-    {"TU1", "TU1", Addressing::kChecked, SerialPlace::kNone, Tune},
-    {"TU2", "TU2", Addressing::kChecked, SerialPlace::kNone, Tune},
-    {"SDM", "SDM", Addressing::kFixed, SerialPlace::kNone, DisplayMode},
-    {"AC11R", "AC1", Addressing::kChecked, SerialPlace::kNone, AndonCellPacket},
-    {"AC12R", "AC1", Addressing::kChecked, SerialPlace::kNone, AndonCellPacket},
-    {"AC13R", "AC1", Addressing::kChecked, SerialPlace::kNone, AndonCellPacket},
-    {"AC14R", "AC1", Addressing::kChecked, SerialPlace::kNone, AndonCellPacket},
-    {"AC15R", "AC1", Addressing::kChecked, SerialPlace::kNone, AndonCellPacket},
-    {"AC16R", "AC1", Addressing::kChecked, SerialPlace::kNone, AndonCellPacket},
-    {"AC2", "AC2", Addressing::kChecked, SerialPlace::kNone, SubCell},
-    MaintenanceRule(0),
-    MaintenanceRule(1),
-    MaintenanceRule(2),
-    MaintenanceRule(3),
-    MaintenanceRule(4),
-};
-
 }  // namespace
 
-std::span<const CommandRule> AddressedCommands() {
-  return kAddressed;
+CommandDecoder AddressedDecoder(Command command) {
+  switch (command) {
+    case Command::kAC1:
+      return AndonCellPacket;
+    case Command::kAC2:
+      return SubCell;
+    case Command::kNUM:
+      return Number;
+    case Command::kTU1:
+    case Command::kTU2:
+      return Tune;
+    case Command::kSL1:
+      return StackLight;
+    case Command::kSDM:
+      return DisplayMode;
+    case Command::kTest:
+    case Command::kClear:
+    case Command::kDiag:
+    case Command::kBoot:
+    case Command::kSVN:
+      return MaintenanceCommand;
+    default:
+      return nullptr;
+  }
 }
 
 bool DecodeMarqueeText(const Context& c, DecodedPacket& out) {
@@ -366,10 +331,10 @@ bool DecodeMarqueeText(const Context& c, DecodedPacket& out) {
     return BuildMarquee(f);
   };
   if (!Accepted(c, true, build)) return false;
-  AddField(out, "clear-home", OnOff(f.clear_home));
-  AddField(out, "carriage-return", OnOff(f.carriage_return));
-  AddField(out, "flash", OnOff(f.flash));
-  AddField(out, "message", f.message);
+  AddField(out, fields::kClearHome, OnOff(f.clear_home));
+  AddField(out, fields::kCarriageReturn, OnOff(f.carriage_return));
+  AddField(out, fields::kFlash, OnOff(f.flash));
+  AddField(out, fields::kMessage, f.message);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "protocol/catalogue.h"
 #include "protocol/decode.h"
 #include "protocol/envelope.h"
 #include "protocol/packet.h"
@@ -57,13 +58,7 @@ inline constexpr int kMaxCandidates = 16;
 // Adds the fields to `out` and returns true when the builder writes `c.bytes` again.
 using CommandDecoder = bool (*)(const Context& c, DecodedPacket& out);
 
-enum class Addressing {
-  kChecked,    // two-digit group and unit, checked at Send
-  kUnchecked,  // the boxes as typed: 0 to 4 characters
-  kFixed,      // always "0000"
-};
-enum class SerialPlace { kNone, kField, kWildcard, kTypedText };
-
+// A packet kind of the catalogue with its decoder.
 struct CommandRule {
   std::string_view code;
   std::string_view command;
@@ -76,12 +71,15 @@ struct CommandRule {
 std::span<const CommandRule> AddressedCommands();
 // Commands whose code follows the serial-number head.
 std::span<const CommandRule> SerialCommands();
+// The decoders of either kind of packet, by command; nothing for a command of the other kind.
+CommandDecoder AddressedDecoder(Command command);
+CommandDecoder SerialDecoder(Command command);
 // The marquee text: no ESC and no code; `c.params` is everything after the address.
 bool DecodeMarqueeText(const Context& c, DecodedPacket& out);
 
 void AddField(DecodedPacket& out, std::string_view name, std::string_view value);
 // Only decimal digits, and at least one.
 bool AllDigits(std::string_view text);
-const char* OnOff(bool on);
+std::string_view OnOff(bool on);
 
 }  // namespace tvx::protocol::decoding

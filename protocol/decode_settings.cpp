@@ -33,7 +33,7 @@ bool AutoCentrePacket(const Context& c, DecodedPacket& out) {
       f.auto_centre = on ? AutoCentre::kOn : AutoCentre::kOff;
       f.serial_field = "00000";
       const std::string both = BuildMarquee(f).Bytes();
-      codes[on] = After(both.substr(0, both.find(EOT) + 1), "SMC");
+      codes[on] = After(both.substr(0, both.find(EOT) + 1), CodeOf(Command::kMRQ));
     }
     return codes;
   }();
@@ -48,7 +48,7 @@ bool AutoCentrePacket(const Context& c, DecodedPacket& out) {
       return both.substr(0, both.find(EOT) + 1) == c.bytes;
     });
     if (!same) return false;
-    AddField(out, "auto-centre", OnOff(on));
+    AddField(out, fields::kAutoCentre, OnOff(on));
     return true;
   }
   return false;
@@ -70,8 +70,8 @@ bool SetGroupUnit(const Context& c, DecodedPacket& out) {
   static const auto kNames = [] {
     std::array<std::string, 2 * kDeviceSets> names;
     for (int i = 0; i < kDeviceSets; ++i) {
-      names[2 * i] = "ds" + std::to_string(i + 1) + "-group";
-      names[2 * i + 1] = "ds" + std::to_string(i + 1) + "-unit";
+      names[2 * i] = fields::DeviceSetGroup(i + 1);
+      names[2 * i + 1] = fields::DeviceSetUnit(i + 1);
     }
     return names;
   }();
@@ -86,7 +86,7 @@ bool ModifySerial(const Context& c, DecodedPacket& out) {
   const std::string_view number = c.params;
   if (number.size() != 5 || !AllDigits(number)) return false;
   if (!Accepted(c, true, [&] { return BuildModifySerial(std::string(number)); })) return false;
-  AddField(out, "new-serial", number);
+  AddField(out, fields::kNewSerial, number);
   return true;
 }
 
@@ -95,9 +95,12 @@ struct SettingName {
   const char* field;
 };
 constexpr SettingName kSettingNames[] = {
-    {SerialSetting::kBoardType, "board-type"},   {SerialSetting::kBoardSubType, "sub-board-type"},
-    {SerialSetting::kFaderLevel, "fader-level"}, {SerialSetting::kColumns, "columns"},
-    {SerialSetting::kSeriesFlag, "series"},      {SerialSetting::kMarqueeDetect, "detect"},
+    {SerialSetting::kBoardType, fields::kBoardType},
+    {SerialSetting::kBoardSubType, fields::kSubBoardType},
+    {SerialSetting::kFaderLevel, fields::kFaderLevel},
+    {SerialSetting::kColumns, fields::kColumns},
+    {SerialSetting::kSeriesFlag, fields::kSeries},
+    {SerialSetting::kMarqueeDetect, fields::kDetect},
 };
 
 // The letter some settings put after their text, in the order of kSettingNames.
@@ -115,15 +118,20 @@ const std::string& Suffix(int index) {
   return kSuffixes[index];
 }
 
-// The option settings send one character per option state and show it by its meaning.
+// The option settings send one character per option state and show it as the choice that
+// sends it.
 std::vector<std::pair<std::string, std::string>> Options(SerialSetting command) {
-  if (command == SerialSetting::kSeriesFlag) {
-    return {{SeriesFlagText(true), "610"}, {SeriesFlagText(false), "614"}};
-  }
   std::vector<std::pair<std::string, std::string>> options;
-  for (const auto& [first, second] :
-       {std::pair{true, false}, std::pair{false, true}, std::pair{false, false}}) {
-    options.emplace_back(MarqueeDetectText(first, second), MarqueeDetectText(first, second));
+  if (command == SerialSetting::kSeriesFlag) {
+    const auto& series = SpecOf(Command::kSOR).Field(fields::kSeries)->choices;
+    for (std::size_t i = 0; i < series.size(); ++i)
+      options.emplace_back(SeriesFlagText(i == 0), series[i]);
+    return options;
+  }
+  const auto& detect = SpecOf(Command::kSMD).Field(fields::kDetect)->choices;
+  const std::pair<bool, bool> buttons[] = {{true, false}, {false, true}, {false, false}};
+  for (std::size_t i = 0; i < detect.size(); ++i) {
+    options.emplace_back(MarqueeDetectText(buttons[i].first, buttons[i].second), detect[i]);
   }
   return options;
 }
@@ -168,7 +176,7 @@ bool LedIntensity(const Context& c, DecodedPacket& out) {
     return false;
   });
   if (!same) return false;
-  AddField(out, "intensity", text);
+  AddField(out, fields::kIntensity, text);
   return true;
 }
 
@@ -180,8 +188,8 @@ bool Brightness(const Context& c, DecodedPacket& out) {
   const std::string lamp_test(c.params.substr(r + 1, c.params.size() - r - 2));
   const bool fast = IsNumber(regular) && IsNumber(lamp_test);
   if (!Accepted(c, fast, [&] { return BuildMarqueeBrightness(regular, lamp_test); })) return false;
-  AddField(out, "regular", regular);
-  AddField(out, "lamp-test", lamp_test);
+  AddField(out, fields::kRegular, regular);
+  AddField(out, fields::kLampTest, lamp_test);
   return true;
 }
 
@@ -200,33 +208,40 @@ bool Volume(const Context& c, DecodedPacket& out) {
           {AddressOf(c), std::string(c.serial), std::string(volume), std::string(channel)});
     };
     if (Accepted(c, true, build)) {
-      AddField(out, "volume", volume);
-      AddField(out, "channel", channel);
+      AddField(out, fields::kVolume, volume);
+      AddField(out, fields::kChannel, channel);
       return true;
     }
   }
   return false;
 }
 
-constexpr CommandRule kSerial[] = {
-    {"SMC", "MRQ", Addressing::kFixed, SerialPlace::kField, AutoCentrePacket},
-    {"SGU", "SGU", Addressing::kFixed, SerialPlace::kField, SetGroupUnit},
-    {"SS#", "SS#", Addressing::kFixed, SerialPlace::kWildcard, ModifySerial},
-    {"SBT", "SBT", Addressing::kFixed, SerialPlace::kField, Setting},
-    {"SBS", "SBS", Addressing::kFixed, SerialPlace::kField, Setting},
-    {"SFD", "SFD", Addressing::kFixed, SerialPlace::kField, Setting},
-    {"SAC", "SAC", Addressing::kFixed, SerialPlace::kField, Setting},
-    {"SOR", "SOR", Addressing::kFixed, SerialPlace::kField, Setting},
-    {"SMD", "SMD", Addressing::kFixed, SerialPlace::kField, Setting},
-    {"SLI", "SLI", Addressing::kFixed, SerialPlace::kWildcard, LedIntensity},
-    {"SMB", "SMB", Addressing::kFixed, SerialPlace::kWildcard, Brightness},
-    {"VL1", "VL1", Addressing::kChecked, SerialPlace::kTypedText, Volume},
-};
-
 }  // namespace
 
-std::span<const CommandRule> SerialCommands() {
-  return kSerial;
+CommandDecoder SerialDecoder(Command command) {
+  switch (command) {
+    case Command::kMRQ:
+      return AutoCentrePacket;
+    case Command::kSGU:
+      return SetGroupUnit;
+    case Command::kModifySerial:
+      return ModifySerial;
+    case Command::kSBT:
+    case Command::kSBS:
+    case Command::kSFD:
+    case Command::kSAC:
+    case Command::kSOR:
+    case Command::kSMD:
+      return Setting;
+    case Command::kSLI:
+      return LedIntensity;
+    case Command::kSMB:
+      return Brightness;
+    case Command::kVL1:
+      return Volume;
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace tvx::protocol::decoding

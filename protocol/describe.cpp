@@ -1,27 +1,28 @@
 #include "protocol/decode.h"
 #include "protocol/envelope.h"
+#include "protocol/reach.h"
 
 namespace tvx::protocol {
 
 namespace {
 
+// The decoder's own words for who a packet reaches, kept as its readers know them.
 void AppendTarget(const DecodedPacket& p, std::string& line) {
-  switch (p.envelope) {
-    case Envelope::kFixedAddress:
-      line += "the whole bus (0000)";
+  switch (TargetOf(p).reach) {
+    case Reach::kWholeBus:
+      line.append("the whole bus (").append(kFixedAddress) += ')';
       return;
-    case Envelope::kSerialNumber:
-      if (p.code == std::string_view("VL1")) {
-        line.append("group ").append(p.group).append(" unit ").append(p.unit);
-        line.append(", serial \"").append(p.serial) += '"';
-      } else if (p.serial == std::string_view(kWildcard)) {
-        line += "any device (ZYXWV)";
-      } else {
-        line.append("serial # ").append(p.serial);
-      }
+    case Reach::kGroupUnitSerial:
+      line.append("group ").append(p.group).append(" unit ").append(p.unit);
+      line.append(", serial \"").append(p.serial) += '"';
       return;
-    case Envelope::kGroupUnit:
-    case Envelope::kMarqueeText:
+    case Reach::kListening:
+      line.append("any device (").append(kWildcard) += ')';
+      return;
+    case Reach::kSerial:
+      line.append("serial # ").append(p.serial);
+      return;
+    case Reach::kGroupUnit:
       break;
   }
   if (p.address == std::string_view(kFixedAddress)) {
@@ -38,8 +39,7 @@ void AppendTarget(const DecodedPacket& p, std::string& line) {
 
 // Typed text is quoted where it could be misread inside the line.
 void AppendValue(const DecodedField& f, std::string& line) {
-  using namespace std::literals;
-  bool quote = f.value.empty() || f.name == "message"sv || f.name == "characters"sv;
+  bool quote = f.value.empty() || f.name == fields::kMessage || f.name == fields::kCharacters;
   for (const char c : f.value) quote = quote || c == ' ' || c == ',' || c == '"';
   if (quote) line += '"';
   line += f.value;

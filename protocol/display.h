@@ -27,6 +27,6 @@ void AppendTokenText(std::string& out, std::string_view bytes);
 std::string HexText(std::string_view bytes);
 // The bytes of hexadecimal text, blanks and tabs anywhere, either case; nothing when a
 // character is no digit or a byte is cut in half.
-std::optional<std::string> FromHexText(std::string_view text);
+[[nodiscard]] std::optional<std::string> FromHexText(std::string_view text);
 
 }  // namespace tvx::protocol

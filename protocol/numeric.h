@@ -16,10 +16,10 @@ struct Decimal {
   std::string whole;     // digits without leading zeros; empty for zero
   std::string fraction;  // digits without trailing zeros
 };
-std::optional<Decimal> ToDecimal(std::string_view text);
+[[nodiscard]] std::optional<Decimal> ToDecimal(std::string_view text);
 
 // The number as a double, for display and arithmetic that need no exactness.
-std::optional<double> ToNumber(std::string_view text);
+[[nodiscard]] std::optional<double> ToNumber(std::string_view text);
 
 // Whether text is a number from low to high inclusive, compared exactly.
 bool NumberWithin(std::string_view text, std::int64_t low, std::int64_t high);

@@ -1,3 +1,4 @@
+#include "protocol/catalogue.h"
 #include "protocol/commands.h"
 #include "protocol/control_bytes.h"
 #include "protocol/numeric.h"
@@ -8,7 +9,7 @@ BuildResult BuildNumber(const NumberFields& f) {
   if (f.number.empty()) return Refusal{texts::kNumberMissing};
   if (!ToInt16(f.number)) return Refusal{texts::NotNumeric(4)};
   Packet p;
-  GroupUnitHead(p, f.address).Add("NUM");
+  GroupUnitHead(p, f.address).Add(CodeOf(Command::kNUM));
   if (!f.row.empty() && !f.column.empty()) p.Add(f.row).Add("R").Add(f.column).Add("C");
   p.Add(f.number).Add("N");
   if (!f.attribute_codes.empty()) p.Add(f.attribute_codes);
@@ -21,10 +22,12 @@ BuildResult BuildStackLight(const StackLightFields& f) {
   if (f.row.empty()) return Refusal{texts::kRowMissing};
   if (!ToInt16(f.row)) return Refusal{texts::NotNumeric(2)};
   Packet p;
-  GroupUnitHead(p, f.address).Add("SL1").Add(f.row).Add("R");
+  GroupUnitHead(p, f.address).Add(CodeOf(Command::kSL1)).Add(f.row).Add("R");
   if (!f.attribute_codes.empty()) p.Add(f.attribute_codes);
   p.Byte(EOT);
-  p.status = texts::SentTo(f.link == Link::Tcp ? "SL1 " : "SL1", f.address.group, f.address.unit);
+  // The TCP link's line has a blank after the name.
+  const std::string name = std::string(NameOf(Command::kSL1)) + (f.link == Link::Tcp ? " " : "");
+  p.status = texts::SentTo(name, f.address.group, f.address.unit);
   return p;
 }
 

@@ -27,7 +27,7 @@ std::string_view KindName(DeviceKind kind);
 // For people: "andon board", "marquee", "numeric display", "stack light", "tune unit",
 // "head-end controller".
 std::string_view KindTitle(DeviceKind kind);
-std::optional<DeviceKind> KindFromName(std::string_view name);
+[[nodiscard]] std::optional<DeviceKind> KindFromName(std::string_view name);
 
 inline constexpr int kMaxSerial = 99999;
 

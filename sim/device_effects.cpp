@@ -6,29 +6,28 @@
 #include <iterator>
 
 #include "protocol/commands.h"
+#include "protocol/decoded_fields.h"
 
 namespace tvx::sim {
 
+using protocol::Command;
 using protocol::DecodedPacket;
+namespace fields = protocol::fields;
 
 namespace {
 
 std::string_view Field(const DecodedPacket& p, std::string_view name) {
-  for (const protocol::DecodedField& f : p.fields) {
-    if (f.name == name) return f.value;
-  }
-  return {};
+  return protocol::FieldValue(p, name);
 }
 
 bool On(const DecodedPacket& p, std::string_view name) {
-  return Field(p, name) == "ON";
+  return Field(p, name) == protocol::kOn;
 }
 
-// What follows the command code up to EOT, in a packet whose code follows the address.
-std::string_view Params(const DecodedPacket& p) {
-  const std::size_t start = 2 + p.address.size() + p.code.size();  // STX, address, ESC, code
-  if (p.bytes.size() < start + 1) return {};
-  return std::string_view(p.bytes).substr(start, p.bytes.size() - start - 1);
+// The cell's codes as text, as the board keeps them.
+std::string Codes(const DecodedPacket& p) {
+  const auto codes = protocol::CellCodesOf(p);
+  return codes ? codes->Text() : std::string();
 }
 
 // One or two digits, as a device reads a row or column number; nothing for other text.
@@ -58,29 +57,25 @@ void Assign(std::optional<std::string>& slot, std::string_view text) {
 
 // --- andon boards
 
-void PaintCell(AndonBoard& board, int row, int column, std::string_view codes) {
+void PaintCell(AndonBoard& board, int row, int column, const std::string& codes) {
   Assign(board.cells[row - 1][column - 1], codes);
   board.sub_cells.erase(board.sub_cells.lower_bound({row, column, INT_MIN, INT_MIN}),
                         board.sub_cells.lower_bound({row, column + 1, INT_MIN, INT_MIN}));
 }
 
 bool RowCell(AndonBoard& board, const DecodedPacket& p) {
-  const std::string_view column = Field(p, "column");
-  const auto r = NumberWithin(Field(p, "row"), protocol::kAndonRows);
-  const auto c = NumberWithin(column, protocol::kAndonColumns);
+  const auto r = NumberWithin(Field(p, fields::kRow), protocol::kAndonRows);
+  const auto c = NumberWithin(Field(p, fields::kColumn), protocol::kAndonColumns);
   if (!r || !c) return false;
-  // AC1<row>R, then the column and "C", then the codes.
-  PaintCell(board, *r, *c, Params(p).substr(column.size() + 1));
+  PaintCell(board, *r, *c, Codes(p));
   return true;
 }
 
 bool SubCell(AndonBoard& board, const DecodedPacket& p) {
-  const std::string_view row = Field(p, "row"), column = Field(p, "column");
-  const std::string_view sub_row = Field(p, "sub-row"), sub_column = Field(p, "sub-column");
-  // The cell's address: row[.sub-row]R column[.sub-column]C; the codes follow it.
-  const std::size_t address = row.size() + (sub_row.empty() ? 0 : 1 + sub_row.size()) + 1 +
-                              column.size() + (sub_column.empty() ? 0 : 1 + sub_column.size()) + 1;
-  const std::string_view codes = Params(p).substr(std::min(address, Params(p).size()));
+  const std::string_view row = Field(p, fields::kRow), column = Field(p, fields::kColumn);
+  const std::string_view sub_row = Field(p, fields::kSubRow);
+  const std::string_view sub_column = Field(p, fields::kSubColumn);
+  const std::string codes = Codes(p);
   // The console sends row and column as typed; a board has room for its own grid only.
   const auto r = NumberWithin(row, protocol::kAndonRows);
   const auto c = NumberWithin(column, protocol::kAndonColumns);
@@ -105,37 +100,37 @@ bool SubCell(AndonBoard& board, const DecodedPacket& p) {
 // --- marquees, numeric displays, stack lights, tune units
 
 bool MarqueeText(Marquee& m, const DecodedPacket& p) {
-  m.text.assign(Field(p, "message"));
-  m.clear_home = On(p, "clear-home");
-  m.carriage_return = On(p, "carriage-return");
-  m.flash = On(p, "flash");
+  m.text.assign(Field(p, fields::kMessage));
+  m.clear_home = On(p, fields::kClearHome);
+  m.carriage_return = On(p, fields::kCarriageReturn);
+  m.flash = On(p, fields::kFlash);
   return true;
 }
 
 bool AutoCentre(Marquee& m, const DecodedPacket& p) {
-  m.auto_centre = On(p, "auto-centre");
+  m.auto_centre = On(p, fields::kAutoCentre);
   return true;
 }
 
 bool DisplayMode(Marquee& m, const DecodedPacket& p) {
-  Assign(m.template_id, Field(p, "template"));
+  Assign(m.template_id, Field(p, fields::kTemplate));
   return true;
 }
 
 bool Number(NumericDisplay& d, const DecodedPacket& p) {
-  d.number.assign(Field(p, "number"));
-  d.row.assign(Field(p, "row"));
-  d.column.assign(Field(p, "column"));
-  d.attribute.assign(Field(p, "attribute"));
+  d.number.assign(Field(p, fields::kNumber));
+  d.row.assign(Field(p, fields::kRow));
+  d.column.assign(Field(p, fields::kColumn));
+  d.attribute.assign(Field(p, fields::kAttribute));
   return true;
 }
 
 inline constexpr int kStackLightRows = 99;  // the row box holds two characters
 
 bool StackLightRow(StackLight& s, const DecodedPacket& p) {
-  const auto row = NumberWithin(Field(p, "row"), kStackLightRows);
+  const auto row = NumberWithin(Field(p, fields::kRow), kStackLightRows);
   if (!row) return false;
-  s.rows[*row].assign(Field(p, "attribute"));
+  s.rows[*row].assign(Field(p, fields::kAttribute));
   return true;
 }
 
@@ -143,11 +138,11 @@ bool PlayTune(TuneUnit& t, const DecodedPacket& p) {
   if (!t.last_tune) t.last_tune.emplace();
   Tune& tune = *t.last_tune;
   tune.code.assign(p.code);
-  tune.tune.assign(Field(p, "tune"));
-  tune.seconds.assign(Field(p, "seconds"));
-  tune.repeat.assign(Field(p, "repeat"));
-  tune.duration.assign(Field(p, "duration"));
-  tune.priority.assign(Field(p, "priority"));
+  tune.tune.assign(Field(p, fields::kTune));
+  tune.seconds.assign(Field(p, fields::kSeconds));
+  tune.repeat.assign(Field(p, fields::kRepeat));
+  tune.duration.assign(Field(p, fields::kDuration));
+  tune.priority.assign(Field(p, fields::kPriority));
   ++t.tunes_played;
   return true;
 }
@@ -223,7 +218,7 @@ bool SetGroupUnit(Device& d, const DecodedPacket& p) {
 }
 
 bool ModifySerial(Device& d, const DecodedPacket& p) {
-  const std::string_view serial = Field(p, "new-serial");
+  const std::string_view serial = Field(p, fields::kNewSerial);
   if (serial.size() != 5) return false;
   d.identity.serial = std::stoi(std::string(serial));
   return true;
@@ -239,7 +234,7 @@ bool Setting(Device& d, const DecodedPacket& p) {
 }  // namespace
 
 struct PacketEffect::Rule {
-  std::string_view command;
+  Command command;
   std::string_view code;  // only where one command has several packets
   bool (*apply)(Device&, const DecodedPacket&);
   bool readdresses = false;
@@ -249,41 +244,42 @@ namespace {
 
 template <int i>
 constexpr PacketEffect::Rule MaintenanceRule() {
-  return {protocol::kMaintenance[i].section, {}, Maintain<static_cast<protocol::Maintenance>(i)>};
+  return {protocol::kMaintenance[i].command, {}, Maintain<static_cast<protocol::Maintenance>(i)>};
 }
 
-constexpr PacketEffect::Rule kRules[] = {
-    {"AC1", {}, OnKind<AndonBoard, RowCell>},
-    {"AC2", {}, OnKind<AndonBoard, SubCell>},
-    {"MRQ", "SMC", OnKind<Marquee, AutoCentre>},
-    {"MRQ", {}, OnKind<Marquee, MarqueeText>},
-    {"SDM", {}, OnKind<Marquee, DisplayMode>},
-    {"NUM", {}, OnKind<NumericDisplay, Number>},
-    {"SL1", {}, OnKind<StackLight, StackLightRow>},
-    {"TU1", {}, OnKind<TuneUnit, PlayTune>},
-    {"TU2", {}, OnKind<TuneUnit, PlayTune>},
+const PacketEffect::Rule kRules[] = {
+    {Command::kAC1, {}, OnKind<AndonBoard, RowCell>},
+    {Command::kAC2, {}, OnKind<AndonBoard, SubCell>},
+    {Command::kMRQ, protocol::CodeOf(Command::kMRQ), OnKind<Marquee, AutoCentre>},
+    {Command::kMRQ, {}, OnKind<Marquee, MarqueeText>},
+    {Command::kSDM, {}, OnKind<Marquee, DisplayMode>},
+    {Command::kNUM, {}, OnKind<NumericDisplay, Number>},
+    {Command::kSL1, {}, OnKind<StackLight, StackLightRow>},
+    {Command::kTU1, {}, OnKind<TuneUnit, PlayTune>},
+    {Command::kTU2, {}, OnKind<TuneUnit, PlayTune>},
     MaintenanceRule<0>(),
     MaintenanceRule<1>(),
     MaintenanceRule<2>(),
     MaintenanceRule<3>(),
     MaintenanceRule<4>(),
-    {"SGU", {}, SetGroupUnit, true},
-    {"SS#", {}, ModifySerial, true},
-    {"SBT", {}, Setting},
-    {"SBS", {}, Setting},
-    {"SFD", {}, Setting},
-    {"SAC", {}, Setting},
-    {"SOR", {}, Setting},
-    {"SMD", {}, Setting},
-    {"SLI", {}, Setting},
-    {"SMB", {}, Setting},
-    {"VL1", {}, Setting},
+    {Command::kSGU, {}, SetGroupUnit, true},
+    {Command::kModifySerial, {}, ModifySerial, true},
+    {Command::kSBT, {}, Setting},
+    {Command::kSBS, {}, Setting},
+    {Command::kSFD, {}, Setting},
+    {Command::kSAC, {}, Setting},
+    {Command::kSOR, {}, Setting},
+    {Command::kSMD, {}, Setting},
+    {Command::kSLI, {}, Setting},
+    {Command::kSMB, {}, Setting},
+    {Command::kVL1, {}, Setting},
 };
 static_assert(std::size(protocol::kMaintenance) == 5);
 
 const PacketEffect::Rule* RuleOf(const DecodedPacket& p) {
   for (const PacketEffect::Rule& rule : kRules) {
-    if (rule.command == p.command && (rule.code.empty() || rule.code == p.code)) return &rule;
+    if (p.command == protocol::NameOf(rule.command) && (rule.code.empty() || rule.code == p.code))
+      return &rule;
   }
   return nullptr;
 }

@@ -34,7 +34,7 @@ struct DevicesError {
 
 using DevicesResult = std::variant<std::vector<DeviceEntry>, DevicesError>;
 
-DevicesResult ParseDevices(std::istream& in);
+[[nodiscard]] DevicesResult ParseDevices(std::istream& in);
 
 // One device of each kind, in group 01 at units 01 to 06 with serials 10001 to 10006, in the
 // order of DeviceKind; this is its devices file.

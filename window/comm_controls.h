@@ -16,9 +16,9 @@ class MSComm {
   virtual bool PortOpen() const = 0;
   // Opens (true) or closes (false) the port; false when the port is missing or busy, or
   // when closing failed.
-  virtual bool SetPortOpen(bool open) = 0;
+  [[nodiscard]] virtual bool SetPortOpen(bool open) = 0;
   // Writes one piece, one byte per character; false when it could not be written.
-  virtual bool Output(const std::string& piece) = 0;
+  [[nodiscard]] virtual bool Output(const std::string& piece) = 0;
 };
 
 // Socket states as the console numbers them.
@@ -52,7 +52,7 @@ class Winsock {
   // Starts connecting and returns at once; progress shows only through State().
   virtual void Connect(const std::string& host, int port) = 0;
   // Sends one piece, one byte per character; false when it could not be sent.
-  virtual bool SendData(const std::string& piece) = 0;
+  [[nodiscard]] virtual bool SendData(const std::string& piece) = 0;
 };
 
 }  // namespace tvx::window

@@ -22,6 +22,6 @@ inline constexpr int kAltAlone = 4;
 inline constexpr int kMaxShiftState = 7;
 
 // A key as a script names it: F1, F2, Esc, A..Z, 0..9, [, ], or a decimal code 0..255.
-std::optional<int> KeyCodeByName(std::string_view name);
+[[nodiscard]] std::optional<int> KeyCodeByName(std::string_view name);
 
 }  // namespace tvx::window

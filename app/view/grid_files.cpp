@@ -44,7 +44,7 @@ QString ChooseGridFile(QWidget* parent, GridFileAction action) {
 }
 
 void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& w,
-                        GridFileChooser choose) {
+                        const GridFileChooser& choose) {
   QWidget* frame = view.WidgetOf(w.CommandDataFrame->Name());
   if (!frame) return;
   auto* save = new QPushButton(QObject::tr("&Save grid..."), frame);

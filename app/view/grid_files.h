@@ -25,6 +25,6 @@ QString ChooseGridFile(QWidget* parent, GridFileAction action);
 // shown. The rules and messages are andon/grid_file.h's; the outcome goes to the window's
 // status bar, never to the console's status box.
 void AddGridFileButtons(ConsoleWindow& window, MainView& view, window::FrmMain& w,
-                        GridFileChooser choose = ChooseGridFile);
+                        const GridFileChooser& choose = ChooseGridFile);
 
 }  // namespace tvx::app

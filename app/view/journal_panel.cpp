@@ -38,7 +38,7 @@ QLabel* Buddy(const QString& text, QWidget* box, QWidget* parent) {
 
 }  // namespace
 
-JournalPanel::JournalPanel(std::vector<console::JournalEntry> earlier, SendAgain send_again,
+JournalPanel::JournalPanel(const std::vector<console::JournalEntry>& earlier, SendAgain send_again,
                            Message message, QWidget* parent)
     : QDockWidget(tr("Journal"), parent),
       send_again_(std::move(send_again)),

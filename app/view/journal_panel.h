@@ -28,8 +28,8 @@ class JournalPanel : public QDockWidget {
   // The most entries listed; older ones leave the list (the file keeps them).
   static constexpr int kListed = 5000;
 
-  JournalPanel(std::vector<console::JournalEntry> earlier, SendAgain send_again, Message message,
-               QWidget* parent = nullptr);
+  JournalPanel(const std::vector<console::JournalEntry>& earlier, SendAgain send_again,
+               Message message, QWidget* parent = nullptr);
 
   // An entry just ended.
   void Add(const console::JournalEntry& entry);

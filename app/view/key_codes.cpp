@@ -26,7 +26,6 @@ std::optional<int> KeypadCode(int key) {
     case Qt::Key_Minus:
       return 109;
     case Qt::Key_Period:
-      return 110;
     case Qt::Key_Comma:
       return 110;
     case Qt::Key_Slash:

@@ -13,6 +13,7 @@
 #include "app/view/view_texts.h"
 #include "app/view/widget_factory.h"
 #include "console/texts.h"
+#include "protocol/catalogue.h"
 #include "window/key_codes.h"
 #include "window/operator_events.h"
 
@@ -102,13 +103,10 @@ void MainView::Click(Control& c) {
 
 void MainView::AddSectionTips() {
   for (window::Button* button : w_.SectionButtons()) {
-    for (const auto& [caption, tip] : view_texts::kSectionTips) {
-      if (button->Caption() == caption) {
-        if (QWidget* widget = WidgetOf(button->Name())) {
-          widget->setToolTip(QString::fromUtf8(tip.data(), static_cast<qsizetype>(tip.size())));
-        }
-      }
-    }
+    const protocol::CommandSpec* spec = protocol::FindCommand(button->Caption());
+    QWidget* widget = WidgetOf(button->Name());
+    if (spec && widget)
+      widget->setToolTip(QString::fromStdString(spec->name + ": " + spec->summary));
   }
 }
 

@@ -44,7 +44,7 @@ QColor AndonPanel::CellColour(int row, int column) const {
   const CellLook& look = Look(row, column);
   if (!look.set) return {};
   if (!look.characters.empty()) return kCharacterFill;
-  if (!look.lit) return LetterColour('B');
+  if (!look.lit) return LetterColour(protocol::Colour::kDark);
   return LetterColour(clock_.FirstState(look.flash) ? look.primary : look.secondary);
 }
 

@@ -2,6 +2,7 @@
 #include <QPainter>
 
 #include "app/view/sim_panels.h"
+#include "protocol/catalogue.h"
 #include "protocol/display.h"
 
 namespace tvx::app {
@@ -20,6 +21,14 @@ const QString kDot = QStringLiteral(" \u00B7 ");
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Name(const char* name) {
+  return QLatin1String(name);
+}
+
+bool IsOff(const QString& attribute) {
+  return attribute == Latin1(protocol::kOff);
 }
 
 QFont Scaled(const QFont& base, int pixels, bool bold) {
@@ -58,10 +67,10 @@ void MarqueePanel::RefreshBody() {
 
 QStringList MarqueePanel::Options() const {
   QStringList on;
-  if (clear_home_) on << QStringLiteral("clear-home");
+  if (clear_home_) on << Name(protocol::fields::kClearHome);
   if (carriage_return_) on << QStringLiteral("carriage return");
-  if (flash_) on << QStringLiteral("flash");
-  if (auto_centre_) on << QStringLiteral("auto-centre");
+  if (flash_) on << Name(protocol::fields::kFlash);
+  if (auto_centre_) on << Name(protocol::fields::kAutoCentre);
   if (!template_.isNull()) on << QStringLiteral("template %1").arg(template_);
   return on;
 }
@@ -91,10 +100,10 @@ void MarqueePanel::PaintBody(QPainter& painter, const QRect& body) const {
   // The options as tags, lit when on.
   painter.setFont(Scaled(font(), 11, false));
   const QFontMetrics metrics = painter.fontMetrics();
-  const std::pair<QString, bool> tags[] = {{QStringLiteral("clear-home"), clear_home_},
+  const std::pair<QString, bool> tags[] = {{Name(protocol::fields::kClearHome), clear_home_},
                                            {QStringLiteral("CR"), carriage_return_},
-                                           {QStringLiteral("flash"), flash_},
-                                           {QStringLiteral("auto-centre"), auto_centre_}};
+                                           {Name(protocol::fields::kFlash), flash_},
+                                           {Name(protocol::fields::kAutoCentre), auto_centre_}};
   int x = body.left();
   const int y = face.bottom() + 8;
   for (const auto& [name, on] : tags) {
@@ -118,7 +127,7 @@ NumericPanel::NumericPanel(const sim::Device& device, const BlinkClock& clock, Q
     : DevicePanel(device, clock, kPanelWidth, parent) {}
 
 bool NumericPanel::ShowsNumber() const {
-  if (attribute_ == QLatin1String("OFF")) return false;
+  if (IsOff(attribute_)) return false;
   return clock_.FirstState(FlashOf(attribute_.toStdString()));
 }
 
@@ -150,7 +159,7 @@ void NumericPanel::PaintBody(QPainter& painter, const QRect& body) const {
   if (!number_.isEmpty()) {
     const bool lit = ShowsNumber();
     // Unlit digits stay faintly visible, as on a real display; a blink shows nothing.
-    if (lit || attribute_ == QLatin1String("OFF")) {
+    if (lit || IsOff(attribute_)) {
       painter.setFont(Monospace(44));
       painter.setPen(lit ? kNumberLit : kNumberUnlit);
       const QRect digits = face.adjusted(kFacePadding, 0, -kFacePadding, 0);
@@ -190,11 +199,10 @@ void StackLightPanel::RefreshBody() {
 }
 
 bool StackLightPanel::Lit(std::size_t lamp) const {
-  const QString& attribute = lamps_.at(lamp).attribute;
-  if (attribute == QLatin1String("ON")) return true;
-  if (attribute == QLatin1String("FS")) return clock_.FirstState(Flash::kSlow);
-  if (attribute == QLatin1String("FF")) return clock_.FirstState(Flash::kFast);
-  return false;
+  const std::string attribute = lamps_.at(lamp).attribute.toStdString();
+  if (attribute == protocol::kOn) return true;
+  const Flash flash = FlashOf(attribute);
+  return flash != Flash::kNone && clock_.FirstState(flash);
 }
 
 std::size_t StackLightPanel::LampsShown(const QRect& body) const {
@@ -274,14 +282,15 @@ void TextPanel::RefreshBody() {
   const sim::Tune& tune = *t->last_tune;
   lines_ << tr("%1 tune %2").arg(Latin1(tune.code), Latin1(tune.tune));
   QStringList timing;
-  const std::pair<const char*, const std::string*> values[] = {{"seconds", &tune.seconds},
-                                                               {"repeat", &tune.repeat},
-                                                               {"duration", &tune.duration},
-                                                               {"priority", &tune.priority}};
+  namespace f = protocol::fields;
+  const std::pair<const char*, const std::string*> values[] = {{f::kSeconds, &tune.seconds},
+                                                               {f::kRepeat, &tune.repeat},
+                                                               {f::kDuration, &tune.duration},
+                                                               {f::kPriority, &tune.priority}};
   for (const auto& [name, value] : values) {
     if (!value->empty()) timing << QStringLiteral("%1 %2").arg(QLatin1String(name), Latin1(*value));
   }
-  if (tune.code == "TU2") timing.prepend(tr("double speed"));
+  if (tune.code == protocol::CodeOf(protocol::Command::kTU2)) timing.prepend(tr("double speed"));
   lines_ << (timing.isEmpty() ? tr("no timing given") : timing.join(kDot));
   lines_ << (t->tunes_played == 1 ? tr("played once") : tr("played %1 times").arg(t->tunes_played));
 }

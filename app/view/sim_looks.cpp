@@ -8,22 +8,6 @@ namespace tvx::app {
 
 namespace {
 
-// The colour letters in the order of their digits (0 to 3).
-constexpr char kLetters[] = {'B', 'R', 'Y', 'G'};
-
-const char* ColourName(char letter) {
-  switch (letter) {
-    case 'R':
-      return "red";
-    case 'Y':
-      return "yellow";
-    case 'G':
-      return "green";
-    default:
-      return "dark";
-  }
-}
-
 const char* AttributeName(const CellLook& look) {
   if (!look.lit) return "off";
   switch (look.flash) {
@@ -40,47 +24,28 @@ const char* AttributeName(const CellLook& look) {
 }  // namespace
 
 Flash FlashOf(std::string_view attribute) {
-  if (attribute == "FS") return Flash::kSlow;
-  if (attribute == "FF") return Flash::kFast;
-  return Flash::kNone;
+  const auto a = protocol::AttributeNamed(attribute);
+  const auto speed = a ? protocol::SpeedOf(*a) : std::nullopt;
+  if (!speed) return Flash::kNone;
+  return *speed == protocol::FlashSpeed::kSlow ? Flash::kSlow : Flash::kFast;
 }
 
-CellLook CellLookOf(std::string_view codes) {
+CellLook CellLookOf(std::string_view text) {
   CellLook look;
   look.set = true;
-  if (codes.starts_with('[')) {
-    const std::size_t close = codes.find(']');
-    if (close != std::string_view::npos) {
-      look.characters = codes.substr(1, close - 1);
-      codes.remove_prefix(close + 1);
-    }
-  }
-  // The row sender writes "0A" and a flash code together for a flashing dark cell; AC2 sends
-  // one attribute, where OFF leaves the cell dark whatever colours follow.
-  bool attributes[4] = {};
-  while (codes.size() >= 2) {
-    const int digit = codes[0] - '0';
-    if (digit < 0 || digit > 3) {
-      codes.remove_prefix(1);
-      continue;
-    }
-    switch (codes[1]) {
-      case 'A':
-        attributes[digit] = true;
-        break;
-      case 'P':
-        look.primary = kLetters[digit];
-        break;
-      case 'S':
-        look.secondary = kLetters[digit];
-        break;
-      default:
-        break;
-    }
-    codes.remove_prefix(2);
-  }
-  look.flash = attributes[3] ? Flash::kFast : attributes[2] ? Flash::kSlow : Flash::kNone;
-  look.lit = attributes[1] || look.flash != Flash::kNone;
+  const auto codes = protocol::CellCodes::Parse(text);
+  if (!codes) return look;
+  using protocol::AndonAttribute;
+  auto has = [&codes](AndonAttribute a) { return codes->attributes[static_cast<int>(a)]; };
+  look.characters = codes->characters;
+  look.primary = codes->primary.value_or(look.primary);
+  look.secondary = codes->secondary.value_or(look.secondary);
+  // The row sender writes OFF and a flash together for a flashing dark cell; AC2 sends one
+  // attribute, where OFF leaves the cell dark whatever colours follow.
+  look.flash = has(AndonAttribute::kFlashFast)   ? Flash::kFast
+               : has(AndonAttribute::kFlashSlow) ? Flash::kSlow
+                                                 : Flash::kNone;
+  look.lit = has(AndonAttribute::kOn) || look.flash != Flash::kNone;
   return look;
 }
 
@@ -90,13 +55,16 @@ std::string DescribeCell(const CellLook& look) {
   std::string text = AttributeName(look);
   if (!look.lit) return text;
   text += ", ";
-  text += ColourName(look.primary);
-  if (look.flash != Flash::kNone) text += std::string(" / ") + ColourName(look.secondary);
+  text += protocol::NameOf(look.primary);
+  if (look.flash != Flash::kNone) {
+    text += " / ";
+    text += protocol::NameOf(look.secondary);
+  }
   return text;
 }
 
-QColor LetterColour(char letter) {
-  const window::Color c = andon::LetterColor(letter);
+QColor LetterColour(protocol::Colour colour) {
+  const window::Color c = andon::ColorOf(colour);
   return QColor(c.r, c.g, c.b);
 }
 

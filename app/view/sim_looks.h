@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/andon_codes.h"
+
 class QTimer;
 
 // How the simulator's window shows what a device was told: an andon cell's codes read back
@@ -21,19 +23,19 @@ struct CellLook {
   bool set = false;  // false: the cell was never painted whole, so it stays unlit
   bool lit = false;  // false for OFF: dark whatever colours came with it
   Flash flash = Flash::kNone;
-  char primary = 'B', secondary = 'B';  // B, R, Y or G
-  std::string characters;               // AC2's "[...]"; shown instead of colours
+  protocol::Colour primary = protocol::Colour::kDark, secondary = protocol::Colour::kDark;
+  std::string characters;  // AC2's "[...]"; shown instead of colours
   bool operator==(const CellLook&) const = default;
 };
 
-// Codes a board does not know are skipped; a cell with no attribute code at all is shown
-// as dark, as a board that cannot read its command shows nothing.
+// A cell whose codes are not the grammar's, or carry no attribute, is shown as dark, as a
+// board that cannot read its command shows nothing.
 CellLook CellLookOf(std::string_view codes);
 // "flash slow, red / yellow", "on, green", "off", "characters AB, flash slow".
 std::string DescribeCell(const CellLook& look);
 
 // The board's colours are the console grid's: B dark grey, R red, Y yellow, G green.
-QColor LetterColour(char letter);
+QColor LetterColour(protocol::Colour colour);
 
 // The shared blink: one timer for the whole window, counting phases of kBlinkTickMs. A
 // flashing thing shows its first state (a cell's primary colour, a lamp lit) for

@@ -34,9 +34,9 @@ class JournalPanelTest : public ::testing::Test {
   }
   // A panel that starts with earlier, shows every entry the journal ends and sends again
   // through the console.
-  std::unique_ptr<app::JournalPanel> Panel(std::vector<JournalEntry> earlier = {}) {
+  std::unique_ptr<app::JournalPanel> Panel(const std::vector<JournalEntry>& earlier = {}) {
     auto panel = std::make_unique<app::JournalPanel>(
-        std::move(earlier), [this](const JournalEntry& e) { return h.console.SendAgain(e); },
+        earlier, [this](const JournalEntry& e) { return h.console.SendAgain(e); },
         [this](const QString& text, bool error) {
           messages.emplace_back(text.toStdString(), error);
         });

@@ -54,10 +54,14 @@ TEST(SendCommandLine, NothingGivenVanishesFromThePacket) {
        "field 'message': character 4, '\xF0\x9F\x99\x82' (U+1F642), cannot be sent"},
       {{"NUM", "number=\xEF\xBC\x91", "group=1", "unit=5"}, kSendBadUsage, "(U+FF11)"},
       // What the console can send still goes: a '<' of the text is a token of its own.
-      {{"Misc", "packet=<3C>A<3E> <e9>"}, kSendOk, "packet: <3C>A<3E> <e9>\nhex: 3C 41 3E 20 E9\n"},
+      {{"Misc", "packet=<3C>A<3E> <e9>"},
+       kSendOk,
+       "packet: <3C>A<3E> <e9>\nhex: 3C 41 3E 20 E9\n"
+       "reaches: unknown (not a packet: bytes outside a packet)\n"},
       {{"MRQ", "message=caf\xC3\xA9", "group=1", "unit=5"},
        kSendOk,
-       "packet: <02>0105<0C><12>caf\xC3\xA9<04>\nhex: 02 30 31 30 35 0C 12 63 61 66 E9 04\n"},
+       "packet: <02>0105<0C><12>caf\xC3\xA9<04>\nhex: 02 30 31 30 35 0C 12 63 61 66 E9 04\n"
+       "reaches: group 01 unit 05\n"},
       {{"Misc", "packet="}, kSendRefused, "No command input!"},
   };
   for (const Case& c : cases) {

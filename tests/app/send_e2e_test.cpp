@@ -239,7 +239,32 @@ TEST(Send, DryRunNeedsNoLinkAndShowsPacketAndBytes) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out,
             "packet: <02>0102<1B>TU15T10SRDP<04>\n"
-            "hex: 02 30 31 30 32 1B 54 55 31 35 54 31 30 53 04\n");
+            "hex: 02 30 31 30 32 1B 54 55 31 35 54 31 30 53 04\n"
+            "reaches: group 01 unit 02\n");
+}
+
+// The fields a packet leaves out would mislead about who it reaches: Boot goes to the whole
+// bus and SS# renumbers every listening device, whatever address is given.
+TEST(Send, RefusesFieldsThePacketDoesNotCarryAndSaysWhoItReaches) {
+  Pty pty;
+  const QString device = QString::fromStdString(pty.Path());
+  const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"Boot", "serial=31337"}, "it reaches every device on the bus (0000)"},
+      {{"SS#", "serial=12345", "group=1", "unit=2"}, "it reaches every device listening (ZYXWV)"},
+      {{"MRQ", "message=HI", "group=1", "unit=5", "serial=12"},
+       "MRQ sends serial only with auto-centre ON or OFF: it reaches group 01 unit 05"},
+  };
+  for (const auto& [args, reach] : cases) {
+    const ConsoleRun run = RunProgram(QStringList{"send", "--serial", device} << args);
+    EXPECT_EQ(run.exit_code, 2) << run.err;
+    EXPECT_NE(run.err.find(reach), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(pty.Drain(), "");
+
+  const ConsoleRun dry = RunProgram({"send", "--dry-run", "SS#", "serial=12345"});
+  EXPECT_TRUE(dry.out.ends_with("\nreaches: every device listening (ZYXWV)\n")) << dry.out;
+  const ConsoleRun help = RunProgram({"send", "--help", "boot"});
+  EXPECT_TRUE(help.out.ends_with("\nreaches: every device on the bus (0000)\n")) << help.out;
 }
 
 }  // namespace

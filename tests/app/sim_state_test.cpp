@@ -44,7 +44,7 @@ TEST(SimStateJson, EachKindWithItsStateAfterSomePackets) {
   EXPECT_EQ(andon["serial"].toInt(), 10001);
   const QJsonArray cells = andon["cells"].toArray();
   ASSERT_EQ(cells.size(), 6);
-  for (const QJsonValue& row : cells) EXPECT_EQ(row.toArray().size(), 25);
+  for (const auto& row : cells) EXPECT_EQ(row.toArray().size(), 25);
   EXPECT_EQ(cells[2].toArray()[11].toString(), "2A1P2S");
   EXPECT_TRUE(cells[2].toArray()[10].isNull());
   EXPECT_EQ(Compact(andon["sub-cells"]),

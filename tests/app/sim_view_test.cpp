@@ -23,8 +23,8 @@ const QColor kDark(128, 128, 128), kRed(255, 0, 0), kYellow(255, 255, 0), kGreen
 // head-end 0106) in a view, fed as the session feeds it.
 class SimViewTest : public ::testing::Test {
  protected:
-  explicit SimViewTest(std::vector<sim::DeviceEntry> entries = sim::DefaultBus())
-      : bus(std::move(entries)), view(bus) {
+  explicit SimViewTest(const std::vector<sim::DeviceEntry>& entries = sim::DefaultBus())
+      : bus(entries), view(bus) {
     view.Blink().Stop();
   }
 

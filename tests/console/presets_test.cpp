@@ -50,6 +50,8 @@ Preset Captured(Harness& h) {
 constexpr char kSend[] = "click SendButton\nwait 15700\n";
 
 TEST(Presets, ApplyingAndSendingSendsWhatTypingTheFieldsSends) {
+  // Each script spans several lines.
+  // NOLINTBEGIN(bugprone-suspicious-missing-comma)
   const std::vector<std::string> typed = {
       "click NumButton\ntype NUMText -12\ntype NumRowText 1\ntype NumColText 3\n"
       "click NUMAttFS\ntype GroupText 7\ntype UnitText 3\n",
@@ -76,6 +78,7 @@ TEST(Presets, ApplyingAndSendingSendsWhatTypingTheFieldsSends) {
       "key GroupText K 4\nclick SLIButton\ntype SLIText 07\n",
       "click MiscButton\ntype PacketText <02>0105<1B>NUM12N<04>\\nnext\n",
   };
+  // NOLINTEND(bugprone-suspicious-missing-comma)
   for (const std::string& script : typed) {
     Harness by_hand;
     by_hand.Run(script);

@@ -131,7 +131,7 @@ TEST_F(SerialTest, OpenAppliesTheSettingsText) {
     ASSERT_EQ(::tcgetattr(master_, &line), 0);
     EXPECT_EQ(::cfgetospeed(&line), speed) << settings;
     EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB | CRTSCTS), flags) << settings;
-    control_->SetPortOpen(false);
+    EXPECT_TRUE(control_->SetPortOpen(false));
   }
 }
 

@@ -176,9 +176,7 @@ TEST(DecodeRoundTrip, SubCellPositionsCharactersAndPickers) {
 }
 
 TEST(DecodeRoundTrip, MarqueeOverEveryOptionAndAutoCentreFirst) {
-  const std::string messages[] = {"", "HELLO", std::string(100, 'M'), "caf\xE9",
-                                  "a\x1b"
-                                  "b"};
+  const std::string messages[] = {"", "HELLO", std::string(100, 'M'), "caf\xE9", "a\033b"};
   for (const Address& address : {Address{"", ""}, Address{"01", "05"}, Address{"ab", ""}}) {
     for (const std::string& message : messages) {
       for (int options = 0; options < 8; ++options) {
