@@ -17,17 +17,16 @@
 #include "app/transmit.h"
 #include "console/command_runner.h"
 #include "console/script.h"
+#include "console/send_checks.h"
 #include "links/link_status.h"
 #include "protocol/catalogue.h"
 #include "protocol/display.h"
-#include "protocol/token_conversion.h"
 
 namespace tvx::app {
 
 namespace {
 
 constexpr const char* kLayoutField = protocol::fields::kLayout;
-constexpr const char* kMiscPacketField = protocol::fields::kPacket;
 
 bool IsGrid(const std::string& command) {
   return console::CommandCaption(command) == protocol::NameOf(protocol::Command::kAC1);
@@ -109,29 +108,13 @@ std::optional<std::string> TakeFields(SendArgs& a) {
     if (name == kLayoutField && grid) {
       if (!a.layout_file.empty()) return std::string("field 'layout' is given twice");
       a.layout_file = value;
-    } else if (const auto foreign = console::FirstForeignCharacter(value)) {
-      // The console would drop it, and send what is left as if it were what was asked for.
-      return "field '" + name + "': character " + std::to_string(foreign->at + 1) + ", " +
-             console::CharacterText(*foreign) +
-             ", cannot be sent; the console sends the characters U+0000 to U+00FF";
+    } else if (auto wrong = console::ForeignCharacterProblem(name, value)) {
+      return wrong;
     } else {
       a.request.fields.emplace_back(name, console::ToConsoleText(value));
     }
   }
   return std::nullopt;
-}
-
-// The Misc packet as the console would convert it, but refused where the conversion would drop
-// something unseen: on the command line there is no packet box to look at.
-std::optional<std::string> MiscPacketProblem(const std::string& command,
-                                             const std::string& packet_text) {
-  if (console::CommandCaption(command) != protocol::NameOf(protocol::Command::kMisc))
-    return std::nullopt;
-  const auto read = protocol::ReadTokenText(packet_text);
-  const auto* fault = std::get_if<protocol::TokenTextFault>(&read);
-  if (!fault) return std::nullopt;
-  return std::string("field '") + kMiscPacketField + "': '" + console::PrintableValue(fault->text) +
-         "' at character " + std::to_string(fault->at + 1) + " " + fault->why;
 }
 
 // The grid file under the rules the window's "Load grid..." applies.
@@ -306,7 +289,7 @@ int RunSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     err << console::PrintableValue(outcome.message) << "\n";
     return kSendRefused;
   }
-  if (auto wrong = MiscPacketProblem(a.request.command, outcome.packet_text)) {
+  if (auto wrong = console::MiscPacketProblem(a.request.command, outcome.packet_text)) {
     err << "tvxorm send: " << *wrong << "\n";
     return kSendBadUsage;
   }

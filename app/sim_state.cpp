@@ -120,6 +120,10 @@ QJsonObject DeviceJson(const sim::Device& d) {
 
 }  // namespace
 
+std::string DeviceStateJson(const sim::Device& device) {
+  return QJsonDocument(DeviceJson(device)).toJson(QJsonDocument::Compact).toStdString();
+}
+
 QJsonDocument BusStateJson(const sim::Bus& bus) {
   QJsonArray devices;
   for (const sim::Device& d : bus.Devices()) devices.append(DeviceJson(d));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonDocument>
+#include <string>
 
 #include "sim/bus.h"
 
@@ -29,5 +30,7 @@
 namespace tvx::app {
 
 QJsonDocument BusStateJson(const sim::Bus& bus);
+// One device's object of the array, compact: what the gateway publishes as its state.
+std::string DeviceStateJson(const sim::Device& device);
 
 }  // namespace tvx::app

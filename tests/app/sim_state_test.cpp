@@ -38,6 +38,11 @@ TEST(SimStateJson, EachKindWithItsStateAfterSomePackets) {
   }
   const QJsonArray devices = BusStateJson(bus).array();
   ASSERT_EQ(devices.size(), 6);
+  // One device alone, as the gateway publishes it, is its element of the array.
+  for (std::size_t i = 0; i < bus.Devices().size(); ++i) {
+    EXPECT_EQ(QByteArray::fromStdString(DeviceStateJson(bus.Devices()[i])),
+              Compact(devices[static_cast<qsizetype>(i)]));
+  }
 
   const QJsonObject andon = devices[0].toObject();
   EXPECT_EQ(andon["kind"].toString(), "andon");

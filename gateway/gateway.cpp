@@ -1,0 +1,347 @@
+#include "gateway/gateway.h"
+
+#include <unordered_map>
+
+#include "gateway/answered_ids.h"
+#include "gateway/answers.h"
+#include "gateway/catalogue_json.h"
+#include "gateway/device_states.h"
+#include "gateway/iso_time.h"
+#include "gateway/json.h"
+#include "gateway/pacer.h"
+#include "gateway/request.h"
+
+namespace tvx::gateway {
+
+namespace {
+
+constexpr int kHousekeepingMs = 100;
+constexpr char kRetainedRequest[] =
+    "a retained request is never run: it would run again at every restart; publish it "
+    "without the retain flag";
+constexpr char kStopped[] = "the gateway stopped before it was written; nothing was sent";
+
+// Who waits for an answer, and where it goes besides B/response.
+struct Requester {
+  Asked asked;
+  std::optional<std::string> response_topic;
+  std::optional<std::string> correlation_data;
+};
+
+}  // namespace
+
+struct Gateway::State {
+  State(Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f, JournalSink* j)
+      : options(std::move(o)),
+        mqtt(m),
+        clock(c),
+        formats(std::move(f)),
+        journal(j),
+        pacer(
+            options.pace_ms, options.queue, l,
+            {[this] { return Now(); },
+             [this](Job& job, std::string_view unit, const WriteResult& r) { Wrote(job, unit, r); },
+             [this](std::unique_ptr<Job> job, const JobEnd& end) { Ended(std::move(job), end); }}),
+        housekeeping("GatewayHousekeeping", kHousekeepingMs, true) {
+    start_ms = Now();
+    link.since_utc_ms = start_ms;
+    link.error = "not opened yet";
+    if (options.devices) {
+      devices.emplace(*options.devices, [this](const sim::Device& d, std::int64_t updated) {
+        PublishDevice(d, updated);
+      });
+    }
+    housekeeping.on_tick = [this] { Housekeeping(); };
+    housekeeping.idle = [this] {
+      return (!devices || devices->Idle()) && pacer.Waiting() == told_queue;
+    };
+  }
+
+  std::int64_t Now() { return clock.Now().utc_ms; }
+  std::string Topic(std::string_view leaf) const {
+    return options.prefix + "/" + options.bus + "/" + std::string(leaf);
+  }
+
+  void Publish(std::string_view leaf, std::string payload, int qos, bool retained) {
+    MqttMessage m;
+    m.topic = Topic(leaf);
+    m.payload = std::move(payload);
+    m.qos = qos;
+    m.retained = retained;
+    mqtt.Publish(m);
+  }
+
+  // The retained topics.
+  void PublishStatus() {
+    told_queue = pacer.Waiting();
+    if (!connected) return;
+    Publish("status",
+            JsonObject()
+                .Add("state", "online")
+                .Add("version", options.version)
+                .Add("bus", options.bus_description)
+                .Add("since", IsoUtc(start_ms))
+                .Add("queue", static_cast<std::int64_t>(told_queue))
+                .Text(),
+            1, true);
+  }
+
+  void PublishLink() {
+    if (!connected) return;
+    JsonObject o;
+    o.Add("state", link.up ? "up" : "down");
+    if (!link.up) o.Add("error", link.error);
+    o.Add("destination", link.destination).Add("since", IsoUtc(link.since_utc_ms));
+    Publish("link", o.Text(), 1, true);
+  }
+
+  void PublishDevices() {
+    std::string list = "[";
+    for (const sim::DeviceEntry& d : options.devices.value_or(std::vector<sim::DeviceEntry>{})) {
+      list += (list.size() > 1 ? "," : "") + JsonObject()
+                                                 .Add("kind", sim::KindName(d.kind))
+                                                 .Add("serial", d.serial)
+                                                 .Add("group", d.group)
+                                                 .Add("unit", d.unit)
+                                                 .Text();
+    }
+    Publish("devices", list + "]", 1, true);
+  }
+
+  void PublishDevice(const sim::Device& d, std::int64_t updated) {
+    if (!connected || !formats.device_state) return;
+    const std::string at = updated < 0 ? std::string("null") : JsonString(IsoUtc(updated));
+    Publish("device/" + std::to_string(d.identity.serial) + "/state",
+            WithMembers(formats.device_state(d), "\"updated\":" + at), 1, true);
+  }
+
+  void PublishRetained() {
+    if (!connected) return;
+    PublishStatus();
+    PublishLink();
+    PublishDevices();
+    if (devices) devices->TellAll();
+    if (catalogue.empty()) catalogue = CatalogueJson();
+    Publish("catalogue", catalogue, 1, true);
+  }
+
+  void Housekeeping() {
+    if (devices) devices->Tick();
+    if (pacer.Waiting() != told_queue) PublishStatus();
+  }
+
+  // Answers go to B/response and to the request's own response topic.
+  void Answer(const Requester& to, const gateway::Answer& answer, bool keep) {
+    Publish("response", answer.json, 1, false);
+    if (to.response_topic && !to.response_topic->empty()) {
+      MqttMessage m;
+      m.topic = *to.response_topic;
+      m.payload = answer.json;
+      m.correlation_data = to.correlation_data;
+      mqtt.Publish(m);
+    }
+    if (keep && to.asked.id) answered.Keep(*to.asked.id, answer.json, Now());
+  }
+
+  void Arrived(const MqttMessage& message) {
+    Requester from{{std::nullopt, Now()}, message.response_topic, message.correlation_data};
+    auto parsed = ParseRequest(message.payload);
+    if (auto* e = std::get_if<RequestError>(&parsed)) {
+      from.asked.id = e->id;
+      if (message.retained) return Answer(from, InvalidAnswer(from.asked, kRetainedRequest), false);
+      return Answer(from, InvalidAnswer(from.asked, e->message), true);
+    }
+    const Request& request = std::get<Request>(parsed);
+    from.asked.id = request.id;
+    if (message.retained) return Answer(from, InvalidAnswer(from.asked, kRetainedRequest), false);
+    if (const std::string* original = answered.Find(request.id, from.asked.received_utc_ms)) {
+      return Answer(from, DuplicateAnswer(from.asked, *original), false);
+    }
+    if (auto it = waiting.find(request.id); it != waiting.end()) {
+      it->second.push_back(from);  // answered with the first one's answer once it has one
+      return;
+    }
+    auto prepared = Prepare(request, options.link);
+    if (auto* refusal = std::get_if<Refusal>(&prepared)) {
+      return Answer(from,
+                    refusal->invalid ? InvalidAnswer(from.asked, refusal->text)
+                                     : RejectedAnswer(from.asked, refusal->text),
+                    true);
+    }
+    Prepared& p = std::get<Prepared>(prepared);
+    auto job = std::make_unique<Job>();
+    job->asked = from.asked;
+    job->response_topic = from.response_topic;
+    job->correlation_data = from.correlation_data;
+    job->units = std::move(p.units);
+    job->status = p.outcome.message;
+    job->tally = p.tally;
+    Deadlines(*job, request, message);
+    waiting[request.id];
+    if (!pacer.Add(job)) {
+      waiting.erase(request.id);
+      Answer(from, BusyAnswer(from.asked, options.queue), false);
+    }
+  }
+
+  void Deadlines(Job& job, const Request& request, const MqttMessage& message) {
+    const std::int64_t received = job.asked.received_utc_ms;
+    auto limit = [&job](std::int64_t at, std::string why) {
+      if (at < job.deadline_utc_ms) {
+        job.deadline_utc_ms = at;
+        job.deadline_why = std::move(why);
+      }
+    };
+    if (options.max_age_s > 0) {
+      limit(received + options.max_age_s * 1000,
+            "it waited longer than the gateway's --max-age of " +
+                std::to_string(options.max_age_s) + " s");
+    }
+    if (message.expiry_seconds) {
+      limit(received + *message.expiry_seconds * 1000,
+            "its Message Expiry Interval passed before its turn");
+    }
+    if (request.expires_utc_ms) {
+      limit(*request.expires_utc_ms,
+            "its \"expires\" time " + IsoUtc(*request.expires_utc_ms) + " passed before its turn");
+    }
+  }
+
+  void Wrote(Job& job, std::string_view unit, const WriteResult& result) {
+    if (!job.journal) {
+      job.journal = std::make_unique<console::Journal>(
+          [this] { return clock.Now(); }, [this](protocol::Link) { return link.destination; },
+          [this](protocol::Link) { return last_write_error; });
+      job.journal->AddListener([this, &job](const console::JournalEntry& e) { Journaled(job, e); });
+    }
+    last_write_error = result.error;
+    const std::string_view went = result.ok ? unit : unit.substr(0, result.bytes);
+    job.journal->Written(options.link, went, result.ok);
+    if (devices) devices->Feed(went, Now());
+  }
+
+  void Journaled(const Job& job, const console::JournalEntry& entry) {
+    if (journal) journal->Record(entry);
+    if (!connected || !formats.journal_line) return;
+    JsonObject extra;
+    extra.Add("source", job.source);
+    if (job.asked.id) extra.Add("id", *job.asked.id);
+    const std::string members = extra.Text();
+    Publish("sent", WithMembers(formats.journal_line(entry), members.substr(1, members.size() - 2)),
+            0, false);
+  }
+
+  void Ended(std::unique_ptr<Job> job, const JobEnd& end) {
+    const std::int64_t now = Now();
+    gateway::Answer answer;
+    switch (end.kind) {
+      case JobEnd::kWritten:
+        answer = WrittenAnswer(job->asked, Latin1ToUtf8(job->status), job->Bytes(), now);
+        break;
+      case JobEnd::kFailed:
+        answer = FailedAnswer(job->asked, end.error, job->Bytes(), job->went, now);
+        break;
+      case JobEnd::kExpired:
+        answer = ExpiredAnswer(job->asked, job->deadline_why);
+        break;
+      case JobEnd::kStopped:
+        answer = FailedAnswer(job->asked, job->next ? "the gateway stopped part way" : kStopped,
+                              job->Bytes(), job->went, now);
+        break;
+    }
+    if (job->journal) {
+      std::optional<console::AndonTally> tally = job->tally;
+      if (tally) tally->completed = end.kind == JobEnd::kWritten;
+      const bool written = end.kind == JobEnd::kWritten;
+      const std::string why = end.kind == JobEnd::kStopped ? "the gateway stopped" : end.error;
+      if (!written) job->journal->Fail(why);
+      job->journal->End(written ? job->status : "tvxorm gateway: " + why, tally);
+    }
+    const Requester to{job->asked, job->response_topic, job->correlation_data};
+    Answer(to, answer, true);
+    if (job->asked.id) {
+      auto it = waiting.find(*job->asked.id);
+      if (it != waiting.end()) {
+        for (const Requester& again : it->second)
+          Answer(again, DuplicateAnswer(again.asked, answer.json), false);
+        waiting.erase(it);
+      }
+    }
+  }
+
+  Options options;
+  MqttSession& mqtt;
+  WallClock& clock;
+  Formats formats;
+  JournalSink* journal;
+  Pacer pacer;
+  window::Timer housekeeping;
+  std::optional<DeviceStates> devices;
+  LinkState link;
+  std::string last_write_error;
+  std::int64_t start_ms = 0;
+  bool connected = false;
+  std::size_t told_queue = 0;
+  std::string catalogue;  // made once: it never changes while the program runs
+  AnsweredIds answered;
+  // Ids on their way: the requests that came again meanwhile.
+  std::unordered_map<std::string, std::vector<Requester>> waiting;
+};
+
+Gateway::Gateway(Options options, MqttSession& session, BusLink& link, WallClock& clock,
+                 Formats formats, JournalSink* journal)
+    : s_(std::make_unique<State>(std::move(options), session, link, clock, std::move(formats),
+                                 journal)) {}
+
+Gateway::~Gateway() = default;
+
+std::vector<window::Timer*> Gateway::Timers() {
+  return {&s_->pacer.Timer(), &s_->housekeeping};
+}
+
+std::string Gateway::Topic(std::string_view leaf) const {
+  return s_->Topic(leaf);
+}
+
+std::string Gateway::WillPayload() {
+  return JsonObject().Add("state", "offline").Text();
+}
+
+void Gateway::LinkChanged(const LinkState& state) {
+  s_->link = state;
+  if (s_->link.since_utc_ms == 0) s_->link.since_utc_ms = s_->Now();
+  s_->PublishLink();
+  s_->pacer.SetLinkUp(state.up, state.error);
+}
+
+void Gateway::Connected() {
+  s_->connected = true;
+  s_->PublishRetained();
+}
+
+void Gateway::ConnectionLost(const std::string&) {
+  // The client keeps what is published meanwhile and delivers it once it is back.
+}
+
+bool Gateway::MessageArrived(const MqttMessage& message) {
+  if (message.topic == s_->Topic("republish")) {
+    s_->PublishRetained();
+  } else if (message.topic == s_->Topic("request")) {
+    if (message.retained && message.payload.empty()) return true;  // a cleared request
+    if (message.retained) s_->Publish("request", "", 1, true);
+    s_->Arrived(message);
+  }
+  return true;
+}
+
+void Gateway::Stop() {
+  s_->pacer.Stop();
+  s_->Publish("status", JsonObject().Add("state", "offline").Add("reason", "stopped").Text(), 1,
+              true);
+}
+
+std::size_t Gateway::Queued() const {
+  return s_->pacer.Waiting();
+}
+
+}  // namespace tvx::gateway

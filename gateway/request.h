@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "andon/layout.h"
+#include "console/command_runner.h"
+#include "console/journal.h"
+#include "protocol/link.h"
+
+// A request as the broker brings it, and what the console makes of it.
+namespace tvx::gateway {
+
+inline constexpr std::size_t kMaxIdCharacters = 128;
+
+struct Request {
+  std::string id;
+  std::string command;
+  std::vector<std::pair<std::string, std::string>> fields;  // UTF-8, as given
+  std::optional<andon::GridLayout> grid;
+  std::optional<std::int64_t> expires_utc_ms;
+};
+
+// Not a request the gateway can run; the id when it could be read.
+struct RequestError {
+  std::optional<std::string> id;
+  std::string message;
+};
+
+[[nodiscard]] std::variant<Request, RequestError> ParseRequest(std::string_view payload);
+
+// The command run as the console runs it on the bus's link.
+struct Prepared {
+  console::CommandOutcome outcome;
+  // What goes out one per pace: the pieces of one dispatcher tick (an andon grid position).
+  std::vector<std::string> units;
+  std::optional<console::AndonTally> tally;  // an andon grid's cells set
+};
+
+struct Refusal {
+  bool invalid = true;  // false: the console's own check refused the fields ("rejected")
+  std::string text;     // UTF-8
+};
+
+[[nodiscard]] std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link link);
+
+}  // namespace tvx::gateway
