@@ -157,8 +157,10 @@ std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::s
         error = "give one bus link: --serial or --tcp, once";
       if (error.empty()) {
         auto parsed = ParseHostPort(v, "--tcp");
-        if (auto* wrong = std::get_if<std::string>(&parsed)) error = *wrong;
-        else a.tcp = std::get<HostPort>(parsed);
+        if (auto* wrong = std::get_if<std::string>(&parsed))
+          error = *wrong;
+        else
+          a.tcp = std::get<HostPort>(parsed);
       }
     } else if (take("--broker")) {
       error = missing("--broker", "a URI");
@@ -183,8 +185,10 @@ std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::s
       error = missing("--listen", "[ADDR:]PORT");
       if (error.empty()) {
         auto parsed = ParseListenAddress(v);
-        if (auto* wrong = std::get_if<std::string>(&parsed)) error = "--listen: " + *wrong;
-        else a.listen.push_back(std::get<ListenAddress>(parsed));
+        if (auto* wrong = std::get_if<std::string>(&parsed))
+          error = "--listen: " + *wrong;
+        else
+          a.listen.push_back(std::get<ListenAddress>(parsed));
       }
     } else if (take("--pty")) {
       error = missing("--pty", "a PATH");
@@ -210,22 +214,28 @@ std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::s
       error = missing("--pace", "MS");
       if (error.empty()) {
         auto n = Number("--pace", v, 1, 60000);
-        if (auto* wrong = std::get_if<std::string>(&n)) error = *wrong;
-        else a.pace_ms = static_cast<int>(std::get<std::int64_t>(n));
+        if (auto* wrong = std::get_if<std::string>(&n))
+          error = *wrong;
+        else
+          a.pace_ms = static_cast<int>(std::get<std::int64_t>(n));
       }
     } else if (take("--queue")) {
       error = missing("--queue", "N");
       if (error.empty()) {
         auto n = Number("--queue", v, 1, 1000000);
-        if (auto* wrong = std::get_if<std::string>(&n)) error = *wrong;
-        else a.queue = static_cast<std::size_t>(std::get<std::int64_t>(n));
+        if (auto* wrong = std::get_if<std::string>(&n))
+          error = *wrong;
+        else
+          a.queue = static_cast<std::size_t>(std::get<std::int64_t>(n));
       }
     } else if (take("--max-age")) {
       error = missing("--max-age", "S");
       if (error.empty()) {
         auto n = Number("--max-age", v, 1, 31'536'000);
-        if (auto* wrong = std::get_if<std::string>(&n)) error = *wrong;
-        else a.max_age_s = std::get<std::int64_t>(n);
+        if (auto* wrong = std::get_if<std::string>(&n))
+          error = *wrong;
+        else
+          a.max_age_s = std::get<std::int64_t>(n);
       }
     } else if (take("--client-id")) {
       error = missing("--client-id", "an ID");
@@ -245,7 +255,8 @@ std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::s
   }
   if (a.help) return a;
   if (a.bus.empty()) return std::string("give --bus NAME");
-  if (a.serial.empty() && !a.tcp) return std::string("give the bus: --serial DEVICE or --tcp HOST:PORT");
+  if (a.serial.empty() && !a.tcp)
+    return std::string("give the bus: --serial DEVICE or --tcp HOST:PORT");
   if (a.brokers.empty()) return std::string("give --broker URI (mqtt://HOST[:PORT])");
   if (a.cert.empty() != a.key.empty()) return std::string("--cert and --key go together");
   if (a.journal.off && !a.journal.file.empty())
@@ -260,7 +271,8 @@ std::string NotYet(const GatewayArgs& a) {
   if (!a.listen.empty()) return not_yet("--listen (the shared port for consoles)");
   if (!a.ptys.empty()) return not_yet("--pty (the shared port for consoles)");
   if (!a.credentials.empty()) return not_yet("--credentials");
-  if (!a.ca.empty() || !a.cert.empty() || !a.key.empty()) return not_yet("TLS (--ca, --cert, --key)");
+  if (!a.ca.empty() || !a.cert.empty() || !a.key.empty())
+    return not_yet("TLS (--ca, --cert, --key)");
   for (const auto& b : a.brokers) {
     const auto parsed = ParseBrokerUri(b);
     if (std::get<BrokerUri>(parsed).tls) return not_yet("TLS to the broker (" + b + ")");

@@ -36,12 +36,14 @@ struct GatewayArgs {
   int pace_ms = 100;
   std::size_t queue = 1000;
   std::int64_t max_age_s = 60;
-  std::string client_id;  // empty: "tvxorm-gateway-" + bus
+  std::string client_id;   // empty: "tvxorm-gateway-" + bus
   JournalOptions journal;  // an empty file: the journal in the state folder
 
   std::string ClientId() const { return client_id.empty() ? "tvxorm-gateway-" + bus : client_id; }
   std::string StateDir() const;
-  std::string JournalPath() const { return journal.file.empty() ? StateDir() + "/journal.jsonl" : journal.file; }
+  std::string JournalPath() const {
+    return journal.file.empty() ? StateDir() + "/journal.jsonl" : journal.file;
+  }
   // "serial:/dev/ttyUSB0" or "tcp:10.0.0.5:4001", as B/status names the bus.
   std::string BusDescription() const;
 };

@@ -215,6 +215,15 @@ PahoSession::~PahoSession() {
   Close(std::chrono::milliseconds{0});
 }
 
+void PahoSession::SetTopics(std::string will_topic, std::string will_payload,
+                            std::vector<std::string> subscriptions) {
+  options_.will_topic = std::move(will_topic);
+  options_.will_payload = std::move(will_payload);
+  options_.subscriptions = std::move(subscriptions);
+  const std::lock_guard lock(relay_->mutex);
+  relay_->subscription_count = options_.subscriptions.size();
+}
+
 void PahoSession::Start() {
   if (client_ != nullptr || closed_) return;
   Create();

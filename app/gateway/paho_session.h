@@ -49,6 +49,10 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   PahoSession(const PahoSession&) = delete;
   PahoSession& operator=(const PahoSession&) = delete;
 
+  // The Will and what to subscribe to, when they are known only after construction; before
+  // Start.
+  void SetTopics(std::string will_topic, std::string will_payload,
+                 std::vector<std::string> subscriptions);
   // Who is told what happens; before Start, and it must outlive the session.
   void SetEvents(tvx::gateway::MqttEvents* events) { events_ = events; }
   // Starts connecting, with MQTT 5 first; a broker that refuses 5 is spoken to in 3.1.1. A
