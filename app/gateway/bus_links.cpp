@@ -47,6 +47,11 @@ TcpBusLink::TcpBusLink(std::string host, int port, QObject* parent)
   connect(&socket_, &QTcpSocket::readyRead, this, [this] { socket_.readAll(); });
 }
 
+// The socket's own close at its end is no news to anyone.
+TcpBusLink::~TcpBusLink() {
+  QObject::disconnect(&socket_, nullptr, this, nullptr);
+}
+
 void TcpBusLink::Open() {
   if (socket_.state() != QAbstractSocket::UnconnectedState) return;
   socket_.connectToHost(QString::fromStdString(host_), static_cast<quint16>(port_));

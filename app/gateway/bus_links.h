@@ -56,6 +56,7 @@ class TcpBusLink : public GatewayBusLink {
 
  public:
   TcpBusLink(std::string host, int port, QObject* parent = nullptr);
+  ~TcpBusLink() override;
   void Open() override;
   tvx::gateway::WriteResult Write(std::string_view bytes) override;
 

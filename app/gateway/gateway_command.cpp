@@ -45,8 +45,8 @@ std::string MakeStateDir(const std::string& path) {
   const QString dir = QString::fromStdString(path);
   if (QFileInfo(dir).exists() && !QFileInfo(dir).isDir()) return "it is not a folder";
   if (!QDir().mkpath(dir)) return "it cannot be created";
-  QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                 QFileDevice::ExeOwner);
+  QFile::setPermissions(dir,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   if (!QFileInfo(dir).isWritable()) return "it cannot be written";
   return {};
 }
@@ -112,11 +112,12 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
   }
   SystemClock clock;
   BrokerOptions broker;
-  for (const auto& uri : a.brokers) broker.uris.push_back(std::get<BrokerUri>(ParseBrokerUri(uri)).paho);
+  for (const auto& uri : a.brokers)
+    broker.uris.push_back(std::get<BrokerUri>(ParseBrokerUri(uri)).paho);
   broker.client_id = a.ClientId();
   PahoSession mqtt(broker);
-  tvx::gateway::Gateway gateway(options, mqtt, *link, clock,
-                                {&JournalLine, &DeviceStateJson}, sink.get());
+  tvx::gateway::Gateway gateway(options, mqtt, *link, clock, {&JournalLine, &DeviceStateJson},
+                                sink.get());
   // Known only once the gateway names its topics.
   mqtt.SetTopics(gateway.Topic("status"), tvx::gateway::Gateway::WillPayload(),
                  {gateway.Topic("request"), gateway.Topic("republish")});
@@ -130,6 +131,7 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
   app.exec();
   gateway.Stop();
   mqtt.Close(kStopFlush);
+  link->OnChange({});  // the gateway goes first
   return kGatewayStopped;
 }
 

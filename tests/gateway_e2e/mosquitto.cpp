@@ -148,11 +148,14 @@ std::size_t Watch::Count(const std::string& topic) {
 }
 
 std::optional<Seen> Watch::WaitFor(const std::string& topic,
-                                   const std::function<bool(const Seen&)>& match, int ms) {
+                                   const std::function<bool(const Seen&)>& match, int ms,
+                                   std::size_t from) {
   std::optional<Seen> found;
   ServeUntil(
       [&] {
-        for (const auto& s : Messages()) {
+        const auto& all = Messages();
+        for (std::size_t i = from; i < all.size(); ++i) {
+          const Seen& s = all[i];
           if (s.topic == topic && (!match || match(s))) {
             found = s;
             return true;

@@ -61,9 +61,11 @@ class Watch {
   Watch& operator=(const Watch&) = delete;
 
   const std::vector<Seen>& Messages();
-  // The first message on topic for which match holds (any, without match), waiting for it.
+  // The first message on topic for which match holds (any, without match) among those from the
+  // from-th on, waiting for it.
   std::optional<Seen> WaitFor(const std::string& topic,
-                              const std::function<bool(const Seen&)>& match = {}, int ms = 20000);
+                              const std::function<bool(const Seen&)>& match = {}, int ms = 20000,
+                              std::size_t from = 0);
   std::size_t Count(const std::string& topic);
 
  private:
