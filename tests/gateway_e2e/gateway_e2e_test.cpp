@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "tests/app/e2e_support.h"
 #include "tests/app/sim_process.h"
 #include "tests/gateway_e2e/gateway_process.h"
 #include "tests/gateway_e2e/mosquitto.h"
@@ -59,9 +60,8 @@ struct Plant {
 TEST(GatewayProgram, ARequestIsWrittenToTheBusAndAnsweredWithTheConsolesStatusLine) {
   Plant p;
   ASSERT_TRUE(p.Start()) << p.broker.Log() << p.gateway->Err();
-  ASSERT_TRUE(p.watch->WaitFor(G::Topic("link"), [](const Seen& s) {
-    return Field(s, "state") == "up";
-  }));
+  ASSERT_TRUE(
+      p.watch->WaitFor(G::Topic("link"), [](const Seen& s) { return Field(s, "state") == "up"; }));
   ASSERT_TRUE(Publish(p.broker, G::Topic("request"), NumRequest("mes-1", "1234")));
 
   const auto answer = p.watch->WaitFor(G::Topic("response"));
@@ -73,9 +73,8 @@ TEST(GatewayProgram, ARequestIsWrittenToTheBusAndAnsweredWithTheConsolesStatusLi
   EXPECT_EQ(Field(*answer, "tokens"), "<02>0103<1B>NUM1234N1A<04>");
   EXPECT_TRUE(p.sim.WaitFor("<02>0103<1B>NUM1234N1A<04>"));
 
-  const auto state = p.watch->WaitFor(G::Topic("device/10003/state"), [](const Seen& s) {
-    return Field(s, "number") == "1234";
-  });
+  const auto state = p.watch->WaitFor(G::Topic("device/10003/state"),
+                                      [](const Seen& s) { return Field(s, "number") == "1234"; });
   ASSERT_TRUE(state);
   EXPECT_FALSE(Field(*state, "updated").empty());
   // Retained for whoever comes later, the journal in the state folder.
@@ -110,8 +109,8 @@ TEST(GatewayProgram, AKilledGatewayLeavesItsWillAndAStoppedOneSaysSo) {
     std::string reason;  // of the retained status after it
     int exit_status;     // -1: killed
   };
-  for (const Case& c : {Case{SIGKILL, "", -1}, Case{SIGTERM, "stopped", 0},
-                        Case{SIGINT, "stopped", 0}}) {
+  for (const Case& c :
+       {Case{SIGKILL, "", -1}, Case{SIGTERM, "stopped", 0}, Case{SIGINT, "stopped", 0}}) {
     Plant p;
     ASSERT_TRUE(p.Start()) << p.gateway->Err();
     p.gateway->Signal(c.signal);
@@ -169,6 +168,48 @@ TEST(GatewayProgram, ASerialBusIsOpenedAgainWhenItComesBack) {
   ASSERT_TRUE(answer);
   EXPECT_EQ(Field(*answer, "result"), "written") << answer->payload;
   EXPECT_TRUE(sim->WaitFor("NUM5"));
+}
+
+}  // namespace
+}  // namespace tvx::e2e
+
+namespace tvx::e2e {
+namespace {
+
+TEST(GatewayProgram, WhatCannotRunEndsAtOnceWithOneLineAndItsStatus) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("a-file");
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("x");
+  f.close();
+  const QStringList base{"gateway",           "--bus", "x", "--tcp", "127.0.0.1:9", "--broker",
+                         "mqtt://127.0.0.1:9"};
+  struct Case {
+    QStringList args;
+    int status;
+    std::string said;
+  };
+  const Case cases[] = {
+      {{"gateway", "--tcp", "127.0.0.1:9"}, 2, "give --bus NAME"},
+      {QStringList(base) << "--pace"
+                         << "fast",
+       2, "--pace takes"},
+      {QStringList(base) << "--listen"
+                         << "4001",
+       2, "--listen (the shared port for consoles) is not yet"},
+      {QStringList(base) << "--devices" << dir.path(), 2, "cannot read the devices file"},
+      {QStringList(base) << "--state-dir" << file, 1, "cannot use the state folder"},
+  };
+  for (const Case& c : cases) {
+    const ConsoleRun run = RunProgram(c.args);
+    EXPECT_EQ(run.exit_code, c.status) << c.said << "\n" << run.err;
+    EXPECT_NE(run.err.find("tvxorm gateway: " + c.said), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+  const ConsoleRun help = RunProgram({"gateway", "--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_EQ(help.out.rfind("Usage: tvxorm gateway --bus NAME", 0), 0u) << help.out;
 }
 
 }  // namespace

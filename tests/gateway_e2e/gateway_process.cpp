@@ -8,8 +8,15 @@ namespace tvx::e2e {
 
 GatewayProcess::GatewayProcess(const Mosquitto& broker, const QStringList& bus_args,
                                const QStringList& more) {
-  QStringList args{"gateway", "--bus", "line3", "--prefix", "t", "--broker",
-                   QString::fromStdString(broker.Uri()), "--state-dir", state_.path()};
+  QStringList args{"gateway",
+                   "--bus",
+                   "line3",
+                   "--prefix",
+                   "t",
+                   "--broker",
+                   QString::fromStdString(broker.Uri()),
+                   "--state-dir",
+                   state_.path()};
   process_.start(ProgramPath(), args << bus_args << more);
   process_.waitForStarted(10000);
 }
