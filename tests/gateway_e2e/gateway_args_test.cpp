@@ -6,8 +6,8 @@ namespace tvx::app {
 namespace {
 
 std::vector<std::string> Base(std::vector<std::string> more = {}) {
-  std::vector<std::string> args{"--bus", "line3", "--tcp", "10.0.0.5:4001", "--broker",
-                                "mqtt://broker"};
+  std::vector<std::string> args{"--bus",         "line3",    "--tcp",
+                                "10.0.0.5:4001", "--broker", "mqtt://broker"};
   args.insert(args.end(), more.begin(), more.end());
   return args;
 }
@@ -114,8 +114,8 @@ TEST(GatewayArgs, DefaultsAndWhatTheOptionsSet) {
 
   const auto set = ParseGatewayArgs(
       {"--bus=b-1", "--serial", "/dev/ttyUSB0", "--broker", "mqtt://a", "--broker=mqtt://b:1",
-       "--prefix", "plant1/area2", "--pace", "10", "--queue", "5", "--max-age", "3",
-       "--client-id", "gw", "--state-dir", "/var/lib/x", "--no-journal"});
+       "--prefix", "plant1/area2", "--pace", "10", "--queue", "5", "--max-age", "3", "--client-id",
+       "gw", "--state-dir", "/var/lib/x", "--no-journal"});
   ASSERT_TRUE(std::holds_alternative<GatewayArgs>(set)) << std::get<std::string>(set);
   const GatewayArgs& s = std::get<GatewayArgs>(set);
   EXPECT_EQ(s.BusDescription(), "serial:/dev/ttyUSB0");
