@@ -354,9 +354,10 @@ void PahoSession::HandleConnectFailed(int code, int reason, const std::string& w
     return;
   }
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(next_retry_).count();
-  Notice("cannot reach the broker (" + options_.uris.front() +
-         (options_.uris.size() > 1 ? " and the others" : "") + "): " + why + "; trying again in " +
-         std::to_string(std::max<long long>(seconds, 1)) + " s");
+  const auto& names = options_.names.empty() ? options_.uris : options_.names;
+  Notice("cannot reach the broker (" + names.front() + (names.size() > 1 ? " and the others" : "") +
+         "): " + why + "; trying again in " + std::to_string(std::max<long long>(seconds, 1)) +
+         " s");
   retry_.start(next_retry_);
   next_retry_ = std::min(next_retry_ * 2, options_.retry_max);
 }

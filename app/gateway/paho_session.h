@@ -18,6 +18,7 @@ namespace tvx::app {
 struct BrokerOptions {
   // Paho's form: tcp://HOST:PORT or ssl://HOST:PORT, tried in this order.
   std::vector<std::string> uris;
+  std::vector<std::string> names;  // the same as the user wrote them, for messages
   std::string client_id;
   std::string will_topic;
   std::string will_payload;

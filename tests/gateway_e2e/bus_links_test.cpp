@@ -35,7 +35,8 @@ struct Server {
       while (QTcpSocket* next = server.nextPendingConnection()) {
         peer.reset(next);
         next->setParent(nullptr);
-        QObject::connect(next, &QTcpSocket::readyRead, [this, next] { received += next->readAll(); });
+        QObject::connect(next, &QTcpSocket::readyRead,
+                         [this, next] { received += next->readAll(); });
       }
     });
   }
