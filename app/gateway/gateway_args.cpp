@@ -248,7 +248,7 @@ std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::s
     } else if (std::string journal_error; TakeJournalOption(r, a.journal, journal_error)) {
       error = journal_error;
     } else {
-      error = arg.rfind("-", 0) == 0 ? "unknown option '" + arg + "'"
+      error = arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'"
                                      : "unexpected argument '" + arg + "'";
     }
     if (!error.empty()) return error;

@@ -56,7 +56,7 @@ std::string PahoUri(int port) {
   return "tcp://127.0.0.1:" + std::to_string(port);
 }
 
-BrokerOptions Options(std::vector<int> ports) {
+BrokerOptions Options(const std::vector<int>& ports) {
   static std::atomic<int> next{0};
   BrokerOptions o;
   for (int p : ports) o.uris.push_back(PahoUri(p));
