@@ -320,19 +320,21 @@ void ReadJournal(const std::vector<std::string>& files,
   }
 }
 
-std::vector<JournalEntry> ReadJournalTail(const std::string& path, std::size_t count) {
+std::vector<JournalEntry> ReadJournalTail(const std::string& path, std::size_t count,
+                                          std::int64_t end) {
   // Only the end of the file is read: a start-up must not parse 10 MB for a few entries.
   constexpr std::streamoff kTailBytes = 1 << 20;
   // A pipe would hold the window's start.
   if (!InputFileRefusal(path, std::numeric_limits<std::uintmax_t>::max()).empty()) return {};
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return {};
-  const std::streamoff size = in.tellg();
+  std::streamoff size = in.tellg();
+  if (end >= 0 && end < size) size = end;
   in.seekg(std::max<std::streamoff>(0, size - kTailBytes));
   std::string line;
   if (size > kTailBytes) std::getline(in, line);  // the first line is cut
   std::deque<JournalEntry> tail;
-  while (std::getline(in, line)) {
+  while (in.tellg() < size && std::getline(in, line)) {
     auto entry = ParseJournalLine(line);
     if (!entry) continue;
     tail.push_back(std::move(*entry));

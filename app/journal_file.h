@@ -91,7 +91,8 @@ class JournalFile {
 // Lines that are no entry (a torn last line after a power loss) are counted, not taken.
 void ReadJournal(const std::vector<std::string>& files,
                  const std::function<bool(console::JournalEntry&&)>& take, int* bad_lines);
-// The last count entries of a journal's files.
-std::vector<console::JournalEntry> ReadJournalTail(const std::string& path, std::size_t count);
+// The last count entries of a journal's file; with end, of its first end bytes.
+std::vector<console::JournalEntry> ReadJournalTail(const std::string& path, std::size_t count,
+                                                   std::int64_t end = -1);
 
 }  // namespace tvx::app

@@ -144,6 +144,8 @@ void SimSources::Accept(Server& server, QTcpSocket* socket) {
     at_limit_noted_ = true;
     return;
   }
+  // As every TCP socket of the program: nothing it sends waits for an acknowledgement.
+  socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   auto connection = std::make_unique<Connection>();
   connection->stream.name = name;
   connection->quiet.start();

@@ -42,12 +42,17 @@ void RunUntil(const QElapsedTimer& clock, qint64 ms, const StopSignals* stop) {
   }
 }
 
-// Runs the event loop until done(), the deadline or a stop.
-bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms, const StopSignals* stop) {
+// Runs the event loop until done(), the deadline or a stop; a change of the socket's state,
+// when given, is looked at as it happens.
+bool RunWhile(const std::function<bool()>& pending, qint64 bound_ms, const StopSignals* stop,
+              const links::QtSocketControl* socket = nullptr) {
   QDeadlineTimer deadline(bound_ms);
   while (pending() && !deadline.hasExpired() && !Stopped(stop)) {
     QEventLoop loop;
     QTimer::singleShot(10, &loop, &QEventLoop::quit);
+    if (socket) {
+      QObject::connect(socket, &links::QtSocketControl::StateChanged, &loop, &QEventLoop::quit);
+    }
     RunLoop(loop, stop);
   }
   return !pending();
@@ -57,8 +62,8 @@ TransmitResult StoppedBy(const StopSignals* stop) {
   return {false, "stopped by " + SignalName(Stopped(stop)), Stopped(stop)};
 }
 
-// The pieces at their times, one grid position per tick for the andon grid; false at the
-// first write that fails.
+// The pieces at their times, one grid position per tick for the andon grid, each tick's
+// pieces handed over together; false at the first write that fails.
 bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, window::Winsock& socket,
             protocol::OutputObserver* observer, const StopSignals* stop) {
   protocol::LinkOutput out(serial, socket);
@@ -66,10 +71,12 @@ bool Replay(const console::CommandOutcome& outcome, window::MSComm& serial, wind
   out.Choose();  // the one link given is the one open
   QElapsedTimer clock;
   clock.start();
-  for (const console::TimedPiece& piece : outcome.pieces) {
-    RunUntil(clock, piece.at_ms, stop);
+  const auto& pieces = outcome.pieces;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    RunUntil(clock, pieces[i].at_ms, stop);
     if (Stopped(stop)) return true;
-    out.Write(piece.bytes);
+    out.Write(pieces[i].bytes);
+    if (i + 1 == pieces.size() || pieces[i + 1].at_ms != pieces[i].at_ms) out.Flush();
     if (out.Failed()) return false;
   }
   RunUntil(clock, outcome.done_ms, stop);
@@ -155,7 +162,7 @@ TransmitResult TransmitTcp(const std::string& host, int port,
         return state != window::kSckConnected && state != window::kSckClosed &&
                state != window::kSckError;
       },
-      static_cast<qint64>(links::kPollMs) * links::kPollLimit, stop);
+      static_cast<qint64>(links::kPollMs) * links::kPollLimit, stop, &socket);
   if (Stopped(stop)) {
     socket.Close();
     return StoppedBy(stop);
@@ -179,7 +186,13 @@ TransmitResult TransmitTcp(const std::string& host, int port,
   links::QtSerialControl unopened(no_ports);
   if (!Replay(outcome, unopened, socket, observer, stop)) {
     const std::string why = socket.LastError();
+    const bool peer_closed = socket.State() != window::kSckConnected;
     socket.Close();
+    if (peer_closed) {
+      return {false, where +
+                         " accepted the connection and closed it before the packet was sent; is "
+                         "another client using it?"};
+    }
     return {false,
             "the packet could not be written to the TCP/IP connection " + where + ": " + why};
   }
@@ -196,6 +209,19 @@ TransmitResult TransmitTcp(const std::string& host, int port,
         return left > 0;
       },
       kTcpDrainMs, stop);
+  // The packet leaves the moment the connection is up, so a peer that takes a connection and
+  // drops it at once shows only now: a poll's time is given to see it, as the wait for the
+  // connection gave it before the packet went.
+  if (left == 0 && socket.State() == window::kSckConnected) {
+    RunWhile([&socket] { return socket.State() == window::kSckConnected; }, links::kPollMs, stop,
+             &socket);
+    if (!Stopped(stop) && socket.State() != window::kSckConnected) {
+      socket.Close();
+      return {false, where +
+                         " accepted the connection and closed it as the packet was sent; it may "
+                         "not have taken it (is another client using it?)"};
+    }
+  }
   const bool closed = socket.State() != window::kSckConnected;
   socket.Close();
   if (Stopped(stop)) return StoppedBy(stop);

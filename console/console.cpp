@@ -80,6 +80,7 @@ Console::ResendOutcome Console::SendAgain(const JournalEntry& entry) {
   out_.ClearFailure();
   if (journal_) journal_->MarkResend();
   for (const JournalPacket& packet : entry.packets) out_.Write(packet.bytes);
+  out_.Flush();
   const bool ok = !out_.Failed();
   const std::string where = journal_ ? journal_->Current().destination : std::string();
   const std::string message =

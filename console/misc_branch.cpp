@@ -14,6 +14,7 @@ void RegisterMiscBranch(Dispatcher& d) {
     }
     w.PacketString = protocol::ConvertTokens(w.PacketText->Text());
     d.Out().Write(w.PacketString);
+    d.Out().Flush();
     w.Timer1->SetEnabled(false);
     d.ReportSent(texts::kCommandSent);
   });

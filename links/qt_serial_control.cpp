@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -162,13 +164,28 @@ bool QtSerialControl::Open() {
 
 bool QtSerialControl::Output(const std::string& piece) {
   if (!port_->isOpen()) return false;
-  port_->clearError();
+  // A vanished device shows at the call, though the bytes wait for Flush; in the words a
+  // write to it would get.
+  if (HungUp(*port_)) {
+    last_error_ = std::strerror(EIO);
+    closing_ = true;
+    port_->close();
+    closing_ = false;
+    return false;
+  }
   const auto size = static_cast<qint64>(piece.size());
   if (port_->write(piece.data(), size) != size) {
     last_error_ = port_->errorString().toStdString();
     return false;
   }
-  // Hands the bytes to the driver now without waiting, so a write error shows at this call.
+  return true;
+}
+
+// Left unflushed, the bytes go out when the event loop next runs, still in one write.
+bool QtSerialControl::Flush() {
+  if (!port_->isOpen() || port_->bytesToWrite() == 0) return true;
+  port_->clearError();
+  // Hands the bytes to the driver now without waiting, so a write error shows here.
   port_->flush();
   // A vanished device has been closed by OnError; a merely full queue keeps the bytes for later.
   const bool ok = port_->isOpen() && port_->error() != QSerialPort::WriteError;

@@ -48,7 +48,10 @@ class QtSerialControl : public QObject, public tvx::window::MSComm {
   void SetSettings(const std::string& settings) override { settings_ = settings; }
   bool PortOpen() const override { return port_->isOpen(); }
   [[nodiscard]] bool SetPortOpen(bool open) override;
+  // Pieces wait in the control until Flush or the next pass of the event loop, so a packet
+  // reaches the driver in one write.
   [[nodiscard]] bool Output(const std::string& piece) override;
+  [[nodiscard]] bool Flush() override;
 
   // Bytes written but not yet handed to the driver, and the last error in words.
   qint64 BytesToWrite() const { return port_->bytesToWrite(); }

@@ -22,7 +22,16 @@ void QtSocketControl::NewSocket() {
   socket_ = std::make_unique<QTcpSocket>();
   // Unread input would pile up forever, and reading is also how a peer's close gets noticed.
   connect(socket_.get(), &QTcpSocket::readyRead, this, &QtSocketControl::DiscardIncoming);
-  connect(socket_.get(), &QTcpSocket::stateChanged, this, &QtSocketControl::StateChanged);
+  QTcpSocket* socket = socket_.get();
+  connect(socket, &QTcpSocket::stateChanged, this,
+          [this, socket](QAbstractSocket::SocketState state) {
+            // A packet's bytes go out as they are handed over, not held back for an ACK:
+            // a device server would put the wait onto the line, in the middle of a packet.
+            if (state == QAbstractSocket::ConnectedState) {
+              socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            }
+            emit StateChanged();
+          });
 }
 
 QtSocketControl::~QtSocketControl() {
@@ -99,10 +108,15 @@ void QtSocketControl::Connect(const std::string& host, int port) {
 
 bool QtSocketControl::SendData(const std::string& piece) {
   if (socket_->state() != QAbstractSocket::ConnectedState) return false;
-  if (socket_->write(piece.data(), static_cast<qint64>(piece.size())) < 0) return false;
-  // Starts the send now instead of at the next event-loop pass; never waits.
+  return socket_->write(piece.data(), static_cast<qint64>(piece.size())) >= 0;
+}
+
+// Starts the send now instead of at the next event-loop pass; never waits. A write the
+// system refuses drops the connection.
+bool QtSocketControl::Flush() {
+  if (socket_->bytesToWrite() == 0) return true;
   socket_->flush();
-  return true;
+  return socket_->state() == QAbstractSocket::ConnectedState;
 }
 
 void QtSocketControl::DiscardIncoming() {

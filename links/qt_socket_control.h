@@ -30,7 +30,10 @@ class QtSocketControl : public QObject, public tvx::window::Winsock {
   void SetRemotePort(int port) override { remote_port_ = port; }
   std::string RemoteHostIP() const override;
   void Connect(const std::string& host, int port) override;
+  // Pieces wait in the control until Flush or the next pass of the event loop, so a packet
+  // reaches the system in one write.
   [[nodiscard]] bool SendData(const std::string& piece) override;
+  [[nodiscard]] bool Flush() override;
 
   // Bytes written but not yet handed to the driver, and the last error in words.
   qint64 BytesToWrite() const { return socket_->bytesToWrite(); }

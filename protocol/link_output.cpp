@@ -18,6 +18,13 @@ void LinkOutput::Write(const std::string& piece) {
 
 void LinkOutput::Write(const Packet& packet) {
   for (const std::string& piece : packet.pieces) Write(piece);
+  Flush();
+}
+
+void LinkOutput::Flush() {
+  if (link_ == Link::Tcp ? socket_.Flush() : serial_.Flush()) return;
+  failed_ = true;
+  if (observer_) observer_->Written(link_, {}, false);
 }
 
 }  // namespace tvx::protocol

@@ -9,7 +9,8 @@
 
 namespace tvx::protocol {
 
-// Sees every piece that reaches a link, in order, and whether the link took it.
+// Sees every piece that reaches a link, in order, and whether the link took it. An empty piece
+// that failed: the link could not pass on what it had taken.
 class OutputObserver {
  public:
   virtual ~OutputObserver() = default;
@@ -27,7 +28,11 @@ class LinkOutput {
   Link Current() const { return link_; }
 
   void Write(const std::string& piece);
+  // The packet's pieces, then Flush: a packet leaves in one write.
   void Write(const Packet& packet);
+  // Hands the pieces written since the last flush to the link together. Callers flush before
+  // they ask Failed(), so a line that fails then counts as a failed write.
+  void Flush();
 
   // One observer at most (the journal); nullptr for none.
   void SetObserver(OutputObserver* observer) { observer_ = observer; }

@@ -19,6 +19,9 @@ class MSComm {
   [[nodiscard]] virtual bool SetPortOpen(bool open) = 0;
   // Writes one piece, one byte per character; false when it could not be written.
   [[nodiscard]] virtual bool Output(const std::string& piece) = 0;
+  // Hands the pieces written so far to the line, together; false when that failed. Pieces
+  // not flushed still leave, at the latest when the program next waits for events.
+  [[nodiscard]] virtual bool Flush() { return true; }
 };
 
 // Socket states as the console numbers them.
@@ -53,6 +56,8 @@ class Winsock {
   virtual void Connect(const std::string& host, int port) = 0;
   // Sends one piece, one byte per character; false when it could not be sent.
   [[nodiscard]] virtual bool SendData(const std::string& piece) = 0;
+  // As MSComm::Flush, for the connection.
+  [[nodiscard]] virtual bool Flush() { return true; }
 };
 
 }  // namespace tvx::window

@@ -34,18 +34,18 @@ TextBox::TextBox(std::string name, int max_length, std::string text)
 }
 
 void TextBox::SetText(std::string text) {
-  text_ = std::move(text);
-  caret_ = 0;
+  Set(text_, std::move(text));
+  Set(caret_, 0);
 }
 
 void TextBox::Type(const std::string& text) {
-  text_ = text;
-  if (max_length_ > 0 && static_cast<int>(text_.size()) > max_length_) text_.resize(max_length_);
-  caret_ = static_cast<int>(text_.size());
+  const std::size_t room = max_length_ > 0 ? static_cast<std::size_t>(max_length_) : text.size();
+  Set(text_, text.substr(0, room));
+  Set(caret_, static_cast<int>(text_.size()));
 }
 
 void TextBox::SetCaret(int position) {
-  caret_ = std::clamp(position, 0, static_cast<int>(text_.size()));
+  Set(caret_, std::clamp(position, 0, static_cast<int>(text_.size())));
 }
 
 OptionButton::OptionButton(std::string name, std::string caption)
@@ -55,13 +55,13 @@ void OptionButton::DeselectSiblings() {
   if (!Container()) return;
   for (Control* c : Container()->Children()) {
     if (c != this && c->Kind() == ControlKind::OptionButton)
-      static_cast<OptionButton*>(c)->value_ = false;
+      static_cast<OptionButton*>(c)->Deselect();
   }
 }
 
 void OptionButton::MarkSelected() {
   DeselectSiblings();
-  value_ = true;
+  Set(value_, true);
 }
 
 void OptionButton::Select() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "window/color.h"
@@ -24,13 +26,17 @@ class Control {
   ControlKind Kind() const { return kind_; }
 
   bool Visible() const { return visible_; }
-  void SetVisible(bool visible) { visible_ = visible; }
+  void SetVisible(bool visible) { Set(visible_, visible); }
   bool Enabled() const { return enabled_; }
-  virtual void SetEnabled(bool enabled) { enabled_ = enabled; }
+  virtual void SetEnabled(bool enabled) { Set(enabled_, enabled); }
   const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  void SetCaption(std::string caption) { Set(caption_, std::move(caption)); }
   Color BackColor() const { return back_color_; }
-  void SetBackColor(Color color) { back_color_ = color; }
+  void SetBackColor(Color color) { Set(back_color_, color); }
+
+  // Counts the changes of what the control shows, so that a view redraws only controls whose
+  // count has moved since it last drew them. Setting a property to its value is no change.
+  std::uint64_t Changes() const { return changes_; }
 
   // The frame (or form) that holds this control; hiding or disabling it hides or
   // disables everything inside for the operator.
@@ -50,7 +56,16 @@ class Control {
   // Unwires every event of the control.
   virtual void ClearHooks();
 
+ protected:
+  template <typename T, typename V>
+  void Set(T& property, V&& value) {
+    if (property == value) return;
+    property = std::forward<V>(value);
+    ++changes_;
+  }
+
  private:
+  std::uint64_t changes_ = 0;
   std::string name_;
   ControlKind kind_;
   std::string caption_;
@@ -82,11 +97,11 @@ class TextBox : public Control {
   int Caret() const { return caret_; }
   void SetCaret(int position);
   int MaxLength() const { return max_length_; }
-  void SetMaxLength(int max_length) { max_length_ = max_length; }
+  void SetMaxLength(int max_length) { Set(max_length_, max_length); }
   bool Locked() const { return locked_; }
-  void SetLocked(bool locked) { locked_ = locked; }
+  void SetLocked(bool locked) { Set(locked_, locked); }
   bool MultiLine() const { return multi_line_; }
-  void SetMultiLine(bool multi_line) { multi_line_ = multi_line; }
+  void SetMultiLine(bool multi_line) { Set(multi_line_, multi_line); }
 
  private:
   std::string text_;
@@ -108,7 +123,7 @@ class OptionButton : public Control {
   void Select();
   // Marks the button selected (and the others not) without running its handling.
   void MarkSelected();
-  void Deselect() { value_ = false; }
+  void Deselect() { Set(value_, false); }
   // The operator's click: selects and always runs the selection handling.
   void Click();
 
@@ -121,7 +136,7 @@ class CheckBox : public Control {
  public:
   CheckBox(std::string name, std::string caption);
   int Value() const { return value_; }
-  void SetValue(int value) { value_ = value; }
+  void SetValue(int value) { Set(value_, value); }
 
  private:
   int value_ = 0;

@@ -16,6 +16,7 @@ constexpr int kMinWidth = 480;
 constexpr int kMinHeight = 320;
 constexpr int kProgressWidth = 320;
 constexpr int kMessageMs = 15000;  // long enough to read after looking back at the window
+constexpr int kOutline = 3;        // the cell outline's width
 }  // namespace
 
 ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_text,
@@ -77,28 +78,34 @@ void ConsoleWindow::ShowProgress() {
   if (running) {
     const int done = rows_->Done();
     const int seconds_left = (andon::RowTransmission::kPositions - done + 9) / 10;
+    // A new value repaints the bar at once; held back, it is drawn with the tick's other
+    // changes, in one pass.
+    progress_->setUpdatesEnabled(false);
     progress_->setValue(done);
-    progress_->setFormat(QStringLiteral("Row %1, column %2: %v of %m, about %3 s left")
-                             .arg(row)
-                             .arg(column)
-                             .arg(seconds_left));
+    const QString format = QStringLiteral("Row %1, column %2: %v of %m, about %3 s left")
+                               .arg(row)
+                               .arg(column)
+                               .arg(seconds_left);
+    if (progress_->format() != format) progress_->setFormat(format);
+    progress_->setUpdatesEnabled(true);
   }
-  progress_->setVisible(running);
-  note_->setText(stopped
-                     ? QStringLiteral("Andon transmission stopped at row %1, column %2 (%3 of %4)")
-                           .arg(row)
-                           .arg(column)
-                           .arg(rows_->Done())
-                           .arg(andon::RowTransmission::kPositions)
-                     : QString());
-  note_->setVisible(stopped);
+  if (progress_->isHidden() == running) progress_->setVisible(running);
+  const QString note =
+      stopped ? QStringLiteral("Andon transmission stopped at row %1, column %2 (%3 of %4)")
+                    .arg(row)
+                    .arg(column)
+                    .arg(rows_->Done())
+                    .arg(andon::RowTransmission::kPositions)
+              : QString();
+  if (note_->text() != note) note_->setText(note);
+  if (note_->isHidden() == stopped) note_->setVisible(stopped);
 
   QWidget* cell =
       running && column > 0
           ? view_.WidgetOf("ORM610R" + std::to_string(row) + "(" + std::to_string(column) + ")")
           : nullptr;
   if (!cell) {
-    if (outline_) outline_->hide();
+    if (outline_ && !outline_->isHidden()) outline_->hide();
     return;
   }
   if (!outline_ || outline_->parentWidget() != cell->parentWidget()) {
@@ -106,11 +113,13 @@ void ConsoleWindow::ShowProgress() {
     outline_ = new QFrame(cell->parentWidget());
     outline_->setObjectName("AndonCellOutline");
     outline_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    outline_->setStyleSheet(QStringLiteral("QFrame{border:3px solid rgb(32,96,208);}"));
+    outline_->setStyleSheet(
+        QStringLiteral("QFrame{border:%1px solid rgb(32,96,208);}").arg(kOutline));
+    outline_->raise();
   }
-  outline_->setGeometry(cell->geometry().adjusted(-3, -3, 3, 3));
-  outline_->raise();
-  outline_->show();
+  const QRect place = cell->geometry().adjusted(-kOutline, -kOutline, kOutline, kOutline);
+  if (outline_->geometry() != place) outline_->setGeometry(place);
+  if (outline_->isHidden()) outline_->show();
 }
 
 void ConsoleWindow::ShowMessage(const QString& text, bool error) {

@@ -40,7 +40,12 @@ QLabel* Buddy(const QString& text, QWidget* box, QWidget* parent) {
 
 JournalPanel::JournalPanel(const std::vector<console::JournalEntry>& earlier, SendAgain send_again,
                            Message message, QWidget* parent)
+    : JournalPanel([earlier] { return earlier; }, std::move(send_again), std::move(message),
+                   parent) {}
+
+JournalPanel::JournalPanel(Earlier earlier, SendAgain send_again, Message message, QWidget* parent)
     : QDockWidget(tr("Journal"), parent),
+      earlier_(std::move(earlier)),
       send_again_(std::move(send_again)),
       message_(std::move(message)),
       table_(new QTableWidget(0, kColumns, this)),
@@ -98,11 +103,34 @@ JournalPanel::JournalPanel(const std::vector<console::JournalEntry>& earlier, Se
   connect(copy_tokens_, &QPushButton::clicked, this, &JournalPanel::CopyTokens);
   connect(copy_hex_, &QPushButton::clicked, this, &JournalPanel::CopyHex);
   connect(send_again_button_, &QPushButton::clicked, this, &JournalPanel::SendSelectedAgain);
+}
 
-  for (const console::JournalEntry& entry : earlier) Add(entry);
+void JournalPanel::setVisible(bool visible) {
+  if (visible && !filled_) Fill();
+  QDockWidget::setVisible(visible);
+}
+
+void JournalPanel::Fill() {
+  filled_ = true;
+  std::deque<console::JournalEntry> added = std::move(entries_);
+  entries_.clear();
+  if (earlier_) {
+    for (const console::JournalEntry& entry : earlier_()) List(entry);
+    earlier_ = nullptr;
+  }
+  for (const console::JournalEntry& entry : added) List(entry);
 }
 
 void JournalPanel::Add(const console::JournalEntry& entry) {
+  if (filled_) {
+    List(entry);
+    return;
+  }
+  entries_.push_back(entry);
+  if (static_cast<int>(entries_.size()) > kListed) entries_.pop_front();
+}
+
+void JournalPanel::List(const console::JournalEntry& entry) {
   if (static_cast<int>(entries_.size()) >= kListed) {
     entries_.pop_front();
     table_->removeRow(0);

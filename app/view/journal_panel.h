@@ -28,6 +28,11 @@ class JournalPanel : public QDockWidget {
   // The most entries listed; older ones leave the list (the file keeps them).
   static constexpr int kListed = 5000;
 
+  using Earlier = std::function<std::vector<console::JournalEntry>()>;
+
+  // earlier gives the entries from before this run; it is asked the first time the panel is
+  // shown, so that a long journal costs a start-up nothing.
+  JournalPanel(Earlier earlier, SendAgain send_again, Message message, QWidget* parent = nullptr);
   JournalPanel(const std::vector<console::JournalEntry>& earlier, SendAgain send_again,
                Message message, QWidget* parent = nullptr);
 
@@ -42,7 +47,13 @@ class JournalPanel : public QDockWidget {
   void CopyHex();
   void SendSelectedAgain();
 
+  // The first showing lists the entries first, as if they had always been there.
+  void setVisible(bool visible) override;
+
  private:
+  // The earlier entries, then those added so far, into the table: once, when first shown.
+  void Fill();
+  void List(const console::JournalEntry& entry);
   void AddRow(const console::JournalEntry& entry);
   void ApplyFilters();
   bool Passes(const console::JournalEntry& entry) const;
@@ -50,6 +61,8 @@ class JournalPanel : public QDockWidget {
   void SelectionChanged();
 
   std::deque<console::JournalEntry> entries_;
+  Earlier earlier_;
+  bool filled_ = false;
   SendAgain send_again_;
   Message message_;
   QTableWidget* table_;

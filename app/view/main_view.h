@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,9 +21,12 @@ class MainView : public QWidget {
  public:
   explicit MainView(window::FrmMain& w, QWidget* parent = nullptr);
 
-  // Brings every widget in line with the model, setting only what differs.
+  // Brings every widget in line with the model, setting only what differs: after an
+  // operator's event, which may have changed the widgets themselves.
   void Refresh();
-  // Timer ticks change the model outside any widget event.
+  // The same for the controls the model changed since they were last drawn: after a timer
+  // tick or a link's change, when the widgets can only be behind the model.
+  void RefreshChanged();
   // A click as the mouse makes it, and as a console script's click: nothing happens on a
   // control the operator cannot reach.
   void Click(window::Control& control);
@@ -44,11 +48,13 @@ class MainView : public QWidget {
     window::Control* control;
     QWidget* widget;
     window::Color shown_back;  // what the widget's style sheet shows
+    std::uint64_t drawn = 0;   // the control's change count when last drawn
   };
 
   void Bind(window::Control& control);
   void AddSectionTips();
   void AddErrorMark();
+  void RefreshFrom(bool all);
   void RefreshErrorMark();
   void RefreshSectionGrid();
   void Connect(int index);
@@ -66,6 +72,7 @@ class MainView : public QWidget {
   std::vector<Binding> bindings_;
   std::unordered_map<const QObject*, int> index_of_;  // widget, and a box's viewport
   std::unordered_map<std::string, int> by_name_;
+  std::vector<int> section_buttons_;  // bindings, in the grid's order
   Placement placement_ = Placement::kNumeric;
   QWidget* error_mark_ = nullptr;  // beside an "ERROR: " status line: not colour alone
   bool error_shown_ = false;

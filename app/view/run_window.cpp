@@ -12,7 +12,7 @@
 #include <iostream>
 #include <vector>
 
-#include "app/journal_file.h"
+#include "app/journal_mark.h"
 #include "app/journal_recorder.h"
 #include "app/live_console.h"
 #include "app/port_settings.h"
@@ -50,7 +50,7 @@ const QRect kPortsButtonPlace(172, 42, 72, 24);
 const QRect kJournalButtonPlace(10, 572, 80, 24);
 // The panel's height when it first opens: a dozen entries, the console still in view.
 constexpr int kJournalPanelHeight = 220;
-// The file's last entries the panel lists at start-up.
+// The file's last entries from before the start that the panel lists.
 constexpr std::size_t kEarlierEntries = 200;
 
 // Which device each Comm option opens.
@@ -67,9 +67,12 @@ void ShowPortDevices(MainView& view, const links::PortNames& names) {
 // stopped by an event ends its journal entry at the refresh after it.
 void InstallJournalPanel(ConsoleWindow& window, MainView& view, LiveConsole& live,
                          JournalRecorder& journal, const JournalOptions& options) {
+  JournalPanel::Earlier earlier;
+  if (!options.off) {
+    earlier = [mark = JournalMark(options.Path())] { return mark.EntriesBefore(kEarlierEntries); };
+  }
   auto* panel = new JournalPanel(
-      options.off ? std::vector<console::JournalEntry>{}
-                  : ReadJournalTail(options.Path(), kEarlierEntries),
+      std::move(earlier),
       [&live](const console::JournalEntry& entry) { return live.Console().SendAgain(entry); },
       [&window](const QString& text, bool error) { window.ShowMessage(text, error); }, &window);
   window.addDockWidget(Qt::BottomDockWidgetArea, panel);
@@ -116,12 +119,12 @@ int RunWindow(QApplication& app, const WindowOptions& options) {
       window_clicks.push_back(name);
     }
   }
-  live.AfterTick([&view] { view.Refresh(); });
+  live.AfterTick([&view] { view.RefreshChanged(); });
   // A peer may close between ticks; the status bar says so at once. Queued: the change may
   // come from inside the console's own call.
   QObject::connect(
-      &live.Socket(), &links::QtSocketControl::StateChanged, &view, [&view] { view.Refresh(); },
-      Qt::QueuedConnection);
+      &live.Socket(), &links::QtSocketControl::StateChanged, &view,
+      [&view] { view.RefreshChanged(); }, Qt::QueuedConnection);
   ShowPortDevices(view, live.Names());
   links::LinkStatus link;
   ConsoleWindow window(

@@ -71,7 +71,18 @@ QColor LetterColour(protocol::Colour colour) {
 BlinkClock::BlinkClock(QObject* parent) : QObject(parent), timer_(new QTimer(this)) {
   timer_->setInterval(kBlinkTickMs);
   connect(timer_, &QTimer::timeout, this, &BlinkClock::Advance);
-  timer_->start();
+}
+
+void BlinkClock::Run(bool needed) {
+  if (needed && !stopped_ && !timer_->isActive()) {
+    timer_->start();
+  } else if (!needed && timer_->isActive()) {
+    timer_->stop();
+  }
+}
+
+bool BlinkClock::Running() const {
+  return timer_->isActive();
 }
 
 void BlinkClock::SetPhase(int phase) {
@@ -81,6 +92,7 @@ void BlinkClock::SetPhase(int phase) {
 }
 
 void BlinkClock::Stop() {
+  stopped_ = true;
   timer_->stop();
 }
 

@@ -47,12 +47,17 @@ class BlinkClock : public QObject {
   static constexpr int kFastTicks = 1;  // 2 Hz
   static constexpr int kSlowTicks = 3;  // two thirds of a hertz: plainly slower
 
+  // Still until Run(true): an idle bus wakes nobody.
   explicit BlinkClock(QObject* parent = nullptr);
 
   int Phase() const { return phase_; }
   // Tests step the blink themselves; the timer only calls Advance.
   void SetPhase(int phase);
   void Advance() { SetPhase(phase_ + 1); }
+  // Ticks while something on screen flashes or waits for a phase to pass.
+  void Run(bool needed);
+  bool Running() const;
+  // For good: the blink moves only when told to.
   void Stop();
 
   // True while a thing flashing at `flash` shows its first state; always for kNone.
@@ -69,6 +74,7 @@ class BlinkClock : public QObject {
  private:
   QTimer* timer_;
   int phase_ = 0;
+  bool stopped_ = false;
 };
 
 }  // namespace tvx::app

@@ -116,6 +116,24 @@ void SimView::Flush() {
   monitor_->Append(pending_lines_);
   pending_lines_.clear();
   summary_->setText(SummaryText());
+  UpdateBlink();
+}
+
+void SimView::showEvent(QShowEvent* event) {
+  on_screen_ = true;
+  UpdateBlink();
+  QWidget::showEvent(event);
+}
+
+// Also when the window is minimized: the window system's hide.
+void SimView::hideEvent(QHideEvent* event) {
+  on_screen_ = false;
+  UpdateBlink();
+  QWidget::hideEvent(event);
+}
+
+void SimView::UpdateBlink() {
+  clock_.Run(on_screen_ && (!blinking_.empty() || !outlined_.empty()));
 }
 
 QString SimView::SummaryText() const {
@@ -142,6 +160,7 @@ void SimView::Blinked(int before, int after) {
     panels_[device]->SetReached(false);
     return true;
   });
+  UpdateBlink();
 }
 
 }  // namespace tvx::app

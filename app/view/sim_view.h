@@ -39,8 +39,14 @@ class SimView : public QWidget {
   BlinkClock& Blink() { return clock_; }
   QString SummaryText() const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
   void Blinked(int before, int after);
+  // The blink runs only while the view is on screen with something flashing or outlined.
+  void UpdateBlink();
 
   const sim::Bus& bus_;
   BlinkClock clock_;
@@ -60,6 +66,7 @@ class SimView : public QWidget {
   std::vector<std::size_t> outlined_;  // devices outlined as reached
   std::vector<int> reached_phase_;     // by device: the blink phase of its last packet
   std::uint64_t packets_ = 0, errors_ = 0;
+  bool on_screen_ = false;  // shown, and not minimized
 };
 
 }  // namespace tvx::app

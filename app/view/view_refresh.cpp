@@ -4,7 +4,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 #include <map>
 #include <tuple>
@@ -23,6 +26,22 @@ namespace {
 
 constexpr int kNoLimit = 32767;  // QLineEdit's own "no limit"
 
+// A growing box (the packets of an andon grid) takes only what is new: laying out its whole
+// text again at every tick would cost more with every packet. As after setPlainText, the
+// program's write is nothing the operator could undo.
+void AppendText(QPlainTextEdit& area, QStringView tail) {
+  QTextDocument& document = *area.document();
+  document.setUndoRedoEnabled(false);
+  QTextCursor end(&document);
+  // In an edit block the cursor does not measure where it ends up: that would lay out the
+  // whole line once more.
+  end.beginEditBlock();
+  end.movePosition(QTextCursor::End);
+  end.insertText(tail.toString());
+  end.endEditBlock();
+  document.setUndoRedoEnabled(true);
+}
+
 Qt::CheckState CheckStateOf(int value) {
   return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
 }
@@ -30,12 +49,25 @@ Qt::CheckState CheckStateOf(int value) {
 }  // namespace
 
 void MainView::Refresh() {
+  RefreshFrom(true);
+}
+
+void MainView::RefreshChanged() {
+  RefreshFrom(false);
+}
+
+void MainView::RefreshFrom(bool all) {
   if (refreshing_) return;
   refreshing_ = true;
   if (const Placement placement = PlacementFor(w_.flags); placement != placement_) {
     Place(placement);
   }
-  for (Binding& b : bindings_) RefreshBinding(b, !refreshed_);
+  for (Binding& b : bindings_) {
+    const std::uint64_t changes = b.control->Changes();
+    if (!all && refreshed_ && changes == b.drawn) continue;
+    RefreshBinding(b, !refreshed_);
+    b.drawn = changes;
+  }
   RefreshErrorMark();
   RefreshSectionGrid();
   refreshed_ = true;
@@ -115,7 +147,13 @@ void MainView::RefreshBox(const Binding& b) {
   auto* area = static_cast<ByteTextEdit*>(b.widget);
   if (area->MaxLength() != box.MaxLength()) area->SetMaxLength(box.MaxLength());
   const QString text = ShownText(box.Text(), true);
-  if (BoxText(area) != text) area->setPlainText(text);
+  if (const QString shown = BoxText(area); shown != text) {
+    if (!shown.isEmpty() && text.startsWith(shown)) {
+      AppendText(*area, QStringView(text).mid(shown.size()));
+    } else {
+      area->setPlainText(text);
+    }
+  }
   if (area->isReadOnly() != box.Locked()) {
     area->setReadOnly(box.Locked());
     // Read-only still lets the caret move, for the ESC token and for reading long texts.
@@ -144,13 +182,19 @@ void MainView::Place(Placement placement) {
 
 // The section buttons shown fill the grid in order: hidden service buttons leave no holes.
 void MainView::RefreshSectionGrid() {
+  if (section_buttons_.empty()) {
+    for (const std::string& name : SectionButtonOrder()) {
+      if (const auto it = by_name_.find(name); it != by_name_.end()) {
+        section_buttons_.push_back(it->second);
+      }
+    }
+  }
   int slot = 0;
-  for (const std::string& name : SectionButtonOrder()) {
-    const Control* c = w_.controls.Find(name);
-    QWidget* widget = WidgetOf(name);
-    if (!c || !widget || !c->Visible()) continue;
+  for (const int index : section_buttons_) {
+    const Binding& b = bindings_[index];
+    if (!b.control->Visible()) continue;
     const QRect place = SectionSlot(slot++);
-    if (widget->geometry() != place) widget->setGeometry(place);
+    if (b.widget->geometry() != place) b.widget->setGeometry(place);
   }
 }
 

@@ -32,6 +32,11 @@ bool FakeSerial::Output(const std::string& piece) {
   return true;
 }
 
+bool FakeSerial::Flush() {
+  flushes.push_back(pieces.size());
+  return !fail_flush;
+}
+
 std::string FakeSerial::Bytes() const {
   std::string bytes;
   for (const Piece& p : pieces) bytes += p.bytes;
@@ -53,6 +58,11 @@ bool FakeSocket::SendData(const std::string& piece) {
   if (state != window::kSckConnected || fail_sends) return false;
   pieces.push_back(piece);
   return true;
+}
+
+bool FakeSocket::Flush() {
+  flushes.push_back(pieces.size());
+  return !fail_flush;
 }
 
 std::string FakeSocket::Bytes() const {

@@ -24,6 +24,9 @@ class FakeSerial : public window::MSComm {
   std::vector<Piece> pieces;
   std::vector<std::string> events;  // "open 1", "open 2 failed", "close 1"
   int failed_writes = 0;
+  // How many pieces had been written at each flush: {9} after one packet of nine pieces.
+  std::vector<std::size_t> flushes;
+  bool fail_flush = false;
 
   int CommPort() const override { return port_; }
   void SetCommPort(int port) override { port_ = port; }
@@ -32,6 +35,7 @@ class FakeSerial : public window::MSComm {
   bool PortOpen() const override { return open_; }
   bool SetPortOpen(bool open) override;
   bool Output(const std::string& piece) override;
+  bool Flush() override;
 
   std::string Bytes() const;
   // Makes the open port vanish, as a pulled USB adapter does.
@@ -55,6 +59,8 @@ class FakeSocket : public window::Winsock {
   int closes = 0;
   std::vector<std::pair<std::string, int>> connects;
   std::vector<std::string> pieces;
+  std::vector<std::size_t> flushes;  // as FakeSerial's
+  bool fail_flush = false;
 
   int State() const override { return state; }
   void Close() override;
@@ -70,6 +76,7 @@ class FakeSocket : public window::Winsock {
   std::string RemoteHostIP() const override { return remote_host_ip; }
   void Connect(const std::string& host, int port) override;
   bool SendData(const std::string& piece) override;
+  bool Flush() override;
 
   std::string Bytes() const;
 
