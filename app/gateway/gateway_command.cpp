@@ -116,12 +116,12 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
     broker.uris.push_back(std::get<BrokerUri>(ParseBrokerUri(uri)).paho);
   broker.client_id = a.ClientId();
   PahoSession mqtt(broker);
+  QtTimerDriver timers;  // outlives the gateway, whose timers tell it of every change
   tvx::gateway::Gateway gateway(options, mqtt, *link, clock, {&JournalLine, &DeviceStateJson},
                                 sink.get());
   // Known only once the gateway names its topics.
   mqtt.SetTopics(gateway.Topic("status"), tvx::gateway::Gateway::WillPayload(),
                  {gateway.Topic("request"), gateway.Topic("republish")});
-  QtTimerDriver timers;
   for (window::Timer* t : gateway.Timers()) timers.Attach(*t);
   mqtt.SetEvents(&gateway);
   mqtt.OnNotice(warn);

@@ -334,6 +334,9 @@ void PahoSession::HandleConnected() {
 void PahoSession::HandleSubscribed(const std::string& refused) {
   if (closed_) return;
   if (!refused.empty()) Notice(refused);
+  // The operator was told it could not; now that it could.
+  if (troubled_) Notice("connected to the broker");
+  troubled_ = false;
   connected_ = true;
   next_retry_ = options_.retry_min;
   version_settled_ = true;
@@ -353,6 +356,7 @@ void PahoSession::HandleConnectFailed(int code, int reason, const std::string& w
     Connect();
     return;
   }
+  troubled_ = true;
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(next_retry_).count();
   const auto& names = options_.names.empty() ? options_.uris : options_.names;
   Notice("cannot reach the broker (" + names.front() + (names.size() > 1 ? " and the others" : "") +
@@ -366,6 +370,7 @@ void PahoSession::HandleLost(const std::string& why) {
   if (closed_) return;
   connected_ = false;
   if (drain_loop_ != nullptr) drain_loop_->quit();
+  troubled_ = true;
   Notice("lost the broker: " + why + "; reconnecting");
   if (events_) events_->ConnectionLost(why);
 }

@@ -99,6 +99,7 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   bool version_settled_ = false;
   bool connected_ = false;
   bool closed_ = false;
+  bool troubled_ = false;  // a failure was told and no connection since
   // Not yet handed to Paho, oldest first: all of them until the first connection settled
   // which protocol the broker speaks.
   std::deque<tvx::gateway::MqttMessage> outgoing_;

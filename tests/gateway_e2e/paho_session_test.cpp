@@ -244,7 +244,8 @@ TEST(PahoSession, BrokersAreTriedInOrderAndAgainUntilOneAnswers) {
   EXPECT_NE(c.notices.front().find("cannot reach the broker"), std::string::npos)
       << c.notices.front();
   ASSERT_TRUE(broker.Restart());
-  EXPECT_TRUE(c.WaitConnected());
+  ASSERT_TRUE(c.WaitConnected());
+  EXPECT_EQ(c.notices.back(), "connected to the broker");
 }
 
 TEST(PahoSession, CloseLetsWhatWasPublishedLeaveAndLeavesNoWill) {
