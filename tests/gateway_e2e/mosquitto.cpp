@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -30,6 +31,14 @@ int FreePort() {
   QTcpServer probe;
   if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
   return probe.serverPort();
+}
+
+// Debian puts the broker in /usr/sbin, which a user's PATH often lacks.
+QString BrokerProgram() {
+  QString found = QStandardPaths::findExecutable("mosquitto");
+  if (found.isEmpty())
+    found = QStandardPaths::findExecutable("mosquitto", {"/usr/sbin", "/usr/local/sbin"});
+  return found.isEmpty() ? QString("mosquitto") : found;
 }
 
 bool Accepts(int port) {
@@ -65,7 +74,7 @@ bool Mosquitto::Launch() {
                            extra_ + "\n";
   file.write(text.data(), static_cast<qint64>(text.size()));
   file.close();
-  process_.start("mosquitto", {"-c", conf});
+  process_.start(BrokerProgram(), {"-c", conf});
   if (!process_.waitForStarted(10000)) return false;
   return ServeUntil([&] { return process_.state() != QProcess::Running || Accepts(port_); },
                     20000) &&
