@@ -114,6 +114,7 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
   BrokerOptions broker;
   for (const auto& uri : a.brokers)
     broker.uris.push_back(std::get<BrokerUri>(ParseBrokerUri(uri)).paho);
+  broker.names = a.brokers;
   broker.client_id = a.ClientId();
   PahoSession mqtt(broker);
   QtTimerDriver timers;  // outlives the gateway, whose timers tell it of every change

@@ -207,6 +207,16 @@ TEST(GatewayProgram, WhatCannotRunEndsAtOnceWithOneLineAndItsStatus) {
     EXPECT_NE(run.err.find("tvxorm gateway: " + c.said), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
+  // A broker that cannot be reached is said as the user named it, and a stop ends the wait.
+  Mosquitto gone;
+  gone.Stop();
+  GatewayProcess nowhere(gone, {"--tcp", "127.0.0.1:9"});
+  ASSERT_TRUE(ServeUntil([&] { return nowhere.Err().find("trying again") != std::string::npos; }));
+  EXPECT_NE(nowhere.Err().find("tvxorm gateway: cannot reach the broker (mqtt://127.0.0.1:"),
+            std::string::npos)
+      << nowhere.Err();
+  nowhere.Signal(SIGTERM);
+  EXPECT_EQ(nowhere.Finish(), 0);
   const ConsoleRun help = RunProgram({"gateway", "--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_EQ(help.out.rfind("Usage: tvxorm gateway --bus NAME", 0), 0u) << help.out;
