@@ -91,7 +91,7 @@ class JournalLines {
 
 }  // namespace
 
-std::string DefaultJournalPath() {
+std::string StateDirectory() {
   QString dir;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
   // The XDG state directory: what is worth keeping across runs but is no user document.
@@ -101,7 +101,11 @@ std::string DefaultJournalPath() {
 #else
   dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 #endif
-  return (dir + "/journal.jsonl").toStdString();
+  return dir.toStdString();
+}
+
+std::string DefaultJournalPath() {
+  return StateDirectory() + "/journal.jsonl";
 }
 
 std::string LocalTimeText(const console::JournalTime& time) {

@@ -28,6 +28,8 @@ namespace tvx::app {
 
 // The user's state directory's journal: ~/.local/state/tvxorm/journal.jsonl on Linux.
 std::string DefaultJournalPath();
+// The program's own state folder: $XDG_STATE_HOME/tvxorm (~/.local/state/tvxorm) on Linux.
+std::string StateDirectory();
 
 std::string JournalLine(const console::JournalEntry& entry);
 [[nodiscard]] std::optional<console::JournalEntry> ParseJournalLine(std::string_view line);

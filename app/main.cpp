@@ -5,6 +5,7 @@
 
 #include "app/decode_command.h"
 #include "app/files.h"
+#include "app/gateway/gateway_command.h"
 #include "app/grid_file_io.h"
 #include "app/headless_runner.h"
 #include "app/journal_command.h"
@@ -121,6 +122,17 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     return 1;
   }
   if (!args.empty() && args[0] == "sim") return RunSim(argc, argv, {args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == "gateway") {
+    tvx::app::KeepQtMessagesOffStandardError("tvxorm gateway");
+    QCoreApplication app(argc, argv);
+    const std::string version = std::to_string(TVX_VERSION_MAJOR) + "." +
+                                std::to_string(TVX_VERSION_MINOR) + "." +
+                                std::to_string(TVX_VERSION_PATCH);
+    const int code =
+        tvx::app::RunGateway(app, {args.begin() + 1, args.end()}, version, std::cout, std::cerr);
+    tvx::links::drains::FinishAll();
+    return code;
+  }
   if (!args.empty() && args[0] == "send") {
     tvx::app::KeepQtMessagesOffStandardError("tvxorm send");
     QCoreApplication app(argc, argv);

@@ -10,6 +10,7 @@
 #include "app/arg_reader.h"
 #include "app/command_help.h"
 #include "app/files.h"
+#include "app/host_port.h"
 #include "app/journal_recorder.h"
 #include "app/preset_file.h"
 #include "app/stop_signals.h"
@@ -48,26 +49,11 @@ struct Usage {
   std::string message;
 };
 
-// HOST:PORT, the host possibly in brackets ([::1]:3001); the port 1..65535.
 std::optional<std::string> ParseHostPort(const std::string& text, SendArgs& a) {
-  const auto colon = text.rfind(':');
-  if (colon == std::string::npos || colon + 1 == text.size()) {
-    return "--tcp takes HOST:PORT, not '" + text + "'";
-  }
-  std::string host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
-    host = host.substr(1, host.size() - 2);
-  const std::string port = text.substr(colon + 1);
-  long value = 0;
-  for (char c : port) {
-    if (c < '0' || c > '9' || value > 65535)
-      return "--tcp: '" + port + "' is not a port (1 to 65535)";
-    value = value * 10 + (c - '0');
-  }
-  if (value < 1 || value > 65535) return "--tcp: '" + port + "' is not a port (1 to 65535)";
-  if (host.empty()) return "--tcp needs a host before the port";
-  a.host = host;
-  a.port = static_cast<int>(value);
+  auto parsed = tvx::app::ParseHostPort(text, "--tcp");
+  if (auto* wrong = std::get_if<std::string>(&parsed)) return *wrong;
+  a.host = std::get<HostPort>(parsed).host;
+  a.port = std::get<HostPort>(parsed).port;
   return std::nullopt;
 }
 

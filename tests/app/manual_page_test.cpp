@@ -22,7 +22,7 @@ TEST(ManualPage, NamesEveryOptionTheProgramPrints) {
   // Each command's usage: asked for, or printed with a complaint.
   for (const QStringList& args :
        {QStringList{"--help"}, QStringList{"send", "--help"}, QStringList{"sim", "--help"},
-        QStringList{"decode"}, QStringList{"journal", "--since"},
+        QStringList{"gateway", "--help"}, QStringList{"decode"}, QStringList{"journal", "--since"},
         QStringList{"journal", "--help"}}) {
     const ConsoleRun run = RunProgram(args);
     const QString usage = QString::fromStdString(run.out + run.err);

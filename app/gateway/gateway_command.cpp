@@ -1,0 +1,139 @@
+#include "app/gateway/gateway_command.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+#include <ostream>
+
+#include "app/files.h"
+#include "app/gateway/bus_links.h"
+#include "app/gateway/gateway_args.h"
+#include "app/gateway/paho_session.h"
+#include "app/journal_file.h"
+#include "app/qt_timer_driver.h"
+#include "app/sim/sim_session.h"
+#include "app/sim/sim_state.h"
+#include "app/stop_signals.h"
+#include "gateway/gateway.h"
+
+namespace tvx::app {
+
+namespace {
+
+constexpr char kName[] = "tvxorm gateway: ";
+// How long a stop waits for the last answers and the offline status to reach the broker.
+constexpr std::chrono::milliseconds kStopFlush{5000};
+
+class SystemClock : public tvx::gateway::WallClock {
+ public:
+  console::JournalTime Now() override { return JournalNow(); }
+};
+
+class FileSink : public tvx::gateway::JournalSink {
+ public:
+  explicit FileSink(JournalFile& file) : file_(file) {}
+  // A failure is told once by the file's warning; writing goes on.
+  void Record(const console::JournalEntry& entry) override { (void)file_.Append(entry); }
+
+ private:
+  JournalFile& file_;
+};
+
+// The state folder exists (made, for the owner only) and is a folder; why not, or empty.
+std::string MakeStateDir(const std::string& path) {
+  const QString dir = QString::fromStdString(path);
+  if (QFileInfo(dir).exists() && !QFileInfo(dir).isDir()) return "it is not a folder";
+  if (!QDir().mkpath(dir)) return "it cannot be created";
+  QFile::setPermissions(dir,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  if (!QFileInfo(dir).isWritable()) return "it cannot be written";
+  return {};
+}
+
+}  // namespace
+
+int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
+               const std::string& version, std::ostream& out, std::ostream& err) {
+  const auto parsed = ParseGatewayArgs(args);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    err << kName << *error << "\nTry 'tvxorm gateway --help'." << std::endl;
+    return kGatewayBadUsage;
+  }
+  const GatewayArgs& a = std::get<GatewayArgs>(parsed);
+  if (a.help) {
+    out << GatewayUsage();
+    return kGatewayStopped;
+  }
+  if (const std::string later = NotYet(a); !later.empty()) {
+    err << kName << later << std::endl;
+    return kGatewayBadUsage;
+  }
+  // Caught from the start: a stop while the broker is still being looked for is a clean stop.
+  StopSignals stop;
+  QObject::connect(&stop, &StopSignals::Stop, &app, &QCoreApplication::quit);
+
+  tvx::gateway::Options options;
+  options.bus = a.bus;
+  options.prefix = a.prefix;
+  options.link = a.tcp ? protocol::Link::Tcp : protocol::Link::Serial;
+  options.bus_description = a.BusDescription();
+  options.pace_ms = a.pace_ms;
+  options.queue = a.queue;
+  options.max_age_s = a.max_age_s;
+  options.version = version;
+  if (!a.devices.empty()) {
+    auto devices = LoadDevices(a.devices);
+    if (const auto* error = std::get_if<std::string>(&devices)) {
+      err << kName << *error << std::endl;
+      return kGatewayBadUsage;
+    }
+    options.devices = std::get<std::vector<sim::DeviceEntry>>(std::move(devices));
+  }
+  if (const std::string why = MakeStateDir(a.StateDir()); !why.empty()) {
+    err << kName << "cannot use the state folder " << Quoted(a.StateDir()) << ": " << why
+        << std::endl;
+    return kGatewayCannotStart;
+  }
+  const auto warn = [&err](const std::string& text) { err << kName << text << std::endl; };
+  std::unique_ptr<JournalFile> journal;
+  std::unique_ptr<FileSink> sink;
+  if (!a.journal.off) {
+    journal = std::make_unique<JournalFile>(a.JournalPath(), warn);
+    if (!journal->Open()) return kGatewayCannotStart;  // its warning said why
+    sink = std::make_unique<FileSink>(*journal);
+  }
+
+  std::unique_ptr<GatewayBusLink> link;
+  if (a.tcp) {
+    link = std::make_unique<TcpBusLink>(a.tcp->host, a.tcp->port);
+  } else {
+    link = std::make_unique<SerialBusLink>(a.serial);
+  }
+  SystemClock clock;
+  BrokerOptions broker;
+  for (const auto& uri : a.brokers)
+    broker.uris.push_back(std::get<BrokerUri>(ParseBrokerUri(uri)).paho);
+  broker.names = a.brokers;
+  broker.client_id = a.ClientId();
+  PahoSession mqtt(broker);
+  QtTimerDriver timers;  // outlives the gateway, whose timers tell it of every change
+  tvx::gateway::Gateway gateway(options, mqtt, *link, clock, {&JournalLine, &DeviceStateJson},
+                                sink.get());
+  // Known only once the gateway names its topics.
+  mqtt.SetTopics(gateway.Topic("status"), tvx::gateway::Gateway::WillPayload(),
+                 {gateway.Topic("request"), gateway.Topic("republish")});
+  for (window::Timer* t : gateway.Timers()) timers.Attach(*t);
+  mqtt.SetEvents(&gateway);
+  mqtt.OnNotice(warn);
+  link->OnChange([&gateway](const tvx::gateway::LinkState& s) { gateway.LinkChanged(s); });
+  link->Open();
+  mqtt.Start();
+  app.exec();
+  gateway.Stop();
+  mqtt.Close(kStopFlush);
+  link->OnChange({});  // the gateway goes first
+  return kGatewayStopped;
+}
+
+}  // namespace tvx::app
