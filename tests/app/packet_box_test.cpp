@@ -46,7 +46,8 @@ std::vector<Line> LinesOf(QPlainTextEdit& box) {
     const QTextLayout& layout = *b.layout();
     for (int i = 0; i < layout.lineCount(); ++i) {
       const QTextLine line = layout.lineAt(i);
-      lines.push_back({b.position() + line.textStart(), line.textLength(), line.naturalTextWidth()});
+      lines.push_back(
+          {b.position() + line.textStart(), line.textLength(), line.naturalTextWidth()});
     }
   }
   return lines;
@@ -147,9 +148,9 @@ TEST(PacketBox, AnAppendDrawsOnlyFromTheLastLineDownAndNothingOutOfSight) {
     QApplication::processEvents();
     const int paints = count.paints;
     const QRect region = count.region;
-    ASSERT_TRUE(ShowsItsText(box)) << "tick " << tick;  // its fresh drawing paints too
+    ASSERT_TRUE(ShowsItsText(box)) << "tick " << tick;              // its fresh drawing paints too
     if (scrolls != box.verticalScrollBar()->isVisible()) continue;  // narrower: all laid out anew
-    if (last_top + 4 >= box.viewport()->height()) {  // 4: the document's margin
+    if (last_top + 4 >= box.viewport()->height()) {                 // 4: the document's margin
       EXPECT_EQ(paints, 0) << "tick " << tick << ": nothing in sight changed";
     } else if (tick > 0 && paints > 0) {
       drew_in_sight = true;
