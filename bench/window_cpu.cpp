@@ -1,13 +1,17 @@
 // CPU of a full andon grid (156 ticks, every cell set, over loopback TCP) with the console's
 // window shown against the console without a window, alternating in one process; then the
 // window idle. Each grid's cost runs from Send to the completion tick.
-// Run: xvfb-run -a build/bench/tvx_window_cpu [ROUNDS] [--window-only]   (default 3 rounds;
-// --window-only leaves out the runs without a window, for a profiler)
+// Run: xvfb-run -a build/bench/tvx_window_cpu [ROUNDS] [--window-only]  (default 3 rounds;
+// --window-only leaves out the runs without a window, for a profiler; --paints [PREFIX]
+// lists what ticks 40 to 42 repaint and saves pictures of the window at a few ticks)
+// Give Xvfb a screen the whole window fits: xvfb-run -a -s "-screen 0 1920x1080x24" ...
 #include <time.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -30,10 +34,39 @@ namespace {
 using tvx::bench::ProcCost;
 using tvx::bench::ReadProcCost;
 
+// Lists every paint (widget and region) while armed: what a tick redraws.
+class PaintTrace : public QObject {
+ public:
+  bool armed = false;
+  QString shots;  // file name prefix for pictures of the window during the grid
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (armed && event->type() == QEvent::Paint) {
+      const QRect r = static_cast<QPaintEvent*>(event)->rect();
+      std::printf("  paint %s %s %d,%d %dx%d\n", watched->metaObject()->className(),
+                  qPrintable(watched->objectName()), r.x(), r.y(), r.width(), r.height());
+    }
+    return false;
+  }
+};
+PaintTrace* trace = nullptr;
+
 void RunFor(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
   loop.exec();
+}
+
+// The whole layout where the screen has room for it: under xvfb-run's default 640 x 480 screen
+// the grid and the packet box would be scrolled out of sight and never drawn.
+void ShowAsTheProgramDoes(tvx::app::ConsoleWindow& window) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize available = screen ? screen->availableGeometry().size() : window.WholeSize();
+  if (window.OpensMaximized(available)) {
+    std::fprintf(stderr, "the screen (%dx%d) is too small for the whole window\n",
+                 available.width(), available.height());
+  }
+  window.resize(window.OpeningSize(available));
+  window.show();
 }
 
 struct GridCost {
@@ -68,7 +101,7 @@ GridCost RunGrid(QTcpServer& server, bool with_window) {
     window = std::make_unique<tvx::app::ConsoleWindow>(
         *view, [&] { return link.Describe(w, live.Names()); }, &live.Console().Rows());
     live.AfterTick([&view] { view->RefreshChanged(); });  // as the window does
-    window->show();
+    ShowAsTheProgramDoes(*window);
   }
   std::ostringstream sink;
   tvx::console::ScriptInterpreter run(w, sink);
@@ -98,6 +131,17 @@ GridCost RunGrid(QTcpServer& server, bool with_window) {
   auto dispatch = w.Timer1->on_tick.Take();
   w.Timer1->on_tick = [&] {
     tick_cpu.push_back(ProcessCpuMs());
+    if (trace) {
+      const std::size_t tick = tick_cpu.size();
+      trace->armed = tick >= 40 && tick <= 42;
+      if (trace->armed) std::printf("tick %zu\n", tick);
+      // What the X server shows after the last tick's paint, not a fresh rendering.
+      if (!trace->shots.isEmpty() && (tick == 30 || tick == 40 || tick == 41 || tick == 100)) {
+        QGuiApplication::primaryScreen()
+            ->grabWindow(window->winId())
+            .save(trace->shots + QStringLiteral("-tick%1.png").arg(tick - 1));
+      }
+    }
     dispatch();
     if (!w.Timer1->Enabled()) loop.quit();
   };
@@ -122,7 +166,14 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  const bool window_only = argc > 2 && std::string(argv[2]) == "--window-only";
+  const std::string mode = argc > 2 ? argv[2] : "";
+  const bool window_only = mode == "--window-only" || mode == "--paints";
+  PaintTrace paint_trace;
+  if (mode == "--paints") {
+    trace = &paint_trace;
+    app.installEventFilter(trace);
+    if (argc > 3) trace->shots = QString::fromLocal8Bit(argv[3]);
+  }
   QTcpServer server;
   if (!server.listen(QHostAddress::LocalHost)) return 1;
   QObject::connect(&server, &QTcpServer::newConnection, [&server] {
@@ -160,7 +211,7 @@ int main(int argc, char** argv) {
     tvx::app::ConsoleWindow window(
         view, [&] { return link.Describe(live.Window(), live.Names()); }, &live.Console().Rows());
     live.AfterTick([&view] { view.RefreshChanged(); });
-    window.show();
+    ShowAsTheProgramDoes(window);
     RunFor(1000);
     const ProcCost before = ReadProcCost();
     RunFor(10000);

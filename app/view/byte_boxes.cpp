@@ -1,10 +1,15 @@
 #include "app/view/byte_boxes.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSignalBlocker>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <algorithm>
 #include <climits>
 
@@ -14,6 +19,67 @@ namespace tvx::app {
 
 QValidator::State Latin1Validator::validate(QString& input, int&) const {
   return IsLatin1(input) ? Acceptable : Invalid;
+}
+
+namespace {
+
+// Characters between which a line never breaks but anywhere: letters, digits and the token
+// brackets of packet text (no spaces, no break opportunities).
+bool JoinsWord(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') ||
+         u == u'<' || u == u'>';
+}
+
+}  // namespace
+
+ByteTextEdit::ByteTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
+  connect(this, &QPlainTextEdit::textChanged, this, &ByteTextEdit::FitWrap);
+  FitWrap();
+}
+
+// Word wrapping measures a word to its end before it breaks it anywhere, so every line of a
+// text that is one long word (a grid's packets) measured all the rest of it: the layout
+// grew with the square of the text. Such a text breaks at the same places anywhere.
+void ByteTextEdit::FitWrap() {
+  const QString text = document()->toRawText();
+  const QTextOption::WrapMode mode = std::all_of(text.begin(), text.end(), JoinsWord)
+                                         ? QTextOption::WrapAnywhere
+                                         : QTextOption::WrapAtWordBoundaryOrAnywhere;
+  if (wordWrapMode() != mode) setWordWrapMode(mode);
+}
+
+void ByteTextEdit::Append(QStringView tail) {
+  QTextDocument& document = *this->document();
+  QAbstractTextDocumentLayout& layout = *document.documentLayout();
+  const QTextBlock last = document.lastBlock();
+  const bool one_block = std::none_of(tail.begin(), tail.end(), IsLineBreak);
+  const int lines = last.layout() ? last.layout()->lineCount() : 0;
+  // Qt draws the whole block again after any change to it, all of it when a line is added.
+  const int from =
+      one_block && lines > 0
+          ? static_cast<int>(blockBoundingGeometry(last).translated(contentOffset()).top() +
+                             last.layout()->lineAt(lines - 1).y()) -
+                1
+          : -1;
+  const QSizeF size = layout.documentSize();
+  {
+    const QSignalBlocker quiet(from >= 0 ? &layout : nullptr);
+    document.setUndoRedoEnabled(false);
+    QTextCursor end(&document);
+    // In an edit block the cursor does not measure where it ends up: that would lay out the
+    // whole line once more.
+    end.beginEditBlock();
+    end.movePosition(QTextCursor::End);
+    end.insertText(tail.toString());
+    end.endEditBlock();
+    document.setUndoRedoEnabled(true);
+  }
+  if (from < 0) return;
+  if (layout.documentSize() != size) emit layout.documentSizeChanged(layout.documentSize());
+  if (from < viewport()->height()) {
+    viewport()->update(0, std::max(0, from), viewport()->width(), viewport()->height());
+  }
 }
 
 int ByteTextEdit::Room() const {

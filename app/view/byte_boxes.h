@@ -18,10 +18,14 @@ class Latin1Validator : public QValidator {
 class ByteTextEdit : public QPlainTextEdit {
   Q_OBJECT
  public:
-  using QPlainTextEdit::QPlainTextEdit;
+  explicit ByteTextEdit(QWidget* parent = nullptr);
 
   int MaxLength() const { return max_length_; }
   void SetMaxLength(int max_length) { max_length_ = max_length; }
+  // The program's write of text that extends the shown text (an andon grid's packets piling
+  // up): only the lines from the old last one down are drawn again, none when out of sight.
+  // As after setPlainText, nothing the operator could undo.
+  void Append(QStringView tail);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -29,6 +33,8 @@ class ByteTextEdit : public QPlainTextEdit {
   void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
+  // Lines break where they did, cheaper for a text that is one long word.
+  void FitWrap();
   // What may still go in, replacing the selection.
   int Room() const;
   // The part of text that may go in: other characters dropped, cut to the room left.

@@ -7,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <algorithm>
 #include <map>
 #include <tuple>
@@ -25,22 +24,6 @@ using window::ControlKind;
 namespace {
 
 constexpr int kNoLimit = 32767;  // QLineEdit's own "no limit"
-
-// A growing box (the packets of an andon grid) takes only what is new: laying out its whole
-// text again at every tick would cost more with every packet. As after setPlainText, the
-// program's write is nothing the operator could undo.
-void AppendText(QPlainTextEdit& area, QStringView tail) {
-  QTextDocument& document = *area.document();
-  document.setUndoRedoEnabled(false);
-  QTextCursor end(&document);
-  // In an edit block the cursor does not measure where it ends up: that would lay out the
-  // whole line once more.
-  end.beginEditBlock();
-  end.movePosition(QTextCursor::End);
-  end.insertText(tail.toString());
-  end.endEditBlock();
-  document.setUndoRedoEnabled(true);
-}
 
 Qt::CheckState CheckStateOf(int value) {
   return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
@@ -149,7 +132,7 @@ void MainView::RefreshBox(const Binding& b) {
   const QString text = ShownText(box.Text(), true);
   if (const QString shown = BoxText(area); shown != text) {
     if (!shown.isEmpty() && text.startsWith(shown)) {
-      AppendText(*area, QStringView(text).mid(shown.size()));
+      area->Append(QStringView(text).mid(shown.size()));
     } else {
       area->setPlainText(text);
     }
