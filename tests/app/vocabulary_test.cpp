@@ -201,7 +201,10 @@ void ExpectStateNames(const Case& c, const QJsonObject& d, const std::string& na
 void ExpectDecoded(const Case& c, const std::vector<DecodedPacket>& packets,
                    const std::string& bytes) {
   const protocol::CommandSpec& spec = protocol::SpecOf(c.command);
-  for (const auto& [name, value] : c.fields) {
+  for (const auto& given : c.fields) {
+    // Named, not bound: clang 14 cannot capture a structured binding in the lambda below.
+    const std::string& name = given.first;
+    const std::string& value = given.second;
     const protocol::FieldSpec* field = spec.Field(name);
     ASSERT_NE(field, nullptr) << spec.name << " " << name;
     const bool found = std::any_of(packets.begin(), packets.end(), [&](const DecodedPacket& p) {
