@@ -29,6 +29,7 @@ const char* Binary() {
 
 pid_t Spawn(std::vector<std::string> args) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t quiet;

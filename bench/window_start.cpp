@@ -69,9 +69,11 @@ void WriteJournalFile(const std::string& path, int first) {
 double TimeToMap(xcb_connection_t* x, const std::vector<std::string>& args,
                  const std::vector<std::string>& env) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   std::vector<char*> envp;
+  envp.reserve(env.size() + 1);
   for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
   while (xcb_generic_event_t* stale = xcb_poll_for_event(x)) free(stale);
