@@ -32,9 +32,10 @@ std::optional<std::string> IdProblem(const std::string& id) {
 std::optional<std::string> ReadFields(const JsonValue& fields, Request& r) {
   if (fields.type != Type::kObject) return std::string("\"fields\" must be an object");
   for (const auto& [name, value] : fields.members) {
-    if (value.type == Type::kString) {
-      r.fields.emplace_back(name, value.text);
-    } else if (value.type == Type::kNumber && value.text.find_first_of("eE") == std::string::npos) {
+    // A number is taken as its decimal text, as written.
+    const bool plain_number =
+        value.type == Type::kNumber && value.text.find_first_of("eE") == std::string::npos;
+    if (value.type == Type::kString || plain_number) {
       r.fields.emplace_back(name, value.text);
     } else if (value.type == Type::kNumber) {
       return "field '" + name + "': write the number " + value.text + " as its decimal digits";

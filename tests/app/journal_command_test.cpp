@@ -36,7 +36,7 @@ struct Output {
   std::string out, err;
 };
 
-Output Journal(std::vector<std::string> args) {
+Output Journal(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   const int code = app::RunJournal(args, out, err);
   return {code, out.str(), err.str()};

@@ -34,6 +34,7 @@ console::JournalEntry Entry(int n) {
 
 std::vector<int> Numbers(const std::vector<console::JournalEntry>& entries) {
   std::vector<int> numbers;
+  numbers.reserve(entries.size());
   for (const auto& e : entries) numbers.push_back(static_cast<int>(e.time.utc_ms - kStart));
   return numbers;
 }
