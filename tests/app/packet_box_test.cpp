@@ -69,6 +69,7 @@ struct Fill {
 TEST(PacketBox, LinesBreakWhereWordWrappingBreaksThem) {
   const QString words = QStringLiteral("<02>0102<1B>SL1THE LINE STOPS - AT STATION 4/B<04>");
   std::vector<QString> grid;
+  grid.reserve(156);
   for (int i = 0; i < 156; ++i) grid.push_back(GridPackets(i + 1).mid(GridPackets(i).size()));
   const Fill cases[] = {
       {"a grid's packets", grid},

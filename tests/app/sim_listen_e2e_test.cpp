@@ -80,6 +80,7 @@ TEST(SimListen, ConnectionsPastTheCapAreClosedWithOneNote) {
   const int port = sim.TcpPort();
   ASSERT_GT(port, 0) << sim.Out();
   std::vector<std::unique_ptr<QTcpSocket>> open;
+  open.reserve(kCap + 5);
   for (int i = 0; i < kCap + 5; ++i) open.push_back(Connect(QHostAddress::LocalHost, port));
   ASSERT_TRUE(sim.WaitFor("connected from", kCap));
   // The five past the cap are closed by the simulator.
@@ -112,6 +113,7 @@ TEST(SimListen, OutOfFileDescriptorsItPausesWithoutSpinningAndServesAgain) {
   const int port = sim.TcpPort();
   ASSERT_GT(port, 0) << sim.Out();
   std::vector<std::unique_ptr<QTcpSocket>> open;
+  open.reserve(60);
   for (int i = 0; i < 60; ++i) open.push_back(Connect(QHostAddress::LocalHost, port));
   ASSERT_TRUE(sim.WaitFor("no file descriptor is left")) << sim.Out();
   const int served = sim.Count("connected from");

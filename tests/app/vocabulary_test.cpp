@@ -130,7 +130,7 @@ std::string Text(const QJsonValue& value) {
 // setting ("SBT board-type").
 bool Names(const QJsonValue& json, const std::string& name, const std::string& value) {
   if (json.isArray()) {
-    for (const QJsonValue& v : json.toArray()) {
+    for (const QJsonValue v : json.toArray()) {
       if (Names(v, name, value)) return true;
     }
   }
@@ -181,7 +181,7 @@ void ExpectStateNames(const Case& c, const QJsonObject& d, const std::string& na
   } else if (c.command == Command::kSGU) {
     const int set = std::stoi(name.substr(2));
     bool found = false;
-    for (const QJsonValue& s : d["device-sets"].toArray()) {
+    for (const QJsonValue s : d["device-sets"].toArray()) {
       const std::string part = name.ends_with(f::kGroup) ? f::kGroup : f::kUnit;
       found = found || (s["set"].toInt() == set && Text(s[QString::fromStdString(part)]) == value);
     }
