@@ -8,7 +8,7 @@ namespace tvx::app {
 
 namespace {
 
-std::string Limits(const protocol::FieldSpec& f) {
+std::string Limits(const protocol::FieldListing& f) {
   switch (f.kind) {
     case protocol::FieldKind::kFile:
       return std::string(f.note);
@@ -26,7 +26,7 @@ std::string Limits(const protocol::FieldSpec& f) {
 }
 
 // Where a field lands when the packet calls it otherwise, and when it goes out at all.
-std::string Carriage(const protocol::FieldSpec& f) {
+std::string Carriage(const protocol::FieldListing& f) {
   std::string text;
   if (f.place == protocol::Place::kField && f.packet_field != f.name) {
     text += "; sent as " + f.packet_field;
@@ -38,18 +38,18 @@ std::string Carriage(const protocol::FieldSpec& f) {
 }  // namespace
 
 std::string CommandHelp(const std::string& command) {
-  const protocol::CommandSpec* spec = protocol::FindCommand(command);
-  if (!spec) return {};
+  const protocol::CommandListing* listing = protocol::FindCommand(command);
+  if (!listing) return {};
   std::string text =
-      "Fields of " + spec->name + " (FIELD=VALUE; a field not given keeps its default):\n";
-  for (const protocol::FieldSpec& f : spec->fields) {
+      "Fields of " + listing->name + " (FIELD=VALUE; a field not given keeps its default):\n";
+  for (const protocol::FieldListing& f : listing->fields) {
     std::string padded = "  " + f.name;
     padded.resize(std::max<std::size_t>(padded.size() + 1, 20), ' ');
     text += padded + Limits(f) + Carriage(f) + "\n";
   }
-  if (spec->fields.empty()) text += "  (none)\n";
-  text += spec->name + ": " + spec->summary + "\n";
-  text += "reaches: " + protocol::ReachSummary(spec->command) + "\n";
+  if (listing->fields.empty()) text += "  (none)\n";
+  text += listing->name + ": " + listing->summary + "\n";
+  text += "reaches: " + protocol::ReachSummary(listing->command) + "\n";
   return text;
 }
 

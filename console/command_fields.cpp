@@ -144,7 +144,7 @@ std::optional<std::vector<CommandField>> FieldsOf(window::FrmMain& w, const std:
     return caption == protocol::NameOf(r.command);
   });
   if (row == rows.end()) return std::nullopt;
-  const protocol::CommandSpec& spec = protocol::SpecOf(row->command);
+  const protocol::CommandListing& listing = protocol::ListingOf(row->command);
   std::vector<CommandField> fields;
   const std::pair<const char*, window::TextBox*> address[] = {
       {f::kGroup, w.GroupText}, {f::kUnit, w.UnitText}, {f::kSerial, w.SernoText}};
@@ -152,7 +152,7 @@ std::optional<std::vector<CommandField>> FieldsOf(window::FrmMain& w, const std:
     if (box->Reachable()) fields.push_back({name, box, {}, false});
   }
   for (const FieldRow& row_field : row->fields) {
-    const protocol::FieldSpec* known = spec.Field(row_field.name);
+    const protocol::FieldListing* known = listing.Field(row_field.name);
     CommandField field{row_field.name, nullptr, {}, known && known->may_choose_none};
     if (row_field.controls.size() == 1) {
       field.box = static_cast<window::TextBox*>(w.controls.Find(row_field.controls[0]));

@@ -82,16 +82,16 @@ Outcome Run(const CommandRequest& request, const FieldValues& fields, FieldValue
 }
 
 // Who the packets reach, from the bytes when the command went out, else from the catalogue.
-std::string Reaches(const Outcome& outcome, const protocol::CommandSpec& spec) {
+std::string Reaches(const Outcome& outcome, const protocol::CommandListing& listing) {
   return outcome.kind == Outcome::kSent && !outcome.reaches.empty()
              ? outcome.reaches
-             : protocol::ReachSummary(spec.command);
+             : protocol::ReachSummary(listing.command);
 }
 
 // The first field given, not empty, that the command's packet leaves out with the other
 // fields as they stand (NUM's row without a column, MRQ's serial without auto-centre).
-std::optional<std::string> LeftOut(const protocol::CommandSpec& spec, const FieldValues& given,
-                                   const FieldValues& values) {
+std::optional<std::string> LeftOut(const protocol::CommandListing& listing,
+                                   const FieldValues& given, const FieldValues& values) {
   auto value_of = [&values](std::string_view name) {
     for (const auto& [field, value] : values) {
       if (field == name) return value;
@@ -99,10 +99,10 @@ std::optional<std::string> LeftOut(const protocol::CommandSpec& spec, const Fiel
     return std::string();
   };
   for (const auto& [name, value] : given) {
-    const protocol::CarriedWhen& when = spec.Field(name)->carried;
+    const protocol::CarriedWhen& when = listing.Field(name)->carried;
     if (value.empty() || when.field.empty()) continue;
     const bool holds = SameLetters(value_of(when.field), std::string(when.value));
-    if (holds != when.equal) return spec.name + " sends " + name + " " + std::string(when.text);
+    if (holds != when.equal) return listing.name + " sends " + name + " " + std::string(when.text);
   }
   return std::nullopt;
 }
@@ -112,15 +112,16 @@ std::optional<std::string> LeftOut(const protocol::CommandSpec& spec, const Fiel
 const std::vector<std::string>& CommandNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> all;
-    for (const protocol::CommandSpec& spec : protocol::Catalogue()) all.push_back(spec.name);
+    for (const protocol::CommandListing& listing : protocol::Catalogue())
+      all.push_back(listing.name);
     return all;
   }();
   return names;
 }
 
 std::string CommandCaption(const std::string& command) {
-  const protocol::CommandSpec* spec = protocol::FindCommand(command);
-  return spec ? spec->name : std::string();
+  const protocol::CommandListing* listing = protocol::FindCommand(command);
+  return listing ? listing->name : std::string();
 }
 
 std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& command) {
@@ -138,32 +139,32 @@ std::optional<std::vector<FieldDefault>> CommandDefaults(const std::string& comm
 }
 
 Outcome RunCommand(const CommandRequest& request) {
-  const protocol::CommandSpec* spec =
+  const protocol::CommandListing* listing =
       protocol::FindCommand(request.preset ? request.preset->command : request.command);
-  if (!spec) return Run(request, request.fields, nullptr);
+  if (!listing) return Run(request, request.fields, nullptr);
   // A field the command's packets have no place for would be dropped without a word; the
   // command runs without it only to say who it reaches instead.
   FieldValues carried;
   std::optional<std::string> unknown;
   for (const auto& field : request.fields) {
-    if (spec->Field(field.first)) {
+    if (listing->Field(field.first)) {
       carried.push_back(field);
     } else if (!unknown) {
       unknown = field.first;
     }
   }
   if (unknown) {
-    std::string message = spec->name + " has no field '" + *unknown + "'";
+    std::string message = listing->name + " has no field '" + *unknown + "'";
     if (IsAddressField(*unknown)) {
-      message += ": it reaches " + Reaches(Run(request, carried, nullptr), *spec);
+      message += ": it reaches " + Reaches(Run(request, carried, nullptr), *listing);
     }
-    return BadUsage(message + "; its fields: " + spec->FieldNames());
+    return BadUsage(message + "; its fields: " + listing->FieldNames());
   }
   FieldValues values;
   Outcome outcome = Run(request, request.fields, &values);
   if (outcome.kind == Outcome::kBadUsage) return outcome;
-  if (auto left_out = LeftOut(*spec, request.fields, values)) {
-    return BadUsage(*left_out + ": it reaches " + Reaches(outcome, *spec));
+  if (auto left_out = LeftOut(*listing, request.fields, values)) {
+    return BadUsage(*left_out + ": it reaches " + Reaches(outcome, *listing));
   }
   return outcome;
 }

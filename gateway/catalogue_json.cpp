@@ -14,7 +14,7 @@ std::string Strings(const std::vector<std::string>& items) {
   return list + "]";
 }
 
-std::string FieldJson(const protocol::FieldSpec& f) {
+std::string FieldJson(const protocol::FieldListing& f) {
   JsonObject o;
   o.Add("name", f.name);
   if (f.kind == protocol::FieldKind::kChoice) {
@@ -30,10 +30,10 @@ std::string FieldJson(const protocol::FieldSpec& f) {
   return o.Text();
 }
 
-std::string CommandJson(const protocol::CommandSpec& spec) {
+std::string CommandJson(const protocol::CommandListing& listing) {
   std::string fields = "[";
   bool grid = false;
-  for (const protocol::FieldSpec& f : spec.fields) {
+  for (const protocol::FieldListing& f : listing.fields) {
     if (f.kind == protocol::FieldKind::kFile) {
       grid = true;  // a file on the command line, the request's own "grid" here
       continue;
@@ -41,9 +41,9 @@ std::string CommandJson(const protocol::CommandSpec& spec) {
     fields += (fields.size() > 1 ? "," : "") + FieldJson(f);
   }
   JsonObject o;
-  o.Add("command", spec.name)
-      .Add("summary", spec.summary)
-      .Add("reaches", protocol::ReachSummary(spec.command))
+  o.Add("command", listing.name)
+      .Add("summary", listing.summary)
+      .Add("reaches", protocol::ReachSummary(listing.command))
       .AddRaw("fields", fields + "]");
   if (grid) {
     o.AddRaw("grid", JsonObject()
@@ -61,8 +61,8 @@ std::string CommandJson(const protocol::CommandSpec& spec) {
 
 std::string CatalogueJson() {
   std::string list = "[";
-  for (const protocol::CommandSpec& spec : protocol::Catalogue())
-    list += (list.size() > 1 ? "," : "") + CommandJson(spec);
+  for (const protocol::CommandListing& listing : protocol::Catalogue())
+    list += (list.size() > 1 ? "," : "") + CommandJson(listing);
   return list + "]";
 }
 

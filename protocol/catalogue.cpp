@@ -12,31 +12,31 @@ namespace {
 
 namespace f = fields;
 
-FieldSpec Text(std::string name, int limit) {
-  FieldSpec spec;
-  spec.name = std::move(name);
-  spec.limit = limit;
-  spec.packet_field = spec.name;
-  return spec;
+FieldListing Text(std::string name, int limit) {
+  FieldListing listing;
+  listing.name = std::move(name);
+  listing.limit = limit;
+  listing.packet_field = listing.name;
+  return listing;
 }
 
-FieldSpec Choice(std::string name, std::vector<std::string> choices, std::string initial) {
-  FieldSpec spec = Text(std::move(name), 0);
-  spec.kind = FieldKind::kChoice;
-  spec.choices = std::move(choices);
-  spec.initial = std::move(initial);
-  return spec;
+FieldListing Choice(std::string name, std::vector<std::string> choices, std::string initial) {
+  FieldListing listing = Text(std::move(name), 0);
+  listing.kind = FieldKind::kChoice;
+  listing.choices = std::move(choices);
+  listing.initial = std::move(initial);
+  return listing;
 }
 
-FieldSpec At(FieldSpec spec, Place place) {
-  spec.place = place;
-  if (place != Place::kField) spec.packet_field.clear();
-  return spec;
+FieldListing At(FieldListing listing, Place place) {
+  listing.place = place;
+  if (place != Place::kField) listing.packet_field.clear();
+  return listing;
 }
 
-FieldSpec Carried(FieldSpec spec, CarriedWhen when) {
-  spec.carried = when;
-  return spec;
+FieldListing Carried(FieldListing listing, CarriedWhen when) {
+  listing.carried = when;
+  return listing;
 }
 
 std::vector<std::string> OnOff() {
@@ -59,30 +59,30 @@ std::vector<std::string> Colours() {
   return letters;
 }
 
-FieldSpec Attribute() {
+FieldListing Attribute() {
   return Choice(f::kAttribute, Attributes(), std::string(kOn));
 }
 
-std::vector<FieldSpec> GroupUnit() {
+std::vector<FieldListing> GroupUnit() {
   return {At(Text(f::kGroup, 2), Place::kGroup), At(Text(f::kUnit, 2), Place::kUnit)};
 }
 
-FieldSpec Serial() {
+FieldListing Serial() {
   return At(Text(f::kSerial, 5), Place::kSerial);
 }
 
-std::vector<FieldSpec> With(std::vector<FieldSpec> fields, std::vector<FieldSpec> more) {
+std::vector<FieldListing> With(std::vector<FieldListing> fields, std::vector<FieldListing> more) {
   fields.insert(fields.end(), std::make_move_iterator(more.begin()),
                 std::make_move_iterator(more.end()));
   return fields;
 }
 
 // A serial-number command with its one setting.
-std::vector<FieldSpec> SerialAnd(FieldSpec setting) {
+std::vector<FieldListing> SerialAnd(FieldListing setting) {
   return {Serial(), std::move(setting)};
 }
 
-std::vector<FieldSpec> SubCellFields() {
+std::vector<FieldListing> SubCellFields() {
   const CarriedWhen no_characters{f::kCharacters, "", true, "only without characters"};
   return With(GroupUnit(),
               {Text(f::kRow, 2), Text(f::kColumn, 2), Carried(Text(f::kSubRow, 2), no_characters),
@@ -91,8 +91,8 @@ std::vector<FieldSpec> SubCellFields() {
                Carried(Choice(f::kSecondary, Colours(), "B"), no_characters)});
 }
 
-std::vector<FieldSpec> MarqueeFields() {
-  FieldSpec auto_centre = Choice(f::kAutoCentre, OnOff(), kNoChoice);
+std::vector<FieldListing> MarqueeFields() {
+  FieldListing auto_centre = Choice(f::kAutoCentre, OnOff(), kNoChoice);
   auto_centre.may_choose_none = true;
   return With(
       GroupUnit(),
@@ -102,20 +102,20 @@ std::vector<FieldSpec> MarqueeFields() {
        Choice(f::kCarriageReturn, OnOff(), std::string(kOff)), auto_centre});
 }
 
-std::vector<FieldSpec> NumberFields() {
+std::vector<FieldListing> NumberFields() {
   return With(
       GroupUnit(),
       {Text(f::kNumber, 4), Carried(Text(f::kRow, 2), {f::kColumn, "", false, "only with column"}),
        Carried(Text(f::kColumn, 2), {f::kRow, "", false, "only with row"}), Attribute()});
 }
 
-std::vector<FieldSpec> TuneFields() {
+std::vector<FieldListing> TuneFields() {
   return With(GroupUnit(), {Text(f::kTune, 3), Text(f::kSeconds, 3), Text(f::kRepeat, 2),
                             Text(f::kDuration, 3), Text(f::kPriority, 1)});
 }
 
-std::vector<FieldSpec> DeviceSetFields() {
-  std::vector<FieldSpec> fields = {Serial()};
+std::vector<FieldListing> DeviceSetFields() {
+  std::vector<FieldListing> fields = {Serial()};
   for (int set = 1; set <= kDeviceSets; ++set) {
     fields.push_back(Text(f::DeviceSetGroup(set), 2));
     fields.push_back(Text(f::DeviceSetUnit(set), 2));
@@ -123,17 +123,17 @@ std::vector<FieldSpec> DeviceSetFields() {
   return fields;
 }
 
-std::vector<CommandSpec> Build() {
-  FieldSpec layout = At(Text(f::kLayout, 0), Place::kCells);
+std::vector<CommandListing> Build() {
+  FieldListing layout = At(Text(f::kLayout, 0), Place::kCells);
   layout.kind = FieldKind::kFile;
   layout.note = "a saved andon grid file (required); see the README for its format";
-  FieldSpec packet = At(Text(f::kPacket, 256), Place::kPackets);
-  FieldSpec new_serial = Serial();
+  FieldListing packet = At(Text(f::kPacket, 256), Place::kPackets);
+  FieldListing new_serial = Serial();
   new_serial.place = Place::kField;
   new_serial.packet_field = f::kNewSerial;
   // Nothing chosen sends the last option, as the buttons do.
-  const FieldSpec series = Choice(f::kSeries, {"610", "614"}, kNoChoice);
-  const FieldSpec detect = Choice(f::kDetect, {"0", "1", "2"}, kNoChoice);
+  const FieldListing series = Choice(f::kSeries, {"610", "614"}, kNoChoice);
+  const FieldListing detect = Choice(f::kDetect, {"0", "1", "2"}, kNoChoice);
   using C = Command;
   return {
       {C::kAC1, "", "send the 6 x 25 andon cell grid, one cell per tick",
@@ -227,34 +227,34 @@ Reach ReachOf(const PacketKind& kind) {
   return kind.addressing == Addressing::kFixed ? Reach::kWholeBus : Reach::kGroupUnit;
 }
 
-const FieldSpec* CommandSpec::Field(std::string_view field) const {
+const FieldListing* CommandListing::Field(std::string_view field) const {
   const auto it = std::find_if(fields.begin(), fields.end(),
-                               [field](const FieldSpec& f) { return f.name == field; });
+                               [field](const FieldListing& f) { return f.name == field; });
   return it == fields.end() ? nullptr : &*it;
 }
 
-std::string CommandSpec::FieldNames() const {
+std::string CommandListing::FieldNames() const {
   std::string names;
-  for (const FieldSpec& f : fields) names += (names.empty() ? "" : ", ") + f.name;
+  for (const FieldListing& f : fields) names += (names.empty() ? "" : ", ") + f.name;
   return names.empty() ? "none" : names;
 }
 
-const std::vector<CommandSpec>& Catalogue() {
-  static const std::vector<CommandSpec> catalogue = [] {
-    std::vector<CommandSpec> specs = Build();
-    for (CommandSpec& spec : specs) spec.name = NameOf(spec.command);
-    return specs;
+const std::vector<CommandListing>& Catalogue() {
+  static const std::vector<CommandListing> catalogue = [] {
+    std::vector<CommandListing> listings = Build();
+    for (CommandListing& listing : listings) listing.name = NameOf(listing.command);
+    return listings;
   }();
   return catalogue;
 }
 
-const CommandSpec& SpecOf(Command command) {
+const CommandListing& ListingOf(Command command) {
   return Catalogue()[static_cast<std::size_t>(command)];
 }
 
-const CommandSpec* FindCommand(std::string_view name) {
-  for (const CommandSpec& spec : Catalogue()) {
-    if (SameName(spec.name, name)) return &spec;
+const CommandListing* FindCommand(std::string_view name) {
+  for (const CommandListing& listing : Catalogue()) {
+    if (SameName(listing.name, name)) return &listing;
   }
   return nullptr;
 }

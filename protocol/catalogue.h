@@ -140,7 +140,7 @@ struct CarriedWhen {
 
 inline constexpr char kNoChoice[] = "none";
 
-struct FieldSpec {
+struct FieldListing {
   std::string name;
   FieldKind kind = FieldKind::kText;
   int limit = 0;                     // characters; 0 for none, and for a choice
@@ -153,13 +153,13 @@ struct FieldSpec {
   std::string_view note;  // said in the help after the limit
 };
 
-struct CommandSpec {
+struct CommandListing {
   Command command;
   std::string name;
   std::string summary;  // what it does, in a few words
-  std::vector<FieldSpec> fields;
+  std::vector<FieldListing> fields;
 
-  const FieldSpec* Field(std::string_view name) const;
+  const FieldListing* Field(std::string_view name) const;
   // "group, unit, number", or "none".
   std::string FieldNames() const;
 };
@@ -168,10 +168,10 @@ struct CommandSpec {
 bool SameName(std::string_view a, std::string_view b);
 
 // Every command, in the order of Command.
-const std::vector<CommandSpec>& Catalogue();
-const CommandSpec& SpecOf(Command command);
+const std::vector<CommandListing>& Catalogue();
+const CommandListing& ListingOf(Command command);
 // By name, in any case ("misc" is Misc); nothing for an unknown name.
-const CommandSpec* FindCommand(std::string_view name);
+const CommandListing* FindCommand(std::string_view name);
 
 // Who the command reaches, with the values it takes as words in capitals:
 // "group GROUP unit UNIT (group 00 unit 00: every device)", "every device listening (ZYXWV)".

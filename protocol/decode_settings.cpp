@@ -123,12 +123,12 @@ const std::string& Suffix(int index) {
 std::vector<std::pair<std::string, std::string>> Options(SerialSetting command) {
   std::vector<std::pair<std::string, std::string>> options;
   if (command == SerialSetting::kSeriesFlag) {
-    const auto& series = SpecOf(Command::kSOR).Field(fields::kSeries)->choices;
+    const auto& series = ListingOf(Command::kSOR).Field(fields::kSeries)->choices;
     for (std::size_t i = 0; i < series.size(); ++i)
       options.emplace_back(SeriesFlagText(i == 0), series[i]);
     return options;
   }
-  const auto& detect = SpecOf(Command::kSMD).Field(fields::kDetect)->choices;
+  const auto& detect = ListingOf(Command::kSMD).Field(fields::kDetect)->choices;
   const std::pair<bool, bool> buttons[] = {{true, false}, {false, true}, {false, false}};
   for (std::size_t i = 0; i < detect.size(); ++i) {
     options.emplace_back(MarqueeDetectText(buttons[i].first, buttons[i].second), detect[i]);

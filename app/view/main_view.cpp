@@ -111,10 +111,10 @@ void MainView::Click(Control& c) {
 
 void MainView::AddSectionTips() {
   for (window::Button* button : w_.SectionButtons()) {
-    const protocol::CommandSpec* spec = protocol::FindCommand(button->Caption());
+    const protocol::CommandListing* listing = protocol::FindCommand(button->Caption());
     QWidget* widget = WidgetOf(button->Name());
-    if (spec && widget)
-      widget->setToolTip(QString::fromStdString(spec->name + ": " + spec->summary));
+    if (listing && widget)
+      widget->setToolTip(QString::fromStdString(listing->name + ": " + listing->summary));
   }
 }
 

@@ -155,7 +155,7 @@ std::optional<protocol::CellCodes> StateCell(const QJsonObject& device, const st
 
 // The state's name for a field where it is not the field's own.
 void ExpectStateNames(const Case& c, const QJsonObject& d, const std::string& name,
-                      const std::string& value, const protocol::FieldSpec& spec) {
+                      const std::string& value, const protocol::FieldListing& listing) {
   const std::string where = std::string(protocol::NameOf(c.command)) + " " + name;
   const auto find = [&c](std::string_view field) {
     for (const auto& [n, v] : c.fields) {
@@ -186,11 +186,11 @@ void ExpectStateNames(const Case& c, const QJsonObject& d, const std::string& na
       found = found || (s["set"].toInt() == set && Text(s[QString::fromStdString(part)]) == value);
     }
     EXPECT_TRUE(found) << where;
-  } else if (spec.packet_field == f::kNewSerial) {
+  } else if (listing.packet_field == f::kNewSerial) {
     EXPECT_EQ(std::to_string(d[f::kSerial].toInt()), value) << where;
   } else if (name == f::kMessage) {
     EXPECT_EQ(Text(d["text"]), value) << where;  // the state file's older name
-  } else if (spec.choices ==
+  } else if (listing.choices ==
              std::vector<std::string>{std::string(protocol::kOn), std::string(protocol::kOff)}) {
     EXPECT_EQ(d[QString::fromStdString(name)].toBool(), value == protocol::kOn) << where;
   } else {
@@ -200,13 +200,13 @@ void ExpectStateNames(const Case& c, const QJsonObject& d, const std::string& na
 
 void ExpectDecoded(const Case& c, const std::vector<DecodedPacket>& packets,
                    const std::string& bytes) {
-  const protocol::CommandSpec& spec = protocol::SpecOf(c.command);
+  const protocol::CommandListing& listing = protocol::ListingOf(c.command);
   for (const auto& given : c.fields) {
     // Named, not bound: clang 14 cannot capture a structured binding in the lambda below.
     const std::string& name = given.first;
     const std::string& value = given.second;
-    const protocol::FieldSpec* field = spec.Field(name);
-    ASSERT_NE(field, nullptr) << spec.name << " " << name;
+    const protocol::FieldListing* field = listing.Field(name);
+    ASSERT_NE(field, nullptr) << listing.name << " " << name;
     const bool found = std::any_of(packets.begin(), packets.end(), [&](const DecodedPacket& p) {
       switch (field->place) {
         case protocol::Place::kGroup:
@@ -224,7 +224,7 @@ void ExpectDecoded(const Case& c, const std::vector<DecodedPacket>& packets,
       }
       return false;
     });
-    EXPECT_TRUE(found) << spec.name << " " << name << "=" << value << " decodes otherwise";
+    EXPECT_TRUE(found) << listing.name << " " << name << "=" << value << " decodes otherwise";
   }
 }
 
@@ -279,9 +279,9 @@ TEST(Vocabulary, EveryCommandsFieldsComeBackFromDecoderAndSimulator) {
     const QJsonObject device = BusStateJson(bus).array()[c.device].toObject();
     EXPECT_GT(device["packets"].toInt(), 0) << name << " reached its device";
     EXPECT_EQ(device["ignored"].toInt(), 0) << name << " changed its device";
-    const protocol::CommandSpec& spec = protocol::SpecOf(c.command);
+    const protocol::CommandListing& listing = protocol::ListingOf(c.command);
     for (const auto& [field, value] : c.fields) {
-      const protocol::FieldSpec& fs = *spec.Field(field);
+      const protocol::FieldListing& fs = *listing.Field(field);
       if (fs.place != protocol::Place::kField) continue;  // the address, the typed packet
       ExpectStateNames(c, device, field, value, fs);
     }

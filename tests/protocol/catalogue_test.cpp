@@ -27,27 +27,27 @@ TEST(Catalogue, EveryCommandIsItsSectionAsEntered) {
     if (b->on_click) buttons.push_back(b->Caption());
   }
   std::vector<std::string> names;
-  for (const CommandSpec& spec : Catalogue()) names.push_back(spec.name);
+  for (const CommandListing& listing : Catalogue()) names.push_back(listing.name);
   EXPECT_EQ(names, buttons);
 
-  for (const CommandSpec& spec : Catalogue()) {
-    const auto section = console::CommandDefaults(spec.name);
-    ASSERT_TRUE(section) << spec.name;
-    for (const FieldSpec& f : spec.fields) {
+  for (const CommandListing& listing : Catalogue()) {
+    const auto section = console::CommandDefaults(listing.name);
+    ASSERT_TRUE(section) << listing.name;
+    for (const FieldListing& f : listing.fields) {
       if (f.kind == FieldKind::kFile) continue;  // AC1's grid is no box
       const auto it = std::find_if(section->begin(), section->end(),
                                    [&f](const auto& d) { return d.name == f.name; });
-      ASSERT_NE(it, section->end()) << spec.name << " " << f.name;
-      EXPECT_EQ(it->limit, f.limit) << spec.name << " " << f.name;
-      EXPECT_EQ(it->value, f.initial) << spec.name << " " << f.name;
+      ASSERT_NE(it, section->end()) << listing.name << " " << f.name;
+      EXPECT_EQ(it->limit, f.limit) << listing.name << " " << f.name;
+      EXPECT_EQ(it->value, f.initial) << listing.name << " " << f.name;
       std::vector<std::string> choices = f.choices;
       if (f.may_choose_none) choices.push_back(kNoChoice);
-      EXPECT_EQ(it->values, choices) << spec.name << " " << f.name;
+      EXPECT_EQ(it->values, choices) << listing.name << " " << f.name;
     }
     // What the section shows beyond the catalogue is an address its packets do not carry.
     for (const auto& d : *section) {
-      if (!spec.Field(d.name)) {
-        EXPECT_TRUE(IsAddressField(d.name)) << spec.name << " " << d.name;
+      if (!listing.Field(d.name)) {
+        EXPECT_TRUE(IsAddressField(d.name)) << listing.name << " " << d.name;
       }
     }
   }
@@ -69,8 +69,8 @@ TEST(Catalogue, SaysWhoEachKindOfCommandReaches) {
        "unit 00: every device)"},
   };
   for (const auto& [command, reach] : cases) EXPECT_EQ(ReachSummary(command), reach);
-  EXPECT_EQ(FindCommand("ss#"), &SpecOf(Command::kModifySerial));
-  EXPECT_EQ(FindCommand("misc"), &SpecOf(Command::kMisc));
+  EXPECT_EQ(FindCommand("ss#"), &ListingOf(Command::kModifySerial));
+  EXPECT_EQ(FindCommand("misc"), &ListingOf(Command::kMisc));
   EXPECT_EQ(FindCommand("TIM"), nullptr);
 }
 
