@@ -1,0 +1,20 @@
+#pragma once
+
+#include <MQTTAsync.h>
+
+#include <string>
+
+#include "gateway/mqtt_session.h"
+
+// Between Paho C's structures and ours: texts, a message and its MQTT 5 properties.
+namespace tvx::app {
+
+std::string Text(const char* text, int length = -1);
+std::string Lenstring(const MQTTLenString& s);
+gateway::MqttMessage FromPaho(const char* topic, int topic_length, const MQTTAsync_message& m);
+// Copies value into props.
+void AddString(MQTTProperties& props, MQTTPropertyCodes code, const std::string& value);
+// Paho's words for a failure, or its code's.
+std::string FailureText(int code, const char* message);
+
+}  // namespace tvx::app
