@@ -58,7 +58,10 @@ void Pacer::Stop() {
 void Pacer::Tick() {
   paced_ = true;
   Expire();
-  if (link_up_ && WriteNext()) return;
+  ticking_ = true;
+  const bool wrote = link_up_ && WriteNext();
+  ticking_ = false;
+  if (wrote) return;
   if (queue_.empty() && !grid_) timer_.SetEnabled(false);
 }
 
@@ -119,6 +122,9 @@ bool Pacer::WriteNext() {
 
 void Pacer::Wrote() {
   paced_ = false;
+  // On a tick the countdown runs on from its own due time: restarting it after the write would
+  // add each write's time to every pace (a backlog at 10 ms went out at ~11 ms).
+  if (ticking_ && timer_.Enabled()) return;
   if (timer_.Enabled()) {
     timer_.SetInterval(pace_ms_);  // restarts the countdown from this unit
   } else {

@@ -87,6 +87,7 @@ class Pacer {
   bool link_up_ = false;
   std::string link_error_;
   bool writing_ = false;
+  bool ticking_ = false;  // inside a tick of the running countdown
 };
 
 }  // namespace tvx::gateway
