@@ -49,7 +49,11 @@ TEST(GatewayResults, EachRequestOnALiveBusGetsItsOneAnswerAndOnlyWrittenOnesReac
       {"r-1", NumRequest("r-1", "12a"), {}, "rejected", "status", ""},
       {"", "{not json", {}, "invalid", "error", ""},
       {"i-1", R"({"id":"i-1","command":"FOO","fields":{}})", {}, "invalid", "error", "FOO"},
-      {"i-2", R"({"id":"i-2","command":"NUM","fields":{"colour":"red"}})", {}, "invalid", "error",
+      {"i-2",
+       R"({"id":"i-2","command":"NUM","fields":{"colour":"red"}})",
+       {},
+       "invalid",
+       "error",
        "colour"},
       {"i-3", NumRequest("i-3", "13"), PublishOptions().Retain(), "invalid", "error", "retain"},
   };
@@ -104,7 +108,9 @@ TEST(GatewayResults, WhileTheBusIsDownRequestsWaitUntilTheyExpireAndAFullQueueIs
       {"too-late",
        R"({"id":"too-late","command":"NUM","fields":{"group":"01","unit":"03","number":"4"},)"
        R"("expires":"2020-01-01T00:00:00.000Z"})",
-       {}, "expired", "\"expires\" time 2020-01-01T00:00:00.000Z"},
+       {},
+       "expired",
+       "\"expires\" time 2020-01-01T00:00:00.000Z"},
   };
   for (const Case& c : cases) {
     if (!c.payload.empty()) {

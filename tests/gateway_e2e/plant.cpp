@@ -62,8 +62,8 @@ bool Plant::Start(const QStringList& more, const QStringList& bus_args) {
 
 std::optional<Seen> Plant::Answer(const std::string& id, std::size_t from) {
   return watch->WaitFor(
-      GatewayProcess::Topic("response"), [&](const Seen& s) { return Field(s, "id") == id; },
-      20000, from);
+      GatewayProcess::Topic("response"), [&](const Seen& s) { return Field(s, "id") == id; }, 20000,
+      from);
 }
 
 }  // namespace tvx::e2e
