@@ -299,7 +299,13 @@ void JournalFile::SyncLoop() {
     lock.unlock();
     SharedAppendFile::SyncAndClose(handle);
     lock.lock();
+    if (sync_spacing_.count() > 0) wake_.wait_for(lock, sync_spacing_, [this] { return stop_; });
   }
+}
+
+void JournalFile::SyncAtMostEvery(std::chrono::milliseconds spacing) {
+  std::lock_guard lock(mutex_);
+  sync_spacing_ = spacing;
 }
 
 void ReadJournal(const std::vector<std::string>& files,

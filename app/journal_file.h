@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -67,6 +68,9 @@ class JournalFile {
   // False when the entry could not be written; the next entry tries again.
   bool Append(const console::JournalEntry& entry);
   const std::string& Path() const { return path_; }
+  // Syncs the file at most once per spacing (default: after each entry); a clean stop syncs
+  // what is left.
+  void SyncAtMostEvery(std::chrono::milliseconds spacing);
 
  private:
   std::string OpenLocked();
@@ -84,6 +88,7 @@ class JournalFile {
   std::condition_variable wake_;
   bool dirty_ = false;
   bool stop_ = false;
+  std::chrono::milliseconds sync_spacing_{0};
   std::thread sync_;
 };
 

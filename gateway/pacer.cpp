@@ -58,7 +58,10 @@ void Pacer::Stop() {
 void Pacer::Tick() {
   paced_ = true;
   Expire();
-  if (link_up_ && WriteNext()) return;
+  ticking_ = true;
+  const bool wrote = link_up_ && WriteNext();
+  ticking_ = false;
+  if (wrote) return;
   if (queue_.empty() && !grid_) timer_.SetEnabled(false);
 }
 
@@ -119,6 +122,13 @@ bool Pacer::WriteNext() {
 
 void Pacer::Wrote() {
   paced_ = false;
+  // On a tick that came on time the countdown runs on from its own due time: restarting it
+  // after the write would add each write's time to every pace (a backlog at 10 ms went out
+  // at ~11 ms). A late tick restarts it, so that the next unit is still a whole pace behind.
+  const std::int64_t now = hooks_.now_utc_ms();
+  const bool on_time = now - last_unit_ms_ <= pace_ms_ + 1 && now >= last_unit_ms_;
+  last_unit_ms_ = now;
+  if (ticking_ && on_time && timer_.Enabled()) return;
   if (timer_.Enabled()) {
     timer_.SetInterval(pace_ms_);  // restarts the countdown from this unit
   } else {

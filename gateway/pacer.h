@@ -87,6 +87,8 @@ class Pacer {
   bool link_up_ = false;
   std::string link_error_;
   bool writing_ = false;
+  bool ticking_ = false;  // inside a tick of the running countdown
+  std::int64_t last_unit_ms_ = 0;
 };
 
 }  // namespace tvx::gateway

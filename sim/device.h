@@ -9,6 +9,7 @@
 #include <string_view>
 #include <tuple>
 #include <variant>
+#include <vector>
 
 #include "protocol/andon_commands.h"
 #include "protocol/config_commands.h"
@@ -57,8 +58,11 @@ struct AndonBoard {
   // Row-major, [0][0] being row 1, column 1. A cell holds the codes of the last packet that
   // painted it whole: the parameter text after the cell's address, up to EOT. So "2A1P2S"
   // for AC13R12C2A1P2S, "1A1P0S" for AC23R12C1A1P0S and "[AB]2A" for AC23R12C[AB]2A.
-  std::array<std::array<std::optional<std::string>, protocol::kAndonColumns>, protocol::kAndonRows>
-      cells;
+  // On the heap: a device's state is as large as its largest kind, and 150 cells inline made
+  // every device ~6 KB, whatever its kind (a gateway keeps thousands).
+  std::vector<std::array<std::optional<std::string>, protocol::kAndonColumns>> cells =
+      std::vector<std::array<std::optional<std::string>, protocol::kAndonColumns>>(
+          protocol::kAndonRows);
   // Codes of AC2 packets that named a sub-row or sub-column, by where they landed. Painting
   // the whole cell again drops them.
   std::map<SubCellKey, std::string> sub_cells;

@@ -434,11 +434,22 @@ void PahoSession::Close(std::chrono::milliseconds timeout) {
 // In arrival order: one not taken holds back those after it until it is.
 void PahoSession::Arrived(const MqttMessage& message) {
   inbox_.push_back(message);
-  if (!offer_again_.isActive()) Offer();
+  if (offer_again_.isActive() || offer_posted_) return;
+  // Offered on the next turn: arrivals already posted are only put in the inbox before that.
+  offer_posted_ = true;
+  QMetaObject::invokeMethod(
+      this, [this] { Offer(); }, Qt::QueuedConnection);
 }
 
 void PahoSession::Offer() {
-  while (!inbox_.empty() && !closed_) {
+  offer_posted_ = false;
+  for (int offered = 0; !inbox_.empty() && !closed_; ++offered) {
+    if (offered == kOfferPerTurn) {
+      offer_posted_ = true;
+      QMetaObject::invokeMethod(
+          this, [this] { Offer(); }, Qt::QueuedConnection);
+      return;
+    }
     if (events_ == nullptr || !events_->MessageArrived(inbox_.front())) {
       offer_again_.start(kOfferAgain);
       return;

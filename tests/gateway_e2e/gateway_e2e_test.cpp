@@ -9,53 +9,12 @@
 #include "tests/app/sim_process.h"
 #include "tests/gateway_e2e/gateway_process.h"
 #include "tests/gateway_e2e/mosquitto.h"
+#include "tests/gateway_e2e/plant.h"
 
 namespace tvx::e2e {
 namespace {
 
 using G = GatewayProcess;
-
-QJsonObject Json(const Seen& s) {
-  return QJsonDocument::fromJson(QByteArray::fromStdString(s.payload)).object();
-}
-
-std::string Field(const Seen& s, const char* name) {
-  return Json(s)[name].toString().toStdString();
-}
-
-bool Online(const Seen& s) {
-  return Field(s, "state") == "online";
-}
-
-std::string NumRequest(const std::string& id, const std::string& number) {
-  return R"({"id":")" + id + R"(","command":"NUM","fields":{"group":"01","unit":"03","number":")" +
-         number + R"("}})";
-}
-
-QString DevicesFile(const QTemporaryDir& dir) {
-  const QString path = dir.filePath("devices");
-  QFile f(path);
-  if (f.open(QIODevice::WriteOnly)) f.write("numeric 10003 01 03\nandon 10001 01 02\n");
-  return path;
-}
-
-// A real broker, the simulator listening as the bus, and the gateway between them.
-struct Plant {
-  Mosquitto broker;
-  SimProcess sim{{"--listen", "0"}};
-  QTemporaryDir dir;
-  std::unique_ptr<Watch> watch;
-  std::unique_ptr<GatewayProcess> gateway;
-
-  bool Start(const QStringList& more = {}) {
-    if (!broker.Running() || sim.TcpPort() == 0) return false;
-    watch = std::make_unique<Watch>(broker, std::vector<std::string>{"t/line3/#"});
-    gateway = std::make_unique<GatewayProcess>(
-        broker, QStringList{"--tcp", "127.0.0.1:" + QString::number(sim.TcpPort())},
-        QStringList{"--devices", DevicesFile(dir)} << more);
-    return watch->WaitFor(G::Topic("status"), Online).has_value();
-  }
-};
 
 TEST(GatewayProgram, ARequestIsWrittenToTheBusAndAnsweredWithTheConsolesStatusLine) {
   Plant p;
