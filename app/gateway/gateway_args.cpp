@@ -270,13 +270,6 @@ std::string NotYet(const GatewayArgs& a) {
   };
   if (!a.listen.empty()) return not_yet("--listen (the shared port for consoles)");
   if (!a.ptys.empty()) return not_yet("--pty (the shared port for consoles)");
-  if (!a.credentials.empty()) return not_yet("--credentials");
-  if (!a.ca.empty() || !a.cert.empty() || !a.key.empty())
-    return not_yet("TLS (--ca, --cert, --key)");
-  for (const auto& b : a.brokers) {
-    const auto parsed = ParseBrokerUri(b);
-    if (std::get<BrokerUri>(parsed).tls) return not_yet("TLS to the broker (" + b + ")");
-  }
   return {};
 }
 

@@ -8,8 +8,11 @@
 #include <future>
 #include <limits>
 #include <mutex>
+#include <thread>
+#include <utility>
 
 #include "app/gateway/paho_texts.h"
+#include "app/gateway/tls_probe.h"
 
 namespace tvx::app {
 
@@ -23,6 +26,20 @@ struct PahoSession::Relay {
   std::shared_ptr<std::promise<void>> disconnected;
 
   std::size_t subscription_count = 0;
+  std::string tls_error;  // OpenSSL's last complaint during a connect, under mutex
+
+  // OpenSSL's reason for a failed handshake ("certificate verify failed"), which Paho's own
+  // failure leaves out.
+  static int OnTlsError(const char* text, std::size_t length, void* context) {
+    Relay& r = Of(context);
+    const std::lock_guard lock(r.mutex);
+    r.tls_error = OpenSslReason(Text(text, static_cast<int>(length)));
+    return 0;
+  }
+  std::string TakeTlsError() {
+    const std::lock_guard lock(mutex);
+    return std::exchange(tls_error, {});
+  }
 
   // f(owner) on the owner's thread.
   template <class F>
@@ -78,13 +95,15 @@ struct PahoSession::Relay {
     std::string why = f ? FailureText(code, f->message) : "connect failed";
     if (f && f->reasonCode != MQTTREASONCODE_SUCCESS && Text(f->message).empty())
       why = Text(MQTTReasonCode_toString(f->reasonCode));
+    why = TlsReason(why, r.TakeTlsError());
     r.Post([code, reason, why](PahoSession* o) { o->HandleConnectFailed(code, reason, why); });
   }
 
   static void OnConnectFailure(void* context, MQTTAsync_failureData* f) {
     Relay& r = Of(context);
     const int code = f ? f->code : MQTTASYNC_FAILURE;
-    const std::string why = f ? FailureText(code, f->message) : "connect failed";
+    const std::string why =
+        TlsReason(f ? FailureText(code, f->message) : "connect failed", r.TakeTlsError());
     r.Post([code, why](PahoSession* o) { o->HandleConnectFailed(code, 0, why); });
   }
 
@@ -155,6 +174,26 @@ struct PahoSession::Relay {
   static void OnDisconnected(void* context, MQTTAsync_successData*) { Disconnected(context); }
   static void OnDisconnectFailed(void* context, MQTTAsync_failureData*) { Disconnected(context); }
 };
+
+namespace {
+
+// The server's certificate is checked against the CA (or the system's trust store) and its
+// name against the host of the broker's address.
+MQTTAsync_SSLOptions TlsOptions(const BrokerOptions& o, void* relay) {
+  MQTTAsync_SSLOptions ssl = MQTTAsync_SSLOptions_initializer;
+  const auto path = [](const std::string& p) { return p.empty() ? nullptr : p.c_str(); };
+  ssl.trustStore = path(o.ca);
+  ssl.keyStore = path(o.cert);
+  ssl.privateKey = path(o.key);
+  ssl.enableServerCertAuth = 1;
+  ssl.verify = 1;
+  ssl.sslVersion = MQTT_SSL_VERSION_TLS_1_2;
+  ssl.ssl_error_cb = &PahoSession::Relay::OnTlsError;
+  ssl.ssl_error_context = relay;
+  return ssl;
+}
+
+}  // namespace
 
 PahoSession::PahoSession(BrokerOptions options, QObject* parent)
     : QObject(parent),
@@ -235,6 +274,10 @@ void PahoSession::Connect() {
     will.retained = 1;
     opts.will = &will;
   }
+  MQTTAsync_SSLOptions ssl = TlsOptions(options_, relay_.get());
+  if (std::any_of(options_.uris.begin(), options_.uris.end(),
+                  [](const std::string& u) { return u.rfind("ssl://", 0) == 0; }))
+    opts.ssl = &ssl;
   if (options_.username) opts.username = options_.username->c_str();
   if (options_.password) opts.password = options_.password->c_str();
   std::vector<char*> uris;
@@ -295,6 +338,7 @@ void PahoSession::HandleSubscribed(const std::string& refused) {
   // The operator was told it could not; now that it could.
   if (troubled_) Notice("connected to the broker");
   troubled_ = false;
+  told_tls_.clear();
   connected_ = true;
   next_retry_ = options_.retry_min;
   version_settled_ = true;
@@ -322,6 +366,36 @@ void PahoSession::HandleConnectFailed(int code, int reason, const std::string& w
          " s");
   retry_.start(next_retry_);
   next_retry_ = std::min(next_retry_ * 2, options_.retry_max);
+  DiagnoseTls();
+}
+
+// Off the loop's thread: a handshake of its own may take seconds. A stopped session is not
+// waited for; the relay tells nothing to a session gone.
+void PahoSession::DiagnoseTls() {
+  if (probing_) return;
+  std::vector<std::pair<std::string, std::string>> brokers;  // Paho's URI, the user's
+  for (std::size_t i = 0; i < options_.uris.size(); ++i)
+    if (options_.uris[i].rfind("ssl://", 0) == 0)
+      brokers.emplace_back(options_.uris[i],
+                           i < options_.names.size() ? options_.names[i] : options_.uris[i]);
+  if (brokers.empty()) return;
+  probing_ = true;
+  std::thread([relay = relay_, brokers, o = options_] {
+    std::string problem;
+    for (const auto& [uri, name] : brokers) {
+      problem = TlsVerifyProblem(uri, o.ca, o.cert, o.key, std::chrono::seconds(3));
+      if (!problem.empty()) {
+        problem = "TLS to " + name + ": " + problem;
+        break;
+      }
+    }
+    relay->Post([problem](PahoSession* s) {
+      s->probing_ = false;
+      if (problem.empty() || problem == s->told_tls_) return;
+      s->told_tls_ = problem;
+      s->Notice(problem);
+    });
+  }).detach();
 }
 
 void PahoSession::HandleLost(const std::string& why) {

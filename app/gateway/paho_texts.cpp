@@ -46,4 +46,9 @@ std::string FailureText(int code, const char* message) {
   return why.empty() ? "error " + std::to_string(code) : why;
 }
 
+std::string TlsReason(const std::string& why, const std::string& tls) {
+  if (tls.empty()) return why;
+  return why + " (TLS: " + tls + ")";
+}
+
 }  // namespace tvx::app
