@@ -45,7 +45,8 @@ std::variant<BrokerCredentials, std::string> ReadCredentials(const std::string& 
     const std::string trimmed = Trimmed(line);
     if (trimmed.empty() || trimmed.front() == '#') continue;
     const auto equals = line.find('=');
-    const std::string key = equals == std::string::npos ? std::string() : Trimmed(line.substr(0, equals));
+    const std::string key =
+        equals == std::string::npos ? std::string() : Trimmed(line.substr(0, equals));
     const std::string said = "line " + std::to_string(number) + ": ";
     if (key == "username") {
       if (has_user) return said + "username= is given twice";

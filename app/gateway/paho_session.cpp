@@ -91,10 +91,12 @@ struct PahoSession::Relay {
   static void OnConnectFailure5(void* context, MQTTAsync_failureData5* f) {
     Relay& r = Of(context);
     const int code = f ? f->code : MQTTASYNC_FAILURE;
-    const int reason = f ? static_cast<int>(f->reasonCode) : 0;
+    int reason = f ? static_cast<int>(f->reasonCode) : 0;
+    // Paho 1.3 gives a CONNACK's refusal as the code, its message only "CONNACK return code".
+    if (reason == 0 && code >= MQTTREASONCODE_UNSPECIFIED_ERROR) reason = code;
     std::string why = f ? FailureText(code, f->message) : "connect failed";
-    if (f && f->reasonCode != MQTTREASONCODE_SUCCESS && Text(f->message).empty())
-      why = Text(MQTTReasonCode_toString(f->reasonCode));
+    if (reason != MQTTREASONCODE_SUCCESS)
+      why = Text(MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(reason)));
     why = TlsReason(why, r.TakeTlsError());
     r.Post([code, reason, why](PahoSession* o) { o->HandleConnectFailed(code, reason, why); });
   }
@@ -148,21 +150,32 @@ struct PahoSession::Relay {
 
   static void Published(void* context, int token, const std::string& failure) {
     Of(context).Post([token, failure](PahoSession* o) {
-      if (!failure.empty()) o->Notice("a message was not published: " + failure);
+      // Told once until it changes or a connection comes: an ACL refuses every message alike.
+      if (!failure.empty() && failure != o->told_publish_)
+        o->Notice("a message was not published: " + failure);
+      if (!failure.empty()) o->told_publish_ = failure;
       o->Completed(token);
     });
   }
   static void OnPublished(void* context, MQTTAsync_successData* s) {
     Published(context, s ? s->token : -1, {});
   }
+  // An MQTT 5 broker says so when its ACL refuses a message; it is not published.
   static void OnPublished5(void* context, MQTTAsync_successData5* s) {
-    Published(context, s ? s->token : -1, {});
+    std::string refused;
+    if (s && s->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR)
+      refused = "the broker refused it (" + Text(MQTTReasonCode_toString(s->reasonCode)) + ")";
+    Published(context, s ? s->token : -1, refused);
   }
   static void OnPublishFailed(void* context, MQTTAsync_failureData* f) {
     Published(context, f ? f->token : -1, f ? FailureText(f->code, f->message) : "failed");
   }
   static void OnPublishFailed5(void* context, MQTTAsync_failureData5* f) {
-    Published(context, f ? f->token : -1, f ? FailureText(f->code, f->message) : "failed");
+    std::string why = f ? FailureText(f->code, f->message) : "failed";
+    // An MQTT 5 broker's refusal (its ACL) comes as a reason code, with Paho's code 0.
+    if (f && f->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR)
+      why = "the broker refused it (" + Text(MQTTReasonCode_toString(f->reasonCode)) + ")";
+    Published(context, f ? f->token : -1, why);
   }
 
   static void Disconnected(void* context) {
@@ -339,6 +352,7 @@ void PahoSession::HandleSubscribed(const std::string& refused) {
   if (troubled_) Notice("connected to the broker");
   troubled_ = false;
   told_tls_.clear();
+  told_publish_.clear();
   connected_ = true;
   next_retry_ = options_.retry_min;
   version_settled_ = true;
@@ -361,9 +375,13 @@ void PahoSession::HandleConnectFailed(int code, int reason, const std::string& w
   troubled_ = true;
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(next_retry_).count();
   const auto& names = options_.names.empty() ? options_.uris : options_.names;
-  Notice("cannot reach the broker (" + names.front() + (names.size() > 1 ? " and the others" : "") +
-         "): " + why + "; trying again in " + std::to_string(std::max<long long>(seconds, 1)) +
-         " s");
+  // A broker that answered and said no (a user, password or certificate it does not take).
+  const bool refused =
+      reason >= MQTTREASONCODE_UNSPECIFIED_ERROR || (version_ == 4 && (code == 4 || code == 5));
+  Notice(
+      std::string(refused ? "the broker refused the connection (" : "cannot reach the broker (") +
+      names.front() + (names.size() > 1 ? " and the others" : "") + "): " + why +
+      "; trying again in " + std::to_string(std::max<long long>(seconds, 1)) + " s");
   retry_.start(next_retry_);
   next_retry_ = std::min(next_retry_ * 2, options_.retry_max);
   DiagnoseTls();

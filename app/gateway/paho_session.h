@@ -123,7 +123,8 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   std::chrono::milliseconds next_retry_;
   std::function<void(const std::string&)> notice_;
   bool probing_ = false;
-  std::string told_tls_;  // the TLS problem last told, until a connection
+  std::string told_tls_;      // the TLS problem last told, until a connection
+  std::string told_publish_;  // the publishing failure last told, until a connection
 };
 
 }  // namespace tvx::app
