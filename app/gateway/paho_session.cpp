@@ -297,7 +297,8 @@ void PahoSession::Connect() {
   for (auto& u : options_.uris) uris.push_back(u.data());
   opts.serverURIs = uris.data();
   opts.serverURIcount = static_cast<int>(uris.size());
-  opts.automaticReconnect = 1;
+  // Paho's own reconnect tries only the broker it had: a list is tried whole again from here.
+  opts.automaticReconnect = FailsOver() ? 0 : 1;
   opts.minRetryInterval = static_cast<int>(std::max<long>(1, options_.retry_min.count() / 1000));
   opts.maxRetryInterval = static_cast<int>(std::max<long>(1, options_.retry_max.count() / 1000));
   opts.context = relay_.get();
@@ -422,7 +423,15 @@ void PahoSession::HandleLost(const std::string& why) {
   if (drain_loop_ != nullptr) drain_loop_->quit();
   troubled_ = true;
   Notice("lost the broker: " + why + "; reconnecting");
+  if (FailsOver()) {
+    retry_.start(options_.retry_min);
+    next_retry_ = std::min(options_.retry_min * 2, options_.retry_max);
+  }
   if (events_) events_->ConnectionLost(why);
+}
+
+bool PahoSession::FailsOver() const {
+  return options_.uris.size() > 1;
 }
 
 void PahoSession::Publish(const MqttMessage& message) {

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include "app/gateway/broker_security.h"
 #include "tests/app/e2e_support.h"
 #include "tests/gateway_e2e/mosquitto.h"
 #include "tests/gateway_e2e/secure_fixture.h"
@@ -17,7 +18,8 @@ QString Bus(const Listener& bus) {
 }
 
 std::string Request(const std::string& id) {
-  return R"({"id":")" + id + R"(","command":"NUM","fields":{"group":"01","unit":"03","number":"7"}})";
+  return R"({"id":")" + id +
+         R"(","command":"NUM","fields":{"group":"01","unit":"03","number":"7"}})";
 }
 
 std::string FieldOf(const std::string& payload, const char* name) {
@@ -54,15 +56,27 @@ TEST(GatewaySecurity, ATlsBrokerIsUsedOnlyWhenItsCertificateAndNameVerify) {
     std::string said;  // empty: online
   } cases[] = {
       {"verified", &open_tls, "localhost", {"--ca", ca}, ""},
-      {"the address names another host", &open_tls, "127.0.0.1", {"--ca", ca},
+      {"the address names another host",
+       &open_tls,
+       "127.0.0.1",
+       {"--ca", ca},
        "its certificate is not for '127.0.0.1' (the name in the broker's address)"},
-      {"signed by a CA not given", &open_tls, "localhost", {"--ca", pki.Path("other-ca.crt")},
+      {"signed by a CA not given",
+       &open_tls,
+       "localhost",
+       {"--ca", pki.Path("other-ca.crt")},
        "its certificate is not signed by a CA in the --ca file"},
-      {"no --ca: the system's store", &open_tls, "localhost", {},
+      {"no --ca: the system's store",
+       &open_tls,
+       "localhost",
+       {},
        "its certificate is not signed by a CA in the system's trust store"},
       {"with a client certificate", &client_cert, "localhost", QStringList{"--ca", ca} << as_client,
        ""},
-      {"without the certificate asked for", &client_cert, "localhost", {"--ca", ca},
+      {"without the certificate asked for",
+       &client_cert,
+       "localhost",
+       {"--ca", ca},
        "cannot reach the broker"},
   };
   int n = 0;
@@ -93,8 +107,8 @@ TEST(GatewaySecurity, TheExampleAclHoldsTheGatewayTheMesAndTheViewerToTheirTopic
   QTemporaryDir dir;
   const QString passwd = PasswordFile(dir);
   ASSERT_FALSE(passwd.isEmpty());
-  Mosquitto broker(std::string(kKeepUser) + "allow_anonymous false\npassword_file " + passwd.toStdString() +
-                   "\nacl_file " + ExampleAcl().toStdString() + "\n");
+  Mosquitto broker(std::string(kKeepUser) + "allow_anonymous false\npassword_file " +
+                   passwd.toStdString() + "\nacl_file " + ExampleAcl().toStdString() + "\n");
   ASSERT_TRUE(broker.Running()) << broker.Log();
   const int port = broker.Port();
   UserWatch viewer(port, "viewer", {"tvxorm/#"});
@@ -144,6 +158,35 @@ TEST(GatewaySecurity, TheExampleAclHoldsTheGatewayTheMesAndTheViewerToTheirTopic
   EXPECT_EQ(bad.Output().find("not-the-secret-42"), std::string::npos);
 }
 
+TEST(GatewaySecurity, TlsOptionsNeedTlsBrokersAndAListIsAllTlsOrNone) {
+  const auto refusal = [](std::vector<std::string> more) {
+    std::vector<std::string> args{"--bus", "b", "--tcp", "h:1"};
+    args.insert(args.end(), more.begin(), more.end());
+    const auto parsed = app::ParseGatewayArgs(args);
+    if (const auto* wrong = std::get_if<std::string>(&parsed)) return "usage: " + *wrong;
+    const auto& a = std::get<app::GatewayArgs>(parsed);
+    EXPECT_EQ(app::NotYet(a), "");
+    return app::TlsUsageRefusal(a);
+  };
+  const std::string mixed = "give every --broker as mqtts:// or none";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--broker", "mqtts://b", "--ca", "ca.pem", "--cert", "c", "--key", "k"}, ""},
+      {{"--broker", "mqtts://b"}, ""},  // the system's trust store
+      {{"--broker", "mqtts://a", "--broker", "mqtts://b:1"}, ""},
+      {{"--broker", "mqtt://b", "--credentials", "f"}, ""},
+      {{"--broker", "mqtt://b", "--ca", "ca.pem"},
+       "--ca, --cert and --key are for mqtts:// brokers"},
+      {{"--broker", "mqtts://a", "--broker", "mqtt://b"}, mixed},
+      {{"--broker", "mqtt://a", "--broker", "mqtts://b"}, mixed},
+      {{"--broker", "mqtts://b", "--cert", "c"}, "usage: --cert and --key go together"},
+  };
+  for (const auto& [args, said] : cases) {
+    const std::string got = refusal(args);
+    EXPECT_EQ(got.substr(0, said.size()), said) << args[1];
+    EXPECT_EQ(got.empty(), said.empty()) << got;
+  }
+}
+
 TEST(GatewaySecurity, ACredentialsFileThatCannotBeUsedStopsTheStartWithOneLineAndNoSecret) {
   QTemporaryDir dir;
   const QFileDevice::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
@@ -160,7 +203,8 @@ TEST(GatewaySecurity, ACredentialsFileThatCannotBeUsedStopsTheStartWithOneLineAn
       {"no username", "password=s3cret-c\n", owner, "no username= line"},
       {"a line of another kind", "username=u\npass word s3cret-d\n", owner,
        "line 2: not a username= or password= line"},
-      {"username twice", "username=u\nusername=s3cret-e\n", owner, "line 2: username= is given twice"},
+      {"username twice", "username=u\nusername=s3cret-e\n", owner,
+       "line 2: username= is given twice"},
       {"empty username", "# the MES\nusername=\npassword=s3cret-f\n", owner,
        "line 2: username= is empty"},
   };
@@ -174,7 +218,8 @@ TEST(GatewaySecurity, ACredentialsFileThatCannotBeUsedStopsTheStartWithOneLineAn
     f.write(c.text.data(), static_cast<qint64>(c.text.size()));
     f.close();
     QFile::setPermissions(path, c.mode);
-    Gateway g("line3", {"--tcp", Bus(bus), "--broker", "mqtt://127.0.0.1:1", "--credentials", path});
+    Gateway g("line3",
+              {"--tcp", Bus(bus), "--broker", "mqtt://127.0.0.1:1", "--credentials", path});
     EXPECT_EQ(g.Finish(), 1);
     const std::string out = g.Output();
     EXPECT_EQ(out.rfind("tvxorm gateway: cannot use the credentials file '", 0), 0u) << out;
@@ -184,7 +229,8 @@ TEST(GatewaySecurity, ACredentialsFileThatCannotBeUsedStopsTheStartWithOneLineAn
   }
   // Missing and a folder: InputFile's own reasons.
   for (const QString& path : {dir.filePath("none"), dir.path()}) {
-    Gateway g("line3", {"--tcp", Bus(bus), "--broker", "mqtt://127.0.0.1:1", "--credentials", path});
+    Gateway g("line3",
+              {"--tcp", Bus(bus), "--broker", "mqtt://127.0.0.1:1", "--credentials", path});
     EXPECT_EQ(g.Finish(), 1);
     EXPECT_NE(g.Output().find("cannot use the credentials file"), std::string::npos);
   }

@@ -27,18 +27,18 @@ void Write(const QString& path, const std::string& text) {
 TestPki::TestPki() {
   const auto at = [this](const char* name) { return dir_.filePath(name); };
   const auto ca = [&](const char* name) {
-    return Run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                           QString("/CN=") + name, "-keyout", at(name) + ".key", "-out",
-                           at(name) + ".crt"});
+    return Run("openssl",
+               {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                QString("/CN=") + name, "-keyout", at(name) + ".key", "-out", at(name) + ".crt"});
   };
   const auto signed_by_ca = [&](const QString& name_of_file, const QString& name) {
     const QString file = dir_.filePath(name_of_file);
     Write(at("ext"), "subjectAltName=DNS:" + name.toStdString() + "\n");
     return Run("openssl", {"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name,
                            "-keyout", file + ".key", "-out", file + ".csr"}) &&
-           Run("openssl", {"x509", "-req", "-in", file + ".csr", "-CA", at("ca.crt"),
-                           "-CAkey", at("ca.key"), "-CAcreateserial", "-days", "2", "-extfile",
-                           at("ext"), "-out", file + ".crt"});
+           Run("openssl",
+               {"x509", "-req", "-in", file + ".csr", "-CA", at("ca.crt"), "-CAkey", at("ca.key"),
+                "-CAcreateserial", "-days", "2", "-extfile", at("ext"), "-out", file + ".crt"});
   };
   ok_ = ca("ca") && ca("other-ca") && signed_by_ca("server", "localhost") &&
         signed_by_ca("wrong", "elsewhere.example") && signed_by_ca("client", "gateway-line3");
@@ -75,7 +75,9 @@ namespace {
 
 QStringList UserArgs(int port, const std::string& user, const QStringList& extra) {
   QStringList args{"-V", "mqttv5", "-p", QString::number(port), "-q", "1"};
-  if (!extra.contains("--cafile")) args << "-h" << "127.0.0.1";
+  if (!extra.contains("--cafile"))
+    args << "-h"
+         << "127.0.0.1";
   if (!user.empty())
     args << "-u" << QString::fromStdString(user) << "-P"
          << QString::fromStdString(PasswordOf(user));
@@ -86,7 +88,9 @@ QStringList UserArgs(int port, const std::string& user, const QStringList& extra
 
 UserWatch::UserWatch(int port, const std::string& user, const std::vector<std::string>& topics,
                      const QStringList& extra) {
-  QStringList args = UserArgs(port, user, extra) << "-d" << "-F" << "%j";
+  QStringList args = UserArgs(port, user, extra) << "-d"
+                                                 << "-F"
+                                                 << "%j";
   for (const auto& t : topics) args << "-t" << QString::fromStdString(t);
   process_.setProcessChannelMode(QProcess::MergedChannels);
   // Line-buffered: its debug lines (the SUBACK) are not flushed on their own.
@@ -111,8 +115,7 @@ void UserWatch::Read() {
     if (line.rfind("Subscribed (mid", 0) == 0) subscribed_ = true;
     if (line.empty() || line.front() != '{') continue;
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
-    seen_.emplace_back(o["topic"].toString().toStdString(),
-                       o["payload"].toString().toStdString());
+    seen_.emplace_back(o["topic"].toString().toStdString(), o["payload"].toString().toStdString());
   }
 }
 
@@ -133,9 +136,9 @@ std::vector<std::string> UserWatch::On(const std::string& topic, std::size_t cou
 bool PublishAs(int port, const std::string& user, const std::string& topic,
                const std::string& payload, const QStringList& extra) {
   QProcess pub;
-  pub.start("mosquitto_pub", UserArgs(port, user, extra) << "-t" << QString::fromStdString(topic)
-                                                         << "-m"
-                                                         << QString::fromStdString(payload));
+  pub.start("mosquitto_pub", UserArgs(port, user, extra)
+                                 << "-t" << QString::fromStdString(topic) << "-m"
+                                 << QString::fromStdString(payload));
   if (!pub.waitForStarted(10000)) return false;
   ServeUntil([&] { return pub.state() == QProcess::NotRunning; });
   return pub.exitStatus() == QProcess::NormalExit && pub.exitCode() == 0;
@@ -143,9 +146,10 @@ bool PublishAs(int port, const std::string& user, const std::string& topic,
 
 Gateway::Gateway(const std::string& bus, const QStringList& args) {
   process_.setProcessChannelMode(QProcess::MergedChannels);
-  process_.start(ProgramPath(), QStringList{"gateway", "--bus", QString::fromStdString(bus),
-                                            "--state-dir", state_.path()}
-                                    << args);
+  process_.start(
+      ProgramPath(),
+      QStringList{"gateway", "--bus", QString::fromStdString(bus), "--state-dir", state_.path()}
+          << args);
   process_.waitForStarted(10000);
 }
 
