@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -61,14 +62,14 @@ TEST(GatewayFabric, ABrokerListFailsOverToTheNextAndBack) {
   EXPECT_TRUE(ServeUntil([&] { return bus.received.find("NUM5") != std::string::npos; }));
 }
 
-// Mosquitto's bridge between an area broker (the gateways) and a plant broker (the MES), the
-// area side's configuration as the packaged example gives it.
+// Mosquitto's bridge between an area broker (the gateways) and a plant broker (the MES): the
+// area side's configuration as the package's example gives it, pointed at the test's plant.
 std::string AreaBridge(int plant_port) {
-  return "connection plant\naddress 127.0.0.1:" + std::to_string(plant_port) +
-         "\ncleansession false\nrestart_timeout 1 5\n"
-         "topic tvxorm/+/request in 1\n"
-         "topic tvxorm/+/response out 1\n"
-         "topic tvxorm/+/status out 1\n";
+  QFile example(TVX_EXAMPLE_BRIDGE);
+  if (!example.open(QIODevice::ReadOnly)) return "no example";
+  return example.readAll()
+      .replace("plant-broker.example:1883", "127.0.0.1:" + QByteArray::number(plant_port))
+      .toStdString();
 }
 
 TEST(GatewayFabric, ARequestOnThePlantBrokerIsAnsweredThroughTheBridgeByAGatewayOnTheArea) {
