@@ -8,11 +8,9 @@
 #include <future>
 #include <limits>
 #include <mutex>
-#include <thread>
-#include <utility>
 
 #include "app/gateway/paho_texts.h"
-#include "app/gateway/tls_probe.h"
+#include "app/gateway/paho_tls.h"
 
 namespace tvx::app {
 
@@ -26,20 +24,7 @@ struct PahoSession::Relay {
   std::shared_ptr<std::promise<void>> disconnected;
 
   std::size_t subscription_count = 0;
-  std::string tls_error;  // OpenSSL's last complaint during a connect, under mutex
-
-  // OpenSSL's reason for a failed handshake ("certificate verify failed"), which Paho's own
-  // failure leaves out.
-  static int OnTlsError(const char* text, std::size_t length, void* context) {
-    Relay& r = Of(context);
-    const std::lock_guard lock(r.mutex);
-    r.tls_error = OpenSslReason(Text(text, static_cast<int>(length)));
-    return 0;
-  }
-  std::string TakeTlsError() {
-    const std::lock_guard lock(mutex);
-    return std::exchange(tls_error, {});
-  }
+  TlsErrors tls_errors;  // OpenSSL's complaints during a connect
 
   // f(owner) on the owner's thread.
   template <class F>
@@ -97,7 +82,7 @@ struct PahoSession::Relay {
     std::string why = f ? FailureText(code, f->message) : "connect failed";
     if (reason != MQTTREASONCODE_SUCCESS)
       why = Text(MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(reason)));
-    why = TlsReason(why, r.TakeTlsError());
+    why = TlsReason(why, r.tls_errors.Take());
     r.Post([code, reason, why](PahoSession* o) { o->HandleConnectFailed(code, reason, why); });
   }
 
@@ -105,7 +90,7 @@ struct PahoSession::Relay {
     Relay& r = Of(context);
     const int code = f ? f->code : MQTTASYNC_FAILURE;
     const std::string why =
-        TlsReason(f ? FailureText(code, f->message) : "connect failed", r.TakeTlsError());
+        TlsReason(f ? FailureText(code, f->message) : "connect failed", r.tls_errors.Take());
     r.Post([code, why](PahoSession* o) { o->HandleConnectFailed(code, 0, why); });
   }
 
@@ -164,7 +149,7 @@ struct PahoSession::Relay {
   static void OnPublished5(void* context, MQTTAsync_successData5* s) {
     std::string refused;
     if (s && s->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR)
-      refused = "the broker refused it (" + Text(MQTTReasonCode_toString(s->reasonCode)) + ")";
+      refused = RefusedText(s->reasonCode);
     Published(context, s ? s->token : -1, refused);
   }
   static void OnPublishFailed(void* context, MQTTAsync_failureData* f) {
@@ -173,8 +158,7 @@ struct PahoSession::Relay {
   static void OnPublishFailed5(void* context, MQTTAsync_failureData5* f) {
     std::string why = f ? FailureText(f->code, f->message) : "failed";
     // An MQTT 5 broker's refusal (its ACL) comes as a reason code, with Paho's code 0.
-    if (f && f->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR)
-      why = "the broker refused it (" + Text(MQTTReasonCode_toString(f->reasonCode)) + ")";
+    if (f && f->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR) why = RefusedText(f->reasonCode);
     Published(context, f ? f->token : -1, why);
   }
 
@@ -187,26 +171,6 @@ struct PahoSession::Relay {
   static void OnDisconnected(void* context, MQTTAsync_successData*) { Disconnected(context); }
   static void OnDisconnectFailed(void* context, MQTTAsync_failureData*) { Disconnected(context); }
 };
-
-namespace {
-
-// The server's certificate is checked against the CA (or the system's trust store) and its
-// name against the host of the broker's address.
-MQTTAsync_SSLOptions TlsOptions(const BrokerOptions& o, void* relay) {
-  MQTTAsync_SSLOptions ssl = MQTTAsync_SSLOptions_initializer;
-  const auto path = [](const std::string& p) { return p.empty() ? nullptr : p.c_str(); };
-  ssl.trustStore = path(o.ca);
-  ssl.keyStore = path(o.cert);
-  ssl.privateKey = path(o.key);
-  ssl.enableServerCertAuth = 1;
-  ssl.verify = 1;
-  ssl.sslVersion = MQTT_SSL_VERSION_TLS_1_2;
-  ssl.ssl_error_cb = &PahoSession::Relay::OnTlsError;
-  ssl.ssl_error_context = relay;
-  return ssl;
-}
-
-}  // namespace
 
 PahoSession::PahoSession(BrokerOptions options, QObject* parent)
     : QObject(parent),
@@ -287,10 +251,8 @@ void PahoSession::Connect() {
     will.retained = 1;
     opts.will = &will;
   }
-  MQTTAsync_SSLOptions ssl = TlsOptions(options_, relay_.get());
-  if (std::any_of(options_.uris.begin(), options_.uris.end(),
-                  [](const std::string& u) { return u.rfind("ssl://", 0) == 0; }))
-    opts.ssl = &ssl;
+  MQTTAsync_SSLOptions ssl = PahoTlsOptions(options_, &relay_->tls_errors);
+  if (AnyTls(options_)) opts.ssl = &ssl;
   if (options_.username) opts.username = options_.username->c_str();
   if (options_.password) opts.password = options_.password->c_str();
   std::vector<char*> uris;
@@ -361,77 +323,9 @@ void PahoSession::HandleSubscribed(const std::string& refused) {
   if (events_) events_->Connected();
 }
 
-void PahoSession::HandleConnectFailed(int code, int reason, const std::string& why) {
-  if (closed_) return;
-  // A 3.1.1 broker answers a version it does not speak with return code 1; a 5 one with 0x84.
-  const bool refuses_five =
-      reason == MQTTREASONCODE_UNSUPPORTED_PROTOCOL_VERSION || reason == 1 || code == 1;
-  if (version_ == 5 && !version_settled_ && refuses_five) {
-    Destroy();
-    version_ = 4;
-    Create();
-    Connect();
-    return;
-  }
-  troubled_ = true;
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(next_retry_).count();
-  const auto& names = options_.names.empty() ? options_.uris : options_.names;
-  // A broker that answered and said no (a user, password or certificate it does not take).
-  const bool refused =
-      reason >= MQTTREASONCODE_UNSPECIFIED_ERROR || (version_ == 4 && (code == 4 || code == 5));
-  Notice(
-      std::string(refused ? "the broker refused the connection (" : "cannot reach the broker (") +
-      names.front() + (names.size() > 1 ? " and the others" : "") + "): " + why +
-      "; trying again in " + std::to_string(std::max<long long>(seconds, 1)) + " s");
-  retry_.start(next_retry_);
-  next_retry_ = std::min(next_retry_ * 2, options_.retry_max);
-  DiagnoseTls();
-}
-
-// Off the loop's thread: a handshake of its own may take seconds. A stopped session is not
-// waited for; the relay tells nothing to a session gone.
-void PahoSession::DiagnoseTls() {
-  if (probing_) return;
-  std::vector<std::pair<std::string, std::string>> brokers;  // Paho's URI, the user's
-  for (std::size_t i = 0; i < options_.uris.size(); ++i)
-    if (options_.uris[i].rfind("ssl://", 0) == 0)
-      brokers.emplace_back(options_.uris[i],
-                           i < options_.names.size() ? options_.names[i] : options_.uris[i]);
-  if (brokers.empty()) return;
-  probing_ = true;
-  std::thread([relay = relay_, brokers, o = options_] {
-    std::string problem;
-    for (const auto& [uri, name] : brokers) {
-      problem = TlsVerifyProblem(uri, o.ca, o.cert, o.key, std::chrono::seconds(3));
-      if (!problem.empty()) {
-        problem = "TLS to " + name + ": " + problem;
-        break;
-      }
-    }
-    relay->Post([problem](PahoSession* s) {
-      s->probing_ = false;
-      if (problem.empty() || problem == s->told_tls_) return;
-      s->told_tls_ = problem;
-      s->Notice(problem);
-    });
-  }).detach();
-}
-
-void PahoSession::HandleLost(const std::string& why) {
-  if (closed_) return;
-  connected_ = false;
-  if (drain_loop_ != nullptr) drain_loop_->quit();
-  troubled_ = true;
-  Notice("lost the broker: " + why + "; reconnecting");
-  if (FailsOver()) {
-    retry_.start(options_.retry_min);
-    next_retry_ = std::min(options_.retry_min * 2, options_.retry_max);
-  }
-  if (events_) events_->ConnectionLost(why);
-}
-
-bool PahoSession::FailsOver() const {
-  return options_.uris.size() > 1;
+// f(session) on the session's thread, while the session is there.
+void PahoSession::Post(const std::shared_ptr<Relay>& relay, std::function<void(PahoSession*)> f) {
+  relay->Post([f = std::move(f)](PahoSession* o) { f(o); });
 }
 
 void PahoSession::Publish(const MqttMessage& message) {

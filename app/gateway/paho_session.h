@@ -88,6 +88,7 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   void HandleConnectFailed(int code, int reason, const std::string& why);
   void HandleLost(const std::string& why);
   void DiagnoseTls();
+  static void Post(const std::shared_ptr<Relay>& relay, std::function<void(PahoSession*)> f);
   bool FailsOver() const;
   void Arrived(const tvx::gateway::MqttMessage& message);
   void Offer();

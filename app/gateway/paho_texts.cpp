@@ -51,4 +51,9 @@ std::string TlsReason(const std::string& why, const std::string& tls) {
   return why + " (TLS: " + tls + ")";
 }
 
+std::string RefusedText(int reason) {
+  return "the broker refused it (" +
+         Text(MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(reason))) + ")";
+}
+
 }  // namespace tvx::app
