@@ -270,20 +270,14 @@ std::string NotYet(const GatewayArgs& a) {
   };
   if (!a.listen.empty()) return not_yet("--listen (the shared port for consoles)");
   if (!a.ptys.empty()) return not_yet("--pty (the shared port for consoles)");
-  if (!a.credentials.empty()) return not_yet("--credentials");
-  if (!a.ca.empty() || !a.cert.empty() || !a.key.empty())
-    return not_yet("TLS (--ca, --cert, --key)");
-  for (const auto& b : a.brokers) {
-    const auto parsed = ParseBrokerUri(b);
-    if (std::get<BrokerUri>(parsed).tls) return not_yet("TLS to the broker (" + b + ")");
-  }
   return {};
 }
 
 std::string GatewayUsage() {
   return "Usage: tvxorm gateway --bus NAME (--serial DEVICE | --tcp HOST:PORT) --broker URI\n"
          "                      [--broker URI]... [--prefix PREFIX] [--devices FILE]\n"
-         "                      [--state-dir DIR] [--pace MS] [--queue N] [--max-age S]\n"
+         "                      [--state-dir DIR] [--credentials FILE] [--ca FILE]\n"
+         "                      [--cert FILE --key FILE] [--pace MS] [--queue N] [--max-age S]\n"
          "                      [--client-id ID] [--journal FILE | --no-journal]\n"
          "Owns one bus and serves it on an MQTT broker: requests on PREFIX/NAME/request are\n"
          "written to the bus one whole packet at a time, as tvxorm send would write them,\n"
@@ -291,19 +285,25 @@ std::string GatewayUsage() {
          "  --bus NAME          the bus's name in topics (1 to 64 of A-Z a-z 0-9 _ -)\n"
          "  --serial DEVICE     the bus is a serial device (9600 8N1, serial link rules)\n"
          "  --tcp HOST:PORT     the bus is a serial-to-Ethernet server (TCP link rules)\n"
-         "  --broker URI        mqtt://HOST[:1883]; several are tried in order\n"
+         "  --broker URI        mqtt://HOST[:1883] or mqtts://HOST[:8883] (TLS); several are\n"
+         "                      tried in order, all mqtts:// or none\n"
          "  --prefix PREFIX     topic prefix (default tvxorm; may hold levels: plant1/area2)\n"
          "  --devices FILE      the bus's devices, as tvxorm sim reads them: their states\n"
          "                      are published on PREFIX/NAME/device/SERIAL/state\n"
          "  --state-dir DIR     the journal and what the gateway keeps\n"
          "                      (default $XDG_STATE_HOME/tvxorm/gateway/NAME)\n"
+         "  --credentials FILE  the broker user: username= and password= lines; the file\n"
+         "                      must be the owner's only (chmod 600)\n"
+         "  --ca FILE           mqtts://: the CA that signed the broker's certificate (default:\n"
+         "                      the system's); the certificate must name the broker's HOST\n"
+         "  --cert FILE, --key FILE  mqtts://: a client certificate and its key, in PEM\n"
          "  --pace MS           at most one request per MS milliseconds (default 100)\n"
          "  --queue N           at most N requests waiting (default 1000)\n"
          "  --max-age S         a request waits at most S seconds (default 60)\n"
          "  --client-id ID      the MQTT client id and session (default tvxorm-gateway-NAME)\n"
          "  --journal FILE      journal every write to FILE (default: journal.jsonl in the\n"
          "                      state folder); --no-journal journals nothing\n"
-         "  --listen, --pty, --credentials, --ca, --cert, --key, mqtts://: not yet supported\n"
+         "  --listen, --pty: not yet supported\n"
          "Exit status: 0 after SIGINT or SIGTERM; 1 when it cannot start; 2 for bad usage.\n";
 }
 

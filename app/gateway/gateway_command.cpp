@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/files.h"
+#include "app/gateway/broker_security.h"
 #include "app/gateway/bus_links.h"
 #include "app/gateway/gateway_args.h"
 #include "app/gateway/paho_session.h"
@@ -69,6 +70,10 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
     err << kName << later << std::endl;
     return kGatewayBadUsage;
   }
+  if (const std::string wrong = TlsUsageRefusal(a); !wrong.empty()) {
+    err << kName << wrong << "\nTry 'tvxorm gateway --help'." << std::endl;
+    return kGatewayBadUsage;
+  }
   // Caught from the start: a stop while the broker is still being looked for is a clean stop.
   StopSignals stop;
   QObject::connect(&stop, &StopSignals::Stop, &app, &QCoreApplication::quit);
@@ -118,6 +123,10 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
     broker.uris.push_back(std::get<BrokerUri>(ParseBrokerUri(uri)).paho);
   broker.names = a.brokers;
   broker.client_id = a.ClientId();
+  if (const std::string why = SecureBroker(a, broker); !why.empty()) {
+    err << kName << why << std::endl;
+    return kGatewayCannotStart;
+  }
   PahoSession mqtt(broker);
   QtTimerDriver timers;  // outlives the gateway, whose timers tell it of every change
   tvx::gateway::Gateway gateway(options, mqtt, *link, clock, {&JournalLine, &DeviceStateJson},

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "app/gateway/paho_texts.h"
+#include "app/gateway/paho_tls.h"
 
 namespace tvx::app {
 
@@ -23,6 +24,7 @@ struct PahoSession::Relay {
   std::shared_ptr<std::promise<void>> disconnected;
 
   std::size_t subscription_count = 0;
+  TlsErrors tls_errors;  // OpenSSL's complaints during a connect
 
   // f(owner) on the owner's thread.
   template <class F>
@@ -74,17 +76,21 @@ struct PahoSession::Relay {
   static void OnConnectFailure5(void* context, MQTTAsync_failureData5* f) {
     Relay& r = Of(context);
     const int code = f ? f->code : MQTTASYNC_FAILURE;
-    const int reason = f ? static_cast<int>(f->reasonCode) : 0;
+    int reason = f ? static_cast<int>(f->reasonCode) : 0;
+    // Paho 1.3 gives a CONNACK's refusal as the code, its message only "CONNACK return code".
+    if (reason == 0 && code >= MQTTREASONCODE_UNSPECIFIED_ERROR) reason = code;
     std::string why = f ? FailureText(code, f->message) : "connect failed";
-    if (f && f->reasonCode != MQTTREASONCODE_SUCCESS && Text(f->message).empty())
-      why = Text(MQTTReasonCode_toString(f->reasonCode));
+    if (reason != MQTTREASONCODE_SUCCESS)
+      why = Text(MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(reason)));
+    why = TlsReason(why, r.tls_errors.Take());
     r.Post([code, reason, why](PahoSession* o) { o->HandleConnectFailed(code, reason, why); });
   }
 
   static void OnConnectFailure(void* context, MQTTAsync_failureData* f) {
     Relay& r = Of(context);
     const int code = f ? f->code : MQTTASYNC_FAILURE;
-    const std::string why = f ? FailureText(code, f->message) : "connect failed";
+    const std::string why =
+        TlsReason(f ? FailureText(code, f->message) : "connect failed", r.tls_errors.Take());
     r.Post([code, why](PahoSession* o) { o->HandleConnectFailed(code, 0, why); });
   }
 
@@ -129,21 +135,31 @@ struct PahoSession::Relay {
 
   static void Published(void* context, int token, const std::string& failure) {
     Of(context).Post([token, failure](PahoSession* o) {
-      if (!failure.empty()) o->Notice("a message was not published: " + failure);
+      // Told once until it changes or a connection comes: an ACL refuses every message alike.
+      if (!failure.empty() && failure != o->told_publish_)
+        o->Notice("a message was not published: " + failure);
+      if (!failure.empty()) o->told_publish_ = failure;
       o->Completed(token);
     });
   }
   static void OnPublished(void* context, MQTTAsync_successData* s) {
     Published(context, s ? s->token : -1, {});
   }
+  // An MQTT 5 broker says so when its ACL refuses a message; it is not published.
   static void OnPublished5(void* context, MQTTAsync_successData5* s) {
-    Published(context, s ? s->token : -1, {});
+    std::string refused;
+    if (s && s->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR)
+      refused = RefusedText(s->reasonCode);
+    Published(context, s ? s->token : -1, refused);
   }
   static void OnPublishFailed(void* context, MQTTAsync_failureData* f) {
     Published(context, f ? f->token : -1, f ? FailureText(f->code, f->message) : "failed");
   }
   static void OnPublishFailed5(void* context, MQTTAsync_failureData5* f) {
-    Published(context, f ? f->token : -1, f ? FailureText(f->code, f->message) : "failed");
+    std::string why = f ? FailureText(f->code, f->message) : "failed";
+    // An MQTT 5 broker's refusal (its ACL) comes as a reason code, with Paho's code 0.
+    if (f && f->reasonCode >= MQTTREASONCODE_UNSPECIFIED_ERROR) why = RefusedText(f->reasonCode);
+    Published(context, f ? f->token : -1, why);
   }
 
   static void Disconnected(void* context) {
@@ -235,13 +251,16 @@ void PahoSession::Connect() {
     will.retained = 1;
     opts.will = &will;
   }
+  MQTTAsync_SSLOptions ssl = PahoTlsOptions(options_, &relay_->tls_errors);
+  if (AnyTls(options_)) opts.ssl = &ssl;
   if (options_.username) opts.username = options_.username->c_str();
   if (options_.password) opts.password = options_.password->c_str();
   std::vector<char*> uris;
   for (auto& u : options_.uris) uris.push_back(u.data());
   opts.serverURIs = uris.data();
   opts.serverURIcount = static_cast<int>(uris.size());
-  opts.automaticReconnect = 1;
+  // Paho's own reconnect tries only the broker it had: a list is tried whole again from here.
+  opts.automaticReconnect = FailsOver() ? 0 : 1;
   opts.minRetryInterval = static_cast<int>(std::max<long>(1, options_.retry_min.count() / 1000));
   opts.maxRetryInterval = static_cast<int>(std::max<long>(1, options_.retry_max.count() / 1000));
   opts.context = relay_.get();
@@ -295,6 +314,8 @@ void PahoSession::HandleSubscribed(const std::string& refused) {
   // The operator was told it could not; now that it could.
   if (troubled_) Notice("connected to the broker");
   troubled_ = false;
+  told_tls_.clear();
+  told_publish_.clear();
   connected_ = true;
   next_retry_ = options_.retry_min;
   version_settled_ = true;
@@ -302,35 +323,9 @@ void PahoSession::HandleSubscribed(const std::string& refused) {
   if (events_) events_->Connected();
 }
 
-void PahoSession::HandleConnectFailed(int code, int reason, const std::string& why) {
-  if (closed_) return;
-  // A 3.1.1 broker answers a version it does not speak with return code 1; a 5 one with 0x84.
-  const bool refuses_five =
-      reason == MQTTREASONCODE_UNSUPPORTED_PROTOCOL_VERSION || reason == 1 || code == 1;
-  if (version_ == 5 && !version_settled_ && refuses_five) {
-    Destroy();
-    version_ = 4;
-    Create();
-    Connect();
-    return;
-  }
-  troubled_ = true;
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(next_retry_).count();
-  const auto& names = options_.names.empty() ? options_.uris : options_.names;
-  Notice("cannot reach the broker (" + names.front() + (names.size() > 1 ? " and the others" : "") +
-         "): " + why + "; trying again in " + std::to_string(std::max<long long>(seconds, 1)) +
-         " s");
-  retry_.start(next_retry_);
-  next_retry_ = std::min(next_retry_ * 2, options_.retry_max);
-}
-
-void PahoSession::HandleLost(const std::string& why) {
-  if (closed_) return;
-  connected_ = false;
-  if (drain_loop_ != nullptr) drain_loop_->quit();
-  troubled_ = true;
-  Notice("lost the broker: " + why + "; reconnecting");
-  if (events_) events_->ConnectionLost(why);
+// f(session) on the session's thread, while the session is there.
+void PahoSession::Post(const std::shared_ptr<Relay>& relay, std::function<void(PahoSession*)> f) {
+  relay->Post([f = std::move(f)](PahoSession* o) { f(o); });
 }
 
 void PahoSession::Publish(const MqttMessage& message) {

@@ -25,6 +25,11 @@ struct BrokerOptions {
   std::vector<std::string> subscriptions;  // taken at QoS 1
   std::optional<std::string> username;
   std::optional<std::string> password;
+  // TLS for ssl:// brokers: the CA file (empty: the system's trust store) and an optional
+  // client certificate and key. The server's certificate and name are always verified.
+  std::string ca;
+  std::string cert;
+  std::string key;
   int keep_alive_seconds = 30;
   // Outgoing messages kept while the broker is away; past it a publish is refused (and said).
   int max_buffered = 10000;
@@ -82,6 +87,9 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   void HandleSubscribed(const std::string& refused);
   void HandleConnectFailed(int code, int reason, const std::string& why);
   void HandleLost(const std::string& why);
+  void DiagnoseTls();
+  static void Post(const std::shared_ptr<Relay>& relay, std::function<void(PahoSession*)> f);
+  bool FailsOver() const;
   void Arrived(const tvx::gateway::MqttMessage& message);
   void Offer();
   void Pump();
@@ -116,6 +124,9 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   QTimer retry_;
   std::chrono::milliseconds next_retry_;
   std::function<void(const std::string&)> notice_;
+  bool probing_ = false;
+  std::string told_tls_;      // the TLS problem last told, until a connection
+  std::string told_publish_;  // the publishing failure last told, until a connection
 };
 
 }  // namespace tvx::app

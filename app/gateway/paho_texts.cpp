@@ -46,4 +46,14 @@ std::string FailureText(int code, const char* message) {
   return why.empty() ? "error " + std::to_string(code) : why;
 }
 
+std::string TlsReason(const std::string& why, const std::string& tls) {
+  if (tls.empty()) return why;
+  return why + " (TLS: " + tls + ")";
+}
+
+std::string RefusedText(int reason) {
+  return "the broker refused it (" +
+         Text(MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(reason))) + ")";
+}
+
 }  // namespace tvx::app

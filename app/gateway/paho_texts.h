@@ -16,5 +16,10 @@ gateway::MqttMessage FromPaho(const char* topic, int topic_length, const MQTTAsy
 void AddString(MQTTProperties& props, MQTTPropertyCodes code, const std::string& value);
 // Paho's words for a failure, or its code's.
 std::string FailureText(int code, const char* message);
+// A failed connect's reason with OpenSSL's (tls, as its error callback gave it) when there is
+// one: "TLS: certificate verify failed".
+std::string TlsReason(const std::string& why, const std::string& tls);
+// A broker's refusal by its MQTT 5 reason code: "the broker refused it (Not authorized)".
+std::string RefusedText(int reason);
 
 }  // namespace tvx::app

@@ -135,10 +135,6 @@ TEST(GatewayArgs, WhatIsTakenButNotYetDoneIsNamed) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {Base({"--listen", "4001"}), "--listen"},
       {Base({"--pty", "/tmp/bus"}), "--pty"},
-      {Base({"--credentials", "c"}), "--credentials"},
-      {Base({"--ca", "ca.pem"}), "TLS"},
-      {Base({"--cert", "c.pem", "--key", "k.pem"}), "TLS"},
-      {Base({"--broker", "mqtts://b"}), "TLS to the broker (mqtts://b)"},
   };
   for (const auto& [args, what] : cases) {
     const auto parsed = ParseGatewayArgs(args);
