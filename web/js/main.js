@@ -1,0 +1,280 @@
+// The plant view: connects to the broker that served the page, finds every bus under the
+// prefix and draws it. The page's address may say ?prefix=plant1/area2 and ?broker=ws://...
+import mqtt from 'mqtt/dist/mqtt.esm';
+import { DevicePanel } from './devices.js';
+import { SendForm } from './form.js';
+import { Bus, SENT_KEPT, requestIds, route, sentFailed, subscriptions } from './plant.js';
+
+const params = new URLSearchParams(location.search);
+const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
+const brokerUrl = params.get('broker') ||
+  `${location.protocol === 'https:' ? 'wss' : 'ws'}://${location.host}/mqtt`;
+
+const $ = (id) => document.getElementById(id);
+const busList = $('bus-list');
+const busesMain = $('buses');
+const connection = $('connection');
+const login = $('login');
+const nextId = requestIds(() => crypto.getRandomValues(new Uint32Array(1))[0] / 2 ** 32);
+
+const buses = new Map(); // name -> {bus, view}
+let client = null;
+let brokerUp = false;
+let credentials = null; // only in this page's memory: a reload asks again
+
+function el(tag, className, text) {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+
+function localTime(iso) {
+  if (!iso) return 'no news yet';
+  const when = new Date(iso);
+  return Number.isNaN(when.getTime()) ? iso : when.toLocaleString();
+}
+
+// --- one bus's section and its entry in the list
+
+class BusView {
+  constructor(bus) {
+    this.bus = bus;
+    const name = bus.name;
+    this.section = el('section', 'bus');
+    this.section.id = `bus-${name}`;
+    this.section.dataset.bus = name;
+    this.section.dataset.status = 'offline';
+    this.section.setAttribute('aria-labelledby', `bus-title-${name}`);
+    const head = el('header', 'bus-header');
+    const title = el('h2', '', name);
+    title.id = `bus-title-${name}`;
+    this.statusBadge = el('span', 'badge status');
+    this.statusBadge.dataset.status = 'offline';
+    this.linkBadge = el('span', 'badge link', 'link unknown');
+    this.news = el('span', 'news dim');
+    head.append(title, this.statusBadge, this.linkBadge, this.news);
+    this.devicesBox = el('div', 'devices');
+    this.panels = new Map();
+
+    this.formBox = el('details', 'send-box');
+    const summary = el('summary', '', 'Send a command');
+    this.formBox.append(summary);
+    this.formBox.addEventListener('toggle', () => this.ensureForm());
+    this.form = null;
+
+    const sentBox = el('details', 'sent-box');
+    sentBox.open = true;
+    this.sentSummary = el('summary', '', 'Last sends (none yet)');
+    this.sentList = el('ol', 'sent');
+    this.sentList.setAttribute('aria-label', `last sends on ${name}`);
+    this.sentList.tabIndex = 0;
+    sentBox.append(this.sentSummary, this.sentList);
+
+    this.section.append(head, this.devicesBox, this.formBox, sentBox);
+
+    this.item = el('li', 'bus-item');
+    this.itemLink = el('a', '', name);
+    this.itemLink.href = `#bus-${name}`;
+    this.itemDot = el('span', 'dot');
+    this.itemLink.prepend(this.itemDot);
+    this.item.append(this.itemLink);
+    this.item.dataset.bus = name;
+    this.item.dataset.status = 'offline';
+  }
+
+  drawStatus() {
+    const { bus } = this;
+    const state = bus.online ? 'online' : 'offline';
+    this.section.dataset.status = state;
+    this.item.dataset.status = state;
+    this.statusBadge.dataset.status = state;
+    const reason = bus.status?.reason ? ` (${bus.status.reason})` : '';
+    const queue = bus.online && bus.status.queue > 0 ? ` · ${bus.status.queue} waiting` : '';
+    this.statusBadge.textContent = (bus.status ? state : 'no status') + reason + queue;
+    const stale = !bus.online || !brokerUp;
+    this.section.classList.toggle('stale', stale);
+    this.news.textContent = stale ? `stale · last news ${localTime(bus.lastNews)}` : `since ${localTime(bus.status?.since)}`;
+    const link = bus.link;
+    this.linkBadge.dataset.link = link?.state || '';
+    this.linkBadge.textContent = !link ? 'link unknown'
+      : link.state === 'up' ? `link up · ${link.destination || ''}`
+        : `link ${link.state}${link.error ? `: ${link.error}` : ''}`;
+    this.itemLink.title = `${this.statusBadge.textContent}, ${this.linkBadge.textContent}`;
+  }
+
+  drawDevices() {
+    const wanted = new Map(this.bus.devices.map((d) => [String(d.serial), d]));
+    for (const [serial, panel] of this.panels) {
+      if (!wanted.has(serial) || wanted.get(serial).kind !== panel.kind) {
+        panel.root.remove();
+        this.panels.delete(serial);
+      }
+    }
+    for (const [serial, entry] of wanted) {
+      if (!this.panels.has(serial)) {
+        const panel = new DevicePanel(this.bus.name, entry);
+        this.panels.set(serial, panel);
+        const state = this.bus.states.get(serial);
+        if (state) panel.update(state);
+      }
+      this.devicesBox.append(this.panels.get(serial).root); // keeps the inventory's order
+    }
+  }
+
+  drawState(serial) {
+    this.panels.get(serial)?.update(this.bus.states.get(serial));
+  }
+
+  drawSent(entry) {
+    const row = el('li', sentFailed(entry) ? 'failed' : 'ok');
+    const time = entry.utc || entry.time || '';
+    row.append(
+      el('time', '', time ? new Date(time).toLocaleTimeString() : ''),
+      el('span', 'outcome', sentFailed(entry) ? `✗ ${entry.outcome || 'failed'}` : '✓ written'),
+      el('span', 'source', entry.source || ''),
+      el('span', 'tokens', entry.tokens || ''),
+      el('span', 'status', entry.error || entry.status || ''),
+    );
+    if (entry.id) row.title = `request ${entry.id}`;
+    this.sentList.prepend(row);
+    while (this.sentList.childElementCount > SENT_KEPT) this.sentList.lastElementChild.remove();
+    this.sentSummary.textContent = `Last sends (${this.sentList.childElementCount} shown, newest first)`;
+  }
+
+  ensureForm() {
+    if (!this.formBox.open || !this.bus.catalogue) return;
+    if (this.form && this.form.catalogue === this.bus.catalogue) return;
+    const form = new SendForm(this.bus.name, this.bus.catalogue, (request) => publishRequest(this.bus.name, request), nextId);
+    form.catalogue = this.bus.catalogue;
+    if (this.form) this.form.root.replaceWith(form.root); else this.formBox.append(form.root);
+    this.form = form;
+  }
+}
+
+function viewOf(name) {
+  let entry = buses.get(name);
+  if (entry) return entry;
+  const bus = new Bus(name);
+  entry = { bus, view: new BusView(bus) };
+  buses.set(name, entry);
+  // Buses in name order, in the list and on the page alike.
+  const names = [...buses.keys()].sort();
+  const after = names[names.indexOf(name) + 1];
+  busesMain.insertBefore(entry.view.section, after ? buses.get(after).view.section : null);
+  busList.insertBefore(entry.view.item, after ? buses.get(after).view.item : null);
+  $('no-buses').hidden = true;
+  entry.view.drawStatus();
+  return entry;
+}
+
+// --- drawing once a frame, whatever arrives in between
+
+const dirty = new Map(); // name -> Set of what changed ('status', 'devices', 'state:SERIAL', ...)
+let frameAsked = false;
+
+function mark(name, what) {
+  if (!dirty.has(name)) dirty.set(name, new Set());
+  dirty.get(name).add(what);
+  if (!frameAsked) {
+    frameAsked = true;
+    requestAnimationFrame(drawDirty);
+  }
+}
+
+function drawDirty() {
+  frameAsked = false;
+  for (const [name, whats] of dirty) {
+    const { view } = buses.get(name);
+    if (whats.has('devices')) view.drawDevices();
+    for (const what of whats) {
+      if (what.startsWith('state:') && !whats.has('devices')) view.drawState(what.slice(6));
+    }
+    if (whats.has('catalogue')) view.ensureForm();
+    view.drawStatus();
+  }
+  dirty.clear();
+}
+
+function onMessage(topic, payload) {
+  const where = route(prefix, topic);
+  if (!where) return;
+  const { bus, view } = viewOf(where.bus);
+  const text = new TextDecoder().decode(payload);
+  const changed = bus.take(where, text);
+  if (changed === 'sent') {
+    view.drawSent(bus.sent[0]);
+    mark(bus.name, 'status');
+  } else if (changed === 'response') {
+    view.form?.answerWith(JSON.parse(text));
+  } else if (changed === 'state') {
+    mark(bus.name, `state:${where.serial}`);
+  } else if (changed) {
+    mark(bus.name, changed);
+  }
+}
+
+// --- the broker
+
+function publishRequest(name, request) {
+  return new Promise((resolve, reject) => {
+    if (!client || !brokerUp) {
+      reject(new Error('not connected to the broker'));
+      return;
+    }
+    client.publish(`${prefix}/${name}/request`, JSON.stringify(request), { qos: 1 }, (error) => {
+      if (error) reject(error); else resolve();
+    });
+  });
+}
+
+function showConnection(state, text) {
+  connection.dataset.state = state;
+  connection.textContent = text;
+  for (const { view } of buses.values()) view.drawStatus();
+}
+
+// The broker refused who we are: ask, and try again with what the user types.
+function isAuthRefusal(error) {
+  return [4, 5, 134, 135].includes(error?.code);
+}
+
+function connect() {
+  if (client) client.end(true);
+  showConnection('connecting', `connecting to ${brokerUrl}…`);
+  const options = { protocolVersion: 5, clean: true, reconnectPeriod: 2000, connectTimeout: 10000 };
+  if (credentials) Object.assign(options, credentials);
+  client = mqtt.connect(brokerUrl, options);
+  client.on('connect', () => {
+    brokerUp = true;
+    login.hidden = true;
+    showConnection('up', `connected to ${brokerUrl} · prefix ${prefix}`);
+    client.subscribe(subscriptions(prefix), { qos: 1 });
+  });
+  client.on('message', onMessage);
+  client.on('close', () => {
+    if (brokerUp) showConnection('down', 'broker unreachable: showing what was last known, trying again…');
+    brokerUp = false;
+  });
+  client.on('error', (error) => {
+    if (isAuthRefusal(error)) {
+      client.end(true);
+      brokerUp = false;
+      showConnection('login', `the broker asks who you are (${error.message})`);
+      login.hidden = false;
+      $('login-user').focus();
+    } else {
+      showConnection('down', `broker: ${error.message}`);
+    }
+  });
+}
+
+login.addEventListener('submit', (event) => {
+  event.preventDefault();
+  credentials = { username: $('login-user').value, password: $('login-password').value };
+  $('login-password').value = '';
+  connect();
+});
+
+$('prefix').textContent = prefix;
+connect();
