@@ -144,9 +144,11 @@ class BusView {
 
   ensureForm() {
     if (!this.formBox.open || !this.bus.catalogue) return;
-    if (this.form && this.form.catalogue === this.bus.catalogue) return;
+    // Retained topics come again after every reconnect: the same catalogue keeps the form.
+    const text = JSON.stringify(this.bus.catalogue);
+    if (this.form && this.formCatalogue === text) return;
     const form = new SendForm(this.bus.name, this.bus.catalogue, (request) => publishRequest(this.bus.name, request), nextId);
-    form.catalogue = this.bus.catalogue;
+    this.formCatalogue = text;
     if (this.form) this.form.root.replaceWith(form.root); else this.formBox.append(form.root);
     this.form = form;
   }
@@ -188,7 +190,7 @@ function drawDirty() {
     const { view } = buses.get(name);
     if (whats.has('devices')) view.drawDevices();
     for (const what of whats) {
-      if (what.startsWith('state:') && !whats.has('devices')) view.drawState(what.slice(6));
+      if (what.startsWith('state:')) view.drawState(what.slice(6));
     }
     if (whats.has('catalogue')) view.ensureForm();
     view.drawStatus();
