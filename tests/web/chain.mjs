@@ -33,7 +33,8 @@ function accepts(port) {
   });
 }
 
-export async function until(what, check, ms = 10000) {
+// Generous: a machine busy with builds starts programs slowly; nothing here depends on speed.
+export async function until(what, check, ms = 30000) {
   const end = Date.now() + ms;
   for (;;) {
     const value = await check();

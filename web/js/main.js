@@ -126,6 +126,13 @@ class BusView {
     this.panels.get(serial)?.update(this.bus.states.get(serial));
   }
 
+  // The sends that came since the last frame, oldest first, at most what the list keeps.
+  drawSents() {
+    const fresh = this.bus.sent.slice(0, Math.min(this.bus.sentUndrawn, SENT_KEPT));
+    this.bus.sentUndrawn = 0;
+    for (let i = fresh.length - 1; i >= 0; --i) this.drawSent(fresh[i]);
+  }
+
   drawSent(entry) {
     const row = el('li', sentFailed(entry) ? 'failed' : 'ok');
     const time = entry.utc || entry.time || '';
@@ -193,6 +200,7 @@ function drawDirty() {
       if (what.startsWith('state:')) view.drawState(what.slice(6));
     }
     if (whats.has('catalogue')) view.ensureForm();
+    if (whats.has('sent')) view.drawSents();
     view.drawStatus();
   }
   dirty.clear();
@@ -205,10 +213,9 @@ function onMessage(topic, payload) {
   const text = new TextDecoder().decode(payload);
   const changed = bus.take(where, text);
   if (changed === 'sent') {
-    view.drawSent(bus.sent[0]);
-    mark(bus.name, 'status');
+    mark(bus.name, 'sent');
   } else if (changed === 'response') {
-    view.form?.answerWith(JSON.parse(text));
+    if (view.form?.pending.size) view.form.answerWith(JSON.parse(text));
   } else if (changed === 'state') {
     mark(bus.name, `state:${where.serial}`);
   } else if (changed) {

@@ -51,6 +51,7 @@ export class Bus {
     this.states = new Map();
     this.catalogue = null;
     this.sent = []; // newest first, at most SENT_KEPT
+    this.sentUndrawn = 0; // of those, how many the page has not drawn yet
     this.lastNews = ''; // the latest time any of its payloads carried
   }
 
@@ -93,6 +94,7 @@ export class Bus {
       case 'sent':
         if (!value || typeof value !== 'object') return null;
         this.sent.unshift(value);
+        this.sentUndrawn = Math.min(this.sentUndrawn + 1, SENT_KEPT);
         if (this.sent.length > SENT_KEPT) this.sent.length = SENT_KEPT;
         this.note(value.utc || value.time);
         return 'sent';
