@@ -272,8 +272,10 @@ export class DevicePanel {
       this.address.textContent = sets === 0 ? 'no address'
         : `at ${state.group}${state.unit}` + (sets > 1 ? ` +${sets - 1}` : '');
     }
-    this.packets.textContent = counted(state.packets ?? 0, 'packet', 'packets');
-    this.footer.textContent = upkeepOf(state);
+    const packets = counted(state.packets ?? 0, 'packet', 'packets');
+    if (this.packets.textContent !== packets) this.packets.textContent = packets;
+    const upkeep = upkeepOf(state);
+    if (this.footer.textContent !== upkeep) this.footer.textContent = upkeep;
     this.root.title = summaryOf(state);
     this.updateBody(this.parts, state);
   }

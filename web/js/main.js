@@ -3,7 +3,7 @@
 import mqtt from 'mqtt/dist/mqtt.esm';
 import { DevicePanel } from './devices.js';
 import { SendForm } from './form.js';
-import { Bus, SENT_KEPT, requestIds, route, sentFailed, subscriptions } from './plant.js';
+import { Bus, SENT_KEPT, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
 
 const params = new URLSearchParams(location.search);
 const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
@@ -27,6 +27,15 @@ function el(tag, className, text) {
   if (className) node.className = className;
   if (text !== undefined) node.textContent = text;
   return node;
+}
+
+// Writes only what changed: drawing a bus every frame must not make the browser lay it out again.
+function setText(node, text) {
+  if (node.textContent !== text) node.textContent = text;
+}
+
+function setData(node, key, value) {
+  if (node.dataset[key] !== value) node.dataset[key] = value;
 }
 
 function localTime(iso) {
@@ -86,21 +95,26 @@ class BusView {
   drawStatus() {
     const { bus } = this;
     const state = bus.online ? 'online' : 'offline';
-    this.section.dataset.status = state;
-    this.item.dataset.status = state;
-    this.statusBadge.dataset.status = state;
+    setData(this.section, 'status', state);
+    setData(this.item, 'status', state);
+    setData(this.statusBadge, 'status', state);
     const reason = bus.status?.reason ? ` (${bus.status.reason})` : '';
     const queue = bus.online && bus.status.queue > 0 ? ` · ${bus.status.queue} waiting` : '';
-    this.statusBadge.textContent = (bus.status ? state : 'no status') + reason + queue;
+    setText(this.statusBadge, (bus.status ? state : 'no status') + reason + queue);
     const stale = !bus.online || !brokerUp;
-    this.section.classList.toggle('stale', stale);
-    this.news.textContent = stale ? `stale · last news ${localTime(bus.lastNews)}` : `since ${localTime(bus.status?.since)}`;
+    if (this.section.classList.contains('stale') !== stale) this.section.classList.toggle('stale', stale);
+    const news = stale ? `stale · last news ${bus.lastNews}` : `since ${bus.status?.since}`;
+    if (news !== this.newsKey) {
+      this.newsKey = news;
+      setText(this.news, stale ? `stale · last news ${localTime(bus.lastNews)}` : `since ${localTime(bus.status?.since)}`);
+    }
     const link = bus.link;
-    this.linkBadge.dataset.link = link?.state || '';
-    this.linkBadge.textContent = !link ? 'link unknown'
+    setData(this.linkBadge, 'link', link?.state || '');
+    setText(this.linkBadge, !link ? 'link unknown'
       : link.state === 'up' ? `link up · ${link.destination || ''}`
-        : `link ${link.state}${link.error ? `: ${link.error}` : ''}`;
-    this.itemLink.title = `${this.statusBadge.textContent}, ${this.linkBadge.textContent}`;
+        : `link ${link.state}${link.error ? `: ${link.error}` : ''}`);
+    const title = `${this.statusBadge.textContent}, ${this.linkBadge.textContent}`;
+    if (this.itemLink.title !== title) this.itemLink.title = title;
   }
 
   drawDevices() {
@@ -215,7 +229,8 @@ function onMessage(topic, payload) {
   if (changed === 'sent') {
     mark(bus.name, 'sent');
   } else if (changed === 'response') {
-    if (view.form?.pending.size) view.form.answerWith(JSON.parse(text));
+    const answer = view.form?.pending.size ? parsePayload(text) : null;
+    if (answer && typeof answer === 'object') view.form.answerWith(answer);
   } else if (changed === 'state') {
     mark(bus.name, `state:${where.serial}`);
   } else if (changed) {
@@ -258,7 +273,8 @@ function connect() {
     brokerUp = true;
     login.hidden = true;
     showConnection('up', `connected to ${brokerUrl} · prefix ${prefix}`);
-    client.subscribe(subscriptions(prefix), { qos: 1 });
+    // QoS 0: a live view needs no acknowledgements; retained topics come again on reconnect.
+    client.subscribe(subscriptions(prefix), { qos: 0 });
   });
   client.on('message', onMessage);
   client.on('close', () => {

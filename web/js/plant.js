@@ -66,6 +66,8 @@ export class Bus {
 
   // Takes one message; returns what changed ('status', 'devices', 'state', ...) or null.
   take(where, payload) {
+    // Every answer on the bus comes by; only the page's own are read (by the form).
+    if (where.what === 'response') return payload ? 'response' : null;
     const value = parsePayload(payload);
     switch (where.what) {
       case 'status':
@@ -98,8 +100,6 @@ export class Bus {
         if (this.sent.length > SENT_KEPT) this.sent.length = SENT_KEPT;
         this.note(value.utc || value.time);
         return 'sent';
-      case 'response':
-        return value && typeof value === 'object' ? 'response' : null;
       default:
         return null;
     }
