@@ -110,6 +110,11 @@ export class Chain {
     return sim;
   }
 
+  // What every program said, for a failure's message.
+  logs() {
+    return [...this.children].map(([name, child]) => `--- ${name}\n${child.output.slice(-2000)}`).join('\n');
+  }
+
   async stop(name, signal = 'SIGTERM') {
     const child = this.children.get(name);
     if (!child || child.exitCode !== null || child.signalCode !== null) return;

@@ -53,11 +53,14 @@ before(async () => {
   client = await mqtt.connectAsync(addresses.broker, { protocolVersion: 5 });
   // Both gateways online before any page looks.
   const online = new Set();
-  await client.subscribeAsync('tvxorm/+/status');
+  // Listening before subscribing: retained statuses may come with the subscription's answer.
   client.on('message', (topic, payload) => {
     if (JSON.parse(payload.toString() || '{}').state === 'online') online.add(topic);
   });
-  await until('both gateways online', () => online.size === 2);
+  await client.subscribeAsync('tvxorm/+/status');
+  await until('both gateways online', () => online.size === 2).catch((error) => {
+    throw new Error(`${error.message}; saw ${[...online]}\n${chain.logs()}`);
+  });
   browser = await launch();
 });
 
@@ -107,10 +110,12 @@ test('NUM, MRQ and a flashing AC2 cell sent by MQTT show, and the cell blinks', 
   await page.close();
 });
 
-test('a command sent from the form reaches the simulated bus and its answer shows', async () => {
+test('a command sent from the form, by keyboard, reaches the simulated bus and its answer shows', async () => {
   const page = await openPage('operator');
   const bus = page.locator('section.bus[data-bus="line2"]');
-  await bus.locator('.send-box > summary').click();
+  // From the keyboard alone: Enter opens the form, Space presses Send.
+  await bus.locator('.send-box > summary').focus();
+  await page.keyboard.press('Enter');
   await bus.locator('.send-form select[name="command"]').selectOption('NUM');
   const form = bus.locator('.send-form');
   await form.locator('input[name="group"]').fill('01');
@@ -120,7 +125,8 @@ test('a command sent from the form reaches the simulated bus and its answer show
   await form.locator('input[name="number"]').press('Enter');
   await page.waitForTimeout(300);
   assert.equal(await form.locator('.answer').textContent(), '');
-  await form.locator('button.send').click();
+  await form.locator('button.send').focus();
+  await page.keyboard.press('Space');
   await form.locator('.answer[data-result="written"]').waitFor();
   assert.match(await form.locator('.answer').textContent(),
     /written — The 'Number ' command has been sent to Group = 01, Unit = 03/);
