@@ -18,6 +18,7 @@ const login = $('login');
 const nextId = requestIds(() => crypto.getRandomValues(new Uint32Array(1))[0] / 2 ** 32);
 
 const buses = new Map(); // name -> {bus, view}
+const decoder = new TextDecoder();
 let client = null;
 let brokerUp = false;
 let credentials = null; // only in this page's memory: a reload asks again
@@ -119,6 +120,9 @@ class BusView {
 
   drawDevices() {
     const wanted = new Map(this.bus.devices.map((d) => [String(d.serial), d]));
+    // A gateway started without --devices keeps no states: say so rather than show nothing.
+    this.noDevices ??= this.devicesBox.appendChild(el('p', 'dim', 'no devices listed: the gateway has no devices file'));
+    this.noDevices.hidden = wanted.size > 0;
     for (const [serial, panel] of this.panels) {
       if (!wanted.has(serial) || wanted.get(serial).kind !== panel.kind) {
         panel.root.remove();
@@ -188,6 +192,7 @@ function viewOf(name) {
   busList.insertBefore(entry.view.item, after ? buses.get(after).view.item : null);
   $('no-buses').hidden = true;
   entry.view.drawStatus();
+  mark(name, 'devices');
   return entry;
 }
 
@@ -224,7 +229,7 @@ function onMessage(topic, payload) {
   const where = route(prefix, topic);
   if (!where) return;
   const { bus, view } = viewOf(where.bus);
-  const text = new TextDecoder().decode(payload);
+  const text = decoder.decode(payload);
   const changed = bus.take(where, text);
   if (changed === 'sent') {
     mark(bus.name, 'sent');
