@@ -2,7 +2,7 @@
 // topics under a prefix, the last sends kept, the requests the form makes.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { cellLook, describeCell, displayForm, blinkDelayMs } from '../../web/js/looks.js';
+import { cellLook, describeCell, displayForm, blinkPhase, secondState } from '../../web/js/looks.js';
 import { Bus, SENT_KEPT, route, requestIds, sentFailed } from '../../web/js/plant.js';
 import { requestOf, gridOf } from '../../web/js/form.js';
 
@@ -34,11 +34,13 @@ test('control bytes show as tokens, other text as it is', () => {
   ]) assert.equal(displayForm(text), shown);
 });
 
-test('every blink is in phase with the page clock', () => {
-  // A blink started at any time has the phase it would have had from time 0.
-  for (const [flash, now, delay] of [['FF', 1250, -250], ['FS', 1250, -1250], ['FS', 3100, -100], ['', 77, 0]]) {
-    assert.equal(blinkDelayMs(flash, now), delay);
-  }
+test("the blink follows the simulator's clock: FF one 250 ms phase a state, FS three", () => {
+  const shown = (flash) => Array.from({ length: 12 }, (_, i) => (secondState(flash, blinkPhase(i * 250 + 10)) ? '2' : '1')).join('');
+  assert.equal(shown('FF'), '121212121212');
+  assert.equal(shown('FS'), '111222111222');
+  assert.equal(shown(''), '111111111111');
+  assert.equal(blinkPhase(249.9), 0);
+  assert.equal(blinkPhase(250), 1);
 });
 
 test('topics under a prefix find their bus, and nothing else does', () => {

@@ -1,7 +1,7 @@
 // Each device's panel, drawn as the simulator's window draws it: a header (kind, address,
 // serial, packets), the body by kind, a footer (maintenance and settings). Texts from the bus
 // only ever go in as text, never as markup.
-import { COLOURS, blinkDelayMs, cellLook, describeCell, displayForm, flashOf } from './looks.js';
+import { COLOURS, cellLook, describeCell, displayForm, flashOf } from './looks.js';
 
 const ROWS = 6;
 const COLUMNS = 25;
@@ -48,12 +48,9 @@ function summaryOf(state) {
   return lines.join('\n');
 }
 
-// Sets a blink on an element, in step with the page's shared clock.
-// The animation runs in CSS (no script wakes for it); its delay puts it in phase.
+// What flashes says so; the page's one blink clock (main.js) does the rest through CSS.
 function setFlash(node, flash) {
-  if (node.dataset.flash === flash) return;
-  node.dataset.flash = flash;
-  node.style.animationDelay = flash ? `${blinkDelayMs(flash, performance.now())}ms` : '';
+  if (node.dataset.flash !== flash) node.dataset.flash = flash;
 }
 
 // --- andon board

@@ -13,7 +13,6 @@ export const ATTRIBUTES = ['OFF', 'ON', 'FS', 'FF'];
 
 // The shared blink: phases of 250 ms; FF shows each state one phase, FS three.
 export const BLINK_TICK_MS = 250;
-export const FLASH_PERIOD_MS = { FF: 2 * BLINK_TICK_MS, FS: 6 * BLINK_TICK_MS };
 
 // The codes a cell packet carried ("2A1P2S", "0A2A1S", "[AB]2A"): attributes in ascending
 // order, then the primary (P), then the secondary (S), each a digit and its mark. Null for
@@ -88,9 +87,14 @@ export function displayForm(text) {
   return out;
 }
 
-// The animation delay that puts a blink of `flash` in step with every other one on the page,
-// whenever it starts: the shared clock is the document's time.
-export function blinkDelayMs(flash, nowMs) {
-  const period = FLASH_PERIOD_MS[flash];
-  return period ? -(nowMs % period) : 0;
+// The shared blink's phase at a time on the page's clock, and whether a thing flashing at
+// `flash` shows its second state in it (a cell's secondary colour, a lamp or text dark).
+export function blinkPhase(nowMs) {
+  return Math.floor(nowMs / BLINK_TICK_MS);
+}
+
+export function secondState(flash, phase) {
+  if (flash === 'FF') return phase % 2 === 1;
+  if (flash === 'FS') return Math.floor(phase / 3) % 2 === 1;
+  return false;
 }

@@ -2,6 +2,7 @@
 // prefix and draws it. The page's address may say ?prefix=plant1/area2 and ?broker=ws://...
 import mqtt from 'mqtt/dist/mqtt.esm';
 import { DevicePanel } from './devices.js';
+import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
 import { SendForm } from './form.js';
 import { Bus, SENT_KEPT, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
 
@@ -196,6 +197,27 @@ function viewOf(name) {
   return entry;
 }
 
+// --- the blink: one clock for the page, as the simulator's window has one. Each phase sets
+// two attributes on <body> that the style sheet reads; it ticks only while something flashes,
+// so an idle page wakes nobody, and a phase costs one style pass, not one a frame.
+
+let blinkTimer = 0;
+let blinkNeeded = false;
+
+function blinkTick() {
+  const now = performance.now();
+  const phase = blinkPhase(now);
+  setData(document.body, 'ff', secondState('FF', phase) ? '1' : '0');
+  setData(document.body, 'fs', secondState('FS', phase) ? '1' : '0');
+  // The next tick just after the next phase begins, so no phase is missed or shown twice.
+  blinkTimer = blinkNeeded ? setTimeout(blinkTick, BLINK_TICK_MS - (now % BLINK_TICK_MS) + 2) : 0;
+}
+
+function runBlink() {
+  blinkNeeded = document.querySelector('[data-flash="FF"], [data-flash="FS"]') !== null;
+  if (blinkNeeded && !blinkTimer) blinkTick();
+}
+
 // --- drawing once a frame, whatever arrives in between
 
 const dirty = new Map(); // name -> Set of what changed ('status', 'devices', 'state:SERIAL', ...)
@@ -223,6 +245,7 @@ function drawDirty() {
     view.drawStatus();
   }
   dirty.clear();
+  runBlink();
 }
 
 function onMessage(topic, payload) {
