@@ -175,7 +175,8 @@ test('screenshots at 1366 x 768 and 768 x 1024', async () => {
   const dir = process.env.TVX_SCREENSHOTS;
   for (const viewport of [{ width: 1366, height: 768 }, { width: 768, height: 1024 }]) {
     const page = await openPage('operator', viewport);
-    await page.locator('section.bus[data-bus="line1"] .device').first().waitFor();
+    // The device states come after the inventory: a picture of what the earlier cases sent.
+    await page.locator('.device[data-bus="line1"][data-serial="10003"] .digits:not([data-number=""])').waitFor();
     // Nothing wider than the window: no sideways scrolling.
     assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth),
       `the page is wider than ${viewport.width}`);
