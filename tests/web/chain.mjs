@@ -55,6 +55,11 @@ export class Chain {
     this.dir = mkdtempSync(path.join(os.tmpdir(), 'tvx-web-'));
     this.children = new Map(); // name -> child process
     writeFileSync(path.join(this.dir, 'devices'), DEVICES);
+    // Should this program die before close(), nothing it started outlives it (a gateway would,
+    // as it never writes to the pipe that closed).
+    process.on('exit', () => {
+      for (const child of this.children.values()) if (child.exitCode === null) child.kill('SIGKILL');
+    });
   }
 
   spawn(name, program, args) {
