@@ -1,0 +1,333 @@
+// The plant view: connects to the broker that served the page, finds every bus under the
+// prefix and draws it. The page's address may say ?prefix=plant1/area2 and ?broker=ws://...
+import mqtt from 'mqtt/dist/mqtt.esm';
+import { DevicePanel } from './devices.js';
+import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
+import { SendForm } from './form.js';
+import { Bus, SENT_KEPT, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
+
+const params = new URLSearchParams(location.search);
+const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
+const brokerUrl = params.get('broker') ||
+  `${location.protocol === 'https:' ? 'wss' : 'ws'}://${location.host}/mqtt`;
+
+const $ = (id) => document.getElementById(id);
+const busList = $('bus-list');
+const busesMain = $('buses');
+const connection = $('connection');
+const login = $('login');
+const nextId = requestIds(() => crypto.getRandomValues(new Uint32Array(1))[0] / 2 ** 32);
+
+const buses = new Map(); // name -> {bus, view}
+const decoder = new TextDecoder();
+let client = null;
+let brokerUp = false;
+let credentials = null; // only in this page's memory: a reload asks again
+
+function el(tag, className, text) {
+  const node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+
+// Writes only what changed: drawing a bus every frame must not make the browser lay it out again.
+function setText(node, text) {
+  if (node.textContent !== text) node.textContent = text;
+}
+
+function setData(node, key, value) {
+  if (node.dataset[key] !== value) node.dataset[key] = value;
+}
+
+function localTime(iso) {
+  if (!iso) return 'no news yet';
+  const when = new Date(iso);
+  return Number.isNaN(when.getTime()) ? iso : when.toLocaleString();
+}
+
+// --- one bus's section and its entry in the list
+
+class BusView {
+  constructor(bus) {
+    this.bus = bus;
+    const name = bus.name;
+    this.section = el('section', 'bus');
+    this.section.id = `bus-${name}`;
+    this.section.dataset.bus = name;
+    this.section.dataset.status = 'offline';
+    this.section.setAttribute('aria-labelledby', `bus-title-${name}`);
+    const head = el('header', 'bus-header');
+    const title = el('h2', '', name);
+    title.id = `bus-title-${name}`;
+    this.statusBadge = el('span', 'badge status');
+    this.statusBadge.dataset.status = 'offline';
+    this.linkBadge = el('span', 'badge link', 'link unknown');
+    this.news = el('span', 'news dim');
+    head.append(title, this.statusBadge, this.linkBadge, this.news);
+    this.devicesBox = el('div', 'devices');
+    this.panels = new Map();
+
+    this.formBox = el('details', 'send-box');
+    const summary = el('summary', '', 'Send a command');
+    this.formBox.append(summary);
+    this.formBox.addEventListener('toggle', () => this.ensureForm());
+    this.form = null;
+
+    const sentBox = el('details', 'sent-box');
+    sentBox.open = true;
+    this.sentSummary = el('summary', '', 'Last sends (none yet)');
+    this.sentList = el('ol', 'sent');
+    this.sentList.setAttribute('aria-label', `last sends on ${name}`);
+    this.sentList.tabIndex = 0;
+    sentBox.append(this.sentSummary, this.sentList);
+
+    this.section.append(head, this.devicesBox, this.formBox, sentBox);
+
+    this.item = el('li', 'bus-item');
+    this.itemLink = el('a', '', name);
+    this.itemLink.href = `#bus-${name}`;
+    this.itemDot = el('span', 'dot');
+    this.itemLink.prepend(this.itemDot);
+    this.item.append(this.itemLink);
+    this.item.dataset.bus = name;
+    this.item.dataset.status = 'offline';
+  }
+
+  drawStatus() {
+    const { bus } = this;
+    const state = bus.online ? 'online' : 'offline';
+    setData(this.section, 'status', state);
+    setData(this.item, 'status', state);
+    setData(this.statusBadge, 'status', state);
+    const reason = bus.status?.reason ? ` (${bus.status.reason})` : '';
+    const queue = bus.online && bus.status.queue > 0 ? ` · ${bus.status.queue} waiting` : '';
+    setText(this.statusBadge, (bus.status ? state : 'no status') + reason + queue);
+    const stale = !bus.online || !brokerUp;
+    if (this.section.classList.contains('stale') !== stale) this.section.classList.toggle('stale', stale);
+    const news = stale ? `stale · last news ${bus.lastNews}` : `since ${bus.status?.since}`;
+    if (news !== this.newsKey) {
+      this.newsKey = news;
+      setText(this.news, stale ? `stale · last news ${localTime(bus.lastNews)}` : `since ${localTime(bus.status?.since)}`);
+    }
+    const link = bus.link;
+    setData(this.linkBadge, 'link', link?.state || '');
+    setText(this.linkBadge, !link ? 'link unknown'
+      : link.state === 'up' ? `link up · ${link.destination || ''}`
+        : `link ${link.state}${link.error ? `: ${link.error}` : ''}`);
+    const title = `${this.statusBadge.textContent}, ${this.linkBadge.textContent}`;
+    if (this.itemLink.title !== title) this.itemLink.title = title;
+  }
+
+  drawDevices() {
+    const wanted = new Map(this.bus.devices.map((d) => [String(d.serial), d]));
+    // A gateway started without --devices keeps no states: say so rather than show nothing.
+    this.noDevices ??= this.devicesBox.appendChild(el('p', 'dim', 'no devices listed: the gateway has no devices file'));
+    this.noDevices.hidden = wanted.size > 0;
+    for (const [serial, panel] of this.panels) {
+      if (!wanted.has(serial) || wanted.get(serial).kind !== panel.kind) {
+        panel.root.remove();
+        this.panels.delete(serial);
+      }
+    }
+    for (const [serial, entry] of wanted) {
+      if (!this.panels.has(serial)) {
+        const panel = new DevicePanel(this.bus.name, entry);
+        this.panels.set(serial, panel);
+        const state = this.bus.states.get(serial);
+        if (state) panel.update(state);
+      }
+      this.devicesBox.append(this.panels.get(serial).root); // keeps the inventory's order
+    }
+  }
+
+  drawState(serial) {
+    this.panels.get(serial)?.update(this.bus.states.get(serial));
+  }
+
+  // The sends that came since the last frame, oldest first, at most what the list keeps.
+  drawSents() {
+    const fresh = this.bus.sent.slice(0, Math.min(this.bus.sentUndrawn, SENT_KEPT));
+    this.bus.sentUndrawn = 0;
+    for (let i = fresh.length - 1; i >= 0; --i) this.drawSent(fresh[i]);
+  }
+
+  drawSent(entry) {
+    const row = el('li', sentFailed(entry) ? 'failed' : 'ok');
+    const time = entry.utc || entry.time || '';
+    row.append(
+      el('time', '', time ? new Date(time).toLocaleTimeString() : ''),
+      el('span', 'outcome', sentFailed(entry) ? `✗ ${entry.outcome || 'failed'}` : '✓ written'),
+      el('span', 'source', entry.source || ''),
+      el('span', 'tokens', entry.tokens || ''),
+      el('span', 'status', entry.error || entry.status || ''),
+    );
+    if (entry.id) row.title = `request ${entry.id}`;
+    this.sentList.prepend(row);
+    while (this.sentList.childElementCount > SENT_KEPT) this.sentList.lastElementChild.remove();
+    this.sentSummary.textContent = `Last sends (${this.sentList.childElementCount} shown, newest first)`;
+  }
+
+  ensureForm() {
+    if (!this.formBox.open || !this.bus.catalogue) return;
+    // Retained topics come again after every reconnect: the same catalogue keeps the form.
+    const text = JSON.stringify(this.bus.catalogue);
+    if (this.form && this.formCatalogue === text) return;
+    const form = new SendForm(this.bus.name, this.bus.catalogue, (request) => publishRequest(this.bus.name, request), nextId);
+    this.formCatalogue = text;
+    if (this.form) this.form.root.replaceWith(form.root); else this.formBox.append(form.root);
+    this.form = form;
+  }
+}
+
+function viewOf(name) {
+  let entry = buses.get(name);
+  if (entry) return entry;
+  const bus = new Bus(name);
+  entry = { bus, view: new BusView(bus) };
+  buses.set(name, entry);
+  // Buses in name order, in the list and on the page alike.
+  const names = [...buses.keys()].sort();
+  const after = names[names.indexOf(name) + 1];
+  busesMain.insertBefore(entry.view.section, after ? buses.get(after).view.section : null);
+  busList.insertBefore(entry.view.item, after ? buses.get(after).view.item : null);
+  $('no-buses').hidden = true;
+  entry.view.drawStatus();
+  mark(name, 'devices');
+  return entry;
+}
+
+// --- the blink: one clock for the page, as the simulator's window has one. Each phase sets
+// two attributes on <body> that the style sheet reads; it ticks only while something flashes,
+// so an idle page wakes nobody, and a phase costs one style pass, not one a frame.
+
+let blinkTimer = 0;
+let blinkNeeded = false;
+
+function blinkTick() {
+  const now = performance.now();
+  const phase = blinkPhase(now);
+  setData(document.body, 'ff', secondState('FF', phase) ? '1' : '0');
+  setData(document.body, 'fs', secondState('FS', phase) ? '1' : '0');
+  // The next tick just after the next phase begins, so no phase is missed or shown twice.
+  blinkTimer = blinkNeeded ? setTimeout(blinkTick, BLINK_TICK_MS - (now % BLINK_TICK_MS) + 2) : 0;
+}
+
+function runBlink() {
+  blinkNeeded = document.querySelector('[data-flash="FF"], [data-flash="FS"]') !== null;
+  if (blinkNeeded && !blinkTimer) blinkTick();
+}
+
+// --- drawing once a frame, whatever arrives in between
+
+const dirty = new Map(); // name -> Set of what changed ('status', 'devices', 'state:SERIAL', ...)
+let frameAsked = false;
+
+function mark(name, what) {
+  if (!dirty.has(name)) dirty.set(name, new Set());
+  dirty.get(name).add(what);
+  if (!frameAsked) {
+    frameAsked = true;
+    requestAnimationFrame(drawDirty);
+  }
+}
+
+function drawDirty() {
+  frameAsked = false;
+  for (const [name, whats] of dirty) {
+    const { view } = buses.get(name);
+    if (whats.has('devices')) view.drawDevices();
+    for (const what of whats) {
+      if (what.startsWith('state:')) view.drawState(what.slice(6));
+    }
+    if (whats.has('catalogue')) view.ensureForm();
+    if (whats.has('sent')) view.drawSents();
+    view.drawStatus();
+  }
+  dirty.clear();
+  runBlink();
+}
+
+function onMessage(topic, payload) {
+  const where = route(prefix, topic);
+  if (!where) return;
+  const { bus, view } = viewOf(where.bus);
+  const text = decoder.decode(payload);
+  const changed = bus.take(where, text);
+  if (changed === 'sent') {
+    mark(bus.name, 'sent');
+  } else if (changed === 'response') {
+    const answer = view.form?.pending.size ? parsePayload(text) : null;
+    if (answer && typeof answer === 'object') view.form.answerWith(answer);
+  } else if (changed === 'state') {
+    mark(bus.name, `state:${where.serial}`);
+  } else if (changed) {
+    mark(bus.name, changed);
+  }
+}
+
+// --- the broker
+
+function publishRequest(name, request) {
+  return new Promise((resolve, reject) => {
+    if (!client || !brokerUp) {
+      reject(new Error('not connected to the broker'));
+      return;
+    }
+    client.publish(`${prefix}/${name}/request`, JSON.stringify(request), { qos: 1 }, (error) => {
+      if (error) reject(error); else resolve();
+    });
+  });
+}
+
+function showConnection(state, text) {
+  connection.dataset.state = state;
+  connection.textContent = text;
+  for (const { view } of buses.values()) view.drawStatus();
+}
+
+// The broker refused who we are: ask, and try again with what the user types.
+function isAuthRefusal(error) {
+  return [4, 5, 134, 135].includes(error?.code);
+}
+
+function connect() {
+  if (client) client.end(true);
+  showConnection('connecting', `connecting to ${brokerUrl}…`);
+  const options = { protocolVersion: 5, clean: true, reconnectPeriod: 2000, connectTimeout: 10000 };
+  if (credentials) Object.assign(options, credentials);
+  client = mqtt.connect(brokerUrl, options);
+  client.on('connect', () => {
+    brokerUp = true;
+    login.hidden = true;
+    showConnection('up', `connected to ${brokerUrl} · prefix ${prefix}`);
+    // QoS 0: a live view needs no acknowledgements; retained topics come again on reconnect.
+    client.subscribe(subscriptions(prefix), { qos: 0 });
+  });
+  client.on('message', onMessage);
+  client.on('close', () => {
+    if (brokerUp) showConnection('down', 'broker unreachable: showing what was last known, trying again…');
+    brokerUp = false;
+  });
+  client.on('error', (error) => {
+    if (isAuthRefusal(error)) {
+      client.end(true);
+      brokerUp = false;
+      showConnection('login', `the broker asks who you are (${error.message})`);
+      login.hidden = false;
+      $('login-user').focus();
+    } else {
+      showConnection('down', `broker: ${error.message}`);
+    }
+  });
+}
+
+login.addEventListener('submit', (event) => {
+  event.preventDefault();
+  credentials = { username: $('login-user').value, password: $('login-password').value };
+  $('login-password').value = '';
+  connect();
+});
+
+$('prefix').textContent = prefix;
+connect();
