@@ -89,8 +89,7 @@ void KeptGroupBox::paintEvent(QPaintEvent* /*event*/) {
   initStyleOption(&option);
   const int parts =
       static_cast<int>(option.subControls) | (static_cast<int>(option.activeSubControls) << 16);
-  look_.Paint(*this,
-              KeyOf(*this, option, static_cast<int>(option.features), parts, option.text),
+  look_.Paint(*this, KeyOf(*this, option, static_cast<int>(option.features), parts, option.text),
               [this, &option](QPainter& painter) {
                 style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
               });
