@@ -43,22 +43,33 @@ bool MayChangeLook(const QEvent& event) {
 
 void KeptLook::Paint(QWidget& widget, const LookKey& key,
                      const std::function<void(QPainter&)>& draw) {
-  if (!key_ || !(*key_ == key)) {
-    QPixmap picture((QSizeF(key.size) * key.ratio).toSize());
-    picture.setDevicePixelRatio(key.ratio);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    // As a painter on the widget itself starts.
-    painter.setPen(widget.palette().color(widget.foregroundRole()));
-    painter.setBrush(widget.palette().brush(widget.backgroundRole()));
-    painter.setFont(widget.font());
-    painter.setLayoutDirection(widget.layoutDirection());
-    draw(painter);
-    painter.end();
-    picture_ = std::move(picture);
-    key_ = key;
-    ++drawings_;
+  if (key_ && *key_ == key && !picture_.isNull()) {
+    QPainter(&widget).drawPixmap(0, 0, picture_);
+    return;
   }
+  if (!key_ || !(*key_ == key)) {
+    // A look shown once is drawn directly, as before: only one painted again unchanged (the
+    // cells and frames under the andon outline) is worth a picture, and the window's first
+    // paint stays as cheap as it was.
+    key_ = key;
+    picture_ = QPixmap();
+    QPainter painter(&widget);
+    draw(painter);
+    return;
+  }
+  QPixmap picture((QSizeF(key.size) * key.ratio).toSize());
+  picture.setDevicePixelRatio(key.ratio);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  // As a painter on the widget itself starts.
+  painter.setPen(widget.palette().color(widget.foregroundRole()));
+  painter.setBrush(widget.palette().brush(widget.backgroundRole()));
+  painter.setFont(widget.font());
+  painter.setLayoutDirection(widget.layoutDirection());
+  draw(painter);
+  painter.end();
+  picture_ = std::move(picture);
+  ++drawings_;
   QPainter(&widget).drawPixmap(0, 0, picture_);
 }
 

@@ -32,11 +32,14 @@ struct LookKey {
 // tick; drawing them through the style (sheet) each time was most of the window's cost.
 class KeptLook {
  public:
-  // Paints the widget from its kept picture, first drawing it with `draw` when `key` differs
-  // from the one it was drawn from.
+  // Paints the widget with `draw` the first time it shows the look of `key`; paints it again
+  // with that look from a picture drawn once.
   void Paint(QWidget& widget, const LookKey& key, const std::function<void(QPainter&)>& draw);
-  void Forget() { key_.reset(); }
-  // How often the picture was drawn: for tests.
+  void Forget() {
+    key_.reset();
+    picture_ = QPixmap();
+  }
+  // How often a picture was drawn: for tests.
   int Drawings() const { return drawings_; }
 
  private:

@@ -65,7 +65,8 @@ TEST(KeptLooks, AButtonShowsWhatAPlainOneShowsAfterEveryChange) {
       {"larger", [](QPushButton& b) { b.resize(40, 30); }},
       {"a new font", [](QPushButton& b) { b.setFont(QFont(b.font().family(), 15)); }},
       {"the colour taken off", [](QPushButton& b) { b.setStyleSheet({}); }},
-      {"a palette", [](QPushButton& b) {
+      {"a palette",
+       [](QPushButton& b) {
          QPalette p = b.palette();
          p.setColor(QPalette::Button, Qt::darkGreen);
          b.setPalette(p);
@@ -128,6 +129,9 @@ TEST(KeptLooks, RepaintsOfAnUnchangedLookAreCopies) {
   EXPECT_EQ(button.Look().Drawings(), button_drawn);
   EXPECT_EQ(frame.Look().Drawings(), frame_drawn);
   button.setText("GS");
+  button.repaint();  // a new look is drawn directly, then kept when shown again
+  EXPECT_EQ(button.Look().Drawings(), button_drawn);
+  button.repaint();
   button.repaint();
   EXPECT_EQ(button.Look().Drawings(), button_drawn + 1);
 }
