@@ -47,7 +47,7 @@ void KeptLook::Paint(QWidget& widget, const LookKey& key,
     QPainter(&widget).drawPixmap(0, 0, picture_);
     return;
   }
-  if (!key_ || !(*key_ == key)) {
+  if (!key_ || !(*key_ == key) || key.size.isEmpty()) {
     // A look shown once is drawn directly, as before: only one painted again unchanged (the
     // cells and frames under the andon outline) is worth a picture, and the window's first
     // paint stays as cheap as it was.
