@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string_view>
 #include <utility>
 
 #include "app/journal_file.h"
@@ -13,18 +14,29 @@ namespace {
 // An entry's line is unique (its time is to the millisecond); a grid's takes some 20 KB.
 constexpr std::size_t kHeadBytes = 1 << 20;
 
-// The file's size and its first line (up to `bytes`); size -1 when it cannot be read.
+// The file's size and its first line (up to `bytes`); size -1 when it cannot be read. Read
+// a piece at a time: the window takes the mark before it first shows, and a buffer of the
+// whole limit (zeroed, then filled) cost milliseconds of its start.
 std::int64_t ReadHead(const std::string& path, std::size_t bytes, std::string& head) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return -1;
   const std::int64_t size = in.tellg();
-  head.assign(
-      std::min<std::size_t>(bytes, static_cast<std::size_t>(std::max<std::int64_t>(size, 0))),
-      '\0');
   in.seekg(0);
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  if (const auto end = head.find('\n'); end != std::string::npos) head.resize(end + 1);
+  head.clear();
+  constexpr std::size_t kPiece = 4096;
+  char piece[kPiece];
+  while (head.size() < bytes) {
+    const std::size_t want = std::min(kPiece, bytes - head.size());
+    in.read(piece, static_cast<std::streamsize>(want));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    const std::string_view read(piece, got);
+    if (const auto end = read.find('\n'); end != std::string_view::npos) {
+      head.append(read.substr(0, end + 1));
+      break;
+    }
+    head.append(read);
+    if (got < want) break;
+  }
   return size;
 }
 

@@ -1,14 +1,13 @@
 #include "app/view/widget_factory.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "app/view/box_text.h"
 #include "app/view/byte_boxes.h"
+#include "app/view/kept_looks.h"
 
 namespace tvx::app {
 
@@ -40,14 +39,14 @@ QWidget* MakeWidget(const window::Control& c, QWidget* parent) {
     case ControlKind::Frame:
       // Titles come and go ("Command Data" is empty in the base state): every frame is a
       // group box, and one without a title draws as a plain frame.
-      return new QGroupBox(parent);
+      return new KeptGroupBox(parent);
     case ControlKind::Label: {
       auto* label = new QLabel(parent);
       label->setTextFormat(Qt::PlainText);  // "<02>" is packet text, not markup
       return label;
     }
     case ControlKind::Button: {
-      auto* button = new QPushButton(parent);
+      auto* button = new KeptButton(parent);
       button->setAutoDefault(false);
       button->setFocusPolicy(Qt::StrongFocus);
       return button;

@@ -21,13 +21,15 @@ using app::JournalMark;
 constexpr std::int64_t kStart = 1'796'731'200'000;
 constexpr int kPerFile = 3;
 
-console::JournalEntry Entry(int n) {
+// A long entry (a grid's) takes more than one piece of the mark's read.
+console::JournalEntry Entry(int n, std::size_t long_bytes = 0) {
   console::JournalEntry e;
   e.time = {kStart + n, 0};
   e.destination = "Comm 1 = /dev/ttyUSB0";
   e.packets = console::JournalPackets(
       "\x02"
-      "0102\x1bNUM12N1A\x04");
+      "0102\x1bNUM12N1A\x04" +
+      std::string(long_bytes, 'A'));
   e.status = "sent";
   return e;
 }
@@ -45,6 +47,7 @@ struct MarkCase {
   int after;   // entries written since
   std::size_t count;
   std::vector<int> listed;
+  std::size_t long_bytes = 0;
 };
 
 TEST(JournalMark, ListsWhatTheJournalHeldAtTheMarkOnly) {
@@ -56,21 +59,24 @@ TEST(JournalMark, ListsWhatTheJournalHeldAtTheMarkOnly) {
       {"a full file rotated at once", kPerFile, 1, 10, {0, 1, 2}},
       {"the last entries only", 5, 0, 1, {4}},
       {"rotated out of reach", 2, JournalFile::kKeptFiles * kPerFile, 10, {}},
+      {"long entries, rotated once since", 2, 3, 10, {0, 1}, 20000},
+      {"long entries, the last ones", 3, 1, 2, {1, 2}, 9000},
   };
-  // Every entry's line has the same length: a file holds kPerFile of them.
-  const auto line = static_cast<std::int64_t>(JournalLine(Entry(0)).size() + 1);
   for (const MarkCase& c : cases) {
+    // Every entry's line has the same length: a file holds kPerFile of them.
+    const auto line = static_cast<std::int64_t>(JournalLine(Entry(0, c.long_bytes)).size() + 1);
     TempDir dir;
     const std::string path = dir.File("journal.jsonl");
     int n = 0;
     {
       JournalFile file(path, {}, kPerFile * line);
-      for (; n < c.before; ++n) ASSERT_TRUE(file.Append(Entry(n))) << c.name;
+      for (; n < c.before; ++n) ASSERT_TRUE(file.Append(Entry(n, c.long_bytes))) << c.name;
     }
     const JournalMark mark(path);
     {
       JournalFile file(path, {}, kPerFile * line);
-      for (; n < c.before + c.after; ++n) ASSERT_TRUE(file.Append(Entry(n))) << c.name;
+      for (; n < c.before + c.after; ++n)
+        ASSERT_TRUE(file.Append(Entry(n, c.long_bytes))) << c.name;
     }
     EXPECT_EQ(Numbers(mark.EntriesBefore(c.count)), c.listed) << c.name;
   }

@@ -1,0 +1,140 @@
+// Buttons and frames that keep their look: whatever changes, they show what a plain widget
+// with the same properties shows, and an unchanged one is copied, not drawn again.
+#include "app/view/kept_looks.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <functional>
+
+namespace tvx::testing {
+namespace {
+
+using app::KeptButton;
+using app::KeptGroupBox;
+
+// Pixels that differ by more than compositing a kept picture's antialiased edges can.
+int Differing(QWidget& a, QWidget& b) {
+  const QImage x = a.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage y = b.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (x.size() != y.size()) return -1;
+  int n = 0;
+  for (int row = 0; row < x.height(); ++row) {
+    for (int col = 0; col < x.width(); ++col) {
+      const QRgb p = x.pixel(col, row);
+      const QRgb q = y.pixel(col, row);
+      const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+      if (d > 16) ++n;
+    }
+  }
+  return n;
+}
+
+constexpr const char* kRed =
+    "QPushButton{background-color:rgb(255,0,0);border:1px solid rgb(96,96,96);"
+    "border-radius:2px;padding:0px;}QPushButton:pressed{border:2px solid rgb(48,48,48);}"
+    "QPushButton:disabled{color:rgb(112,112,112);}";
+
+struct Change {
+  const char* name;
+  std::function<void(QPushButton&)> apply;
+};
+
+TEST(KeptLooks, AButtonShowsWhatAPlainOneShowsAfterEveryChange) {
+  QWidget window;
+  window.resize(200, 100);
+  KeptButton kept(&window);
+  QPushButton plain(&window);
+  for (QPushButton* b : {static_cast<QPushButton*>(&kept), &plain}) {
+    b->setGeometry(b == &kept ? 10 : 60, 10, 26, 26);
+    b->setText("BS");
+  }
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const Change changes[] = {
+      {"as made", [](QPushButton&) {}},
+      {"a back colour", [](QPushButton& b) { b.setStyleSheet(kRed); }},
+      {"a new caption", [](QPushButton& b) { b.setText("YS"); }},
+      {"pressed", [](QPushButton& b) { b.setDown(true); }},
+      {"released", [](QPushButton& b) { b.setDown(false); }},
+      {"disabled", [](QPushButton& b) { b.setEnabled(false); }},
+      {"enabled again", [](QPushButton& b) { b.setEnabled(true); }},
+      {"larger", [](QPushButton& b) { b.resize(40, 30); }},
+      {"a new font", [](QPushButton& b) { b.setFont(QFont(b.font().family(), 15)); }},
+      {"the colour taken off", [](QPushButton& b) { b.setStyleSheet({}); }},
+      {"a palette",
+       [](QPushButton& b) {
+         QPalette p = b.palette();
+         p.setColor(QPalette::Button, Qt::darkGreen);
+         b.setPalette(p);
+       }},
+  };
+  for (const Change& c : changes) {
+    c.apply(kept);
+    c.apply(plain);
+    kept.grab();  // drawn once before the comparison: a stale picture would show there
+    EXPECT_EQ(Differing(kept, plain), 0) << c.name;
+  }
+}
+
+TEST(KeptLooks, AGroupBoxShowsWhatAPlainOneShowsAfterEveryChange) {
+  QWidget window;
+  window.resize(500, 200);
+  KeptGroupBox kept(&window);
+  QGroupBox plain(&window);
+  kept.setGeometry(10, 10, 200, 120);
+  plain.setGeometry(250, 10, 200, 120);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const std::function<void(QGroupBox&)> changes[] = {
+      [](QGroupBox&) {},
+      [](QGroupBox& g) { g.setTitle("Andon Cell Commands"); },
+      [](QGroupBox& g) { g.setTitle("Command Data"); },
+      [](QGroupBox& g) { g.resize(180, 90); },
+      [](QGroupBox& g) { g.setEnabled(false); },
+      [](QGroupBox& g) { g.setTitle({}); },
+  };
+  int step = 0;
+  for (const auto& change : changes) {
+    change(kept);
+    change(plain);
+    kept.grab();
+    EXPECT_EQ(Differing(kept, plain), 0) << "step " << step++;
+  }
+}
+
+TEST(KeptLooks, RepaintsOfAnUnchangedLookAreCopies) {
+  QWidget window;
+  window.resize(200, 200);
+  KeptButton button(&window);
+  button.setGeometry(10, 10, 26, 26);
+  button.setStyleSheet(kRed);
+  KeptGroupBox frame(&window);
+  frame.setGeometry(50, 10, 120, 120);
+  frame.setTitle("Frame");
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  button.repaint();
+  frame.repaint();
+  const int button_drawn = button.Look().Drawings();
+  const int frame_drawn = frame.Look().Drawings();
+  for (int i = 0; i < 5; ++i) {
+    button.repaint(3, 3, 5, 5);  // as a neighbour's outline moves over part of it
+    frame.repaint();
+    window.repaint();
+  }
+  EXPECT_EQ(button.Look().Drawings(), button_drawn);
+  EXPECT_EQ(frame.Look().Drawings(), frame_drawn);
+  button.setText("GS");
+  button.repaint();  // a new look is drawn directly, then kept when shown again
+  EXPECT_EQ(button.Look().Drawings(), button_drawn);
+  button.repaint();
+  button.repaint();
+  EXPECT_EQ(button.Look().Drawings(), button_drawn + 1);
+}
+
+}  // namespace
+}  // namespace tvx::testing
