@@ -1,8 +1,9 @@
+#include "gateway/shared_port.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "gateway/shared_port.h"
 #include "tests/gateway/gateway_fixture.h"
 
 // Consoles on the shared port, in virtual time: their packets in the one queue with the
@@ -28,8 +29,8 @@ class SharedPortTest : public GatewayTest {
     if (closed) decoder.Finish(sink);
   }
   void Mqtt(const std::string& id, const std::string& number) {
-    Request(RequestJson(id, "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"" + number +
-                                       "\"}"));
+    Request(
+        RequestJson(id, "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"" + number + "\"}"));
   }
   // What reached the bus, one word per write: the number of a NUM, "?" otherwise.
   std::string Bus() const {
@@ -37,14 +38,16 @@ class SharedPortTest : public GatewayTest {
     for (const auto& w : link.writes) {
       const auto at = w.bytes.find("NUM");
       out += (out.empty() ? "" : " ") +
-             (at == std::string::npos ? "?" : w.bytes.substr(at + 3, w.bytes.find('N', at + 3) - at - 3));
+             (at == std::string::npos ? "?"
+                                      : w.bytes.substr(at + 3, w.bytes.find('N', at + 3) - at - 3));
     }
     return out;
   }
   // B/sent, parsed.
   std::vector<gateway::JsonValue> Sent() const {
     std::vector<gateway::JsonValue> out;
-    for (const auto& m : On("sent")) out.push_back(std::get<gateway::JsonValue>(gateway::ParseJson(m.payload)));
+    for (const auto& m : On("sent"))
+      out.push_back(std::get<gateway::JsonValue>(gateway::ParseJson(m.payload)));
     return out;
   }
   std::map<std::string, protocol::Decoder> decoders;
@@ -57,10 +60,17 @@ TEST(SharedPortItems, WholePacketsAndBytesBetweenGoOutAndCutOffPacketsDoNot) {
     std::vector<bool> goes;  // per decoded item
   } cases[] = {
       {Num("12"), {true}},
-      {"\x02" "0102\x1bZZZ\x04", {true}},  // framed, though no command the decoder knows
-      {"\r\n", {true}},                    // between packets
-      {"\x02" "0102\x1bNUM" + Num("5"), {false, true}},  // cut off by a new STX
-      {"\x02" "0102\x1bNU", {false}},                    // cut off by the end
+      {"\x02"
+       "0102\x1bZZZ\x04",
+       {true}},          // framed, though no command the decoder knows
+      {"\r\n", {true}},  // between packets
+      {"\x02"
+       "0102\x1bNUM" +
+           Num("5"),
+       {false, true}},  // cut off by a new STX
+      {"\x02"
+       "0102\x1bNU",
+       {false}},                                                 // cut off by the end
       {"\x02" + big + "\x04" + Num("6"), {false, false, true}},  // too long, and its rest
   };
   for (const auto& c : cases) {
@@ -75,7 +85,7 @@ TEST(SharedPortItems, WholePacketsAndBytesBetweenGoOutAndCutOffPacketsDoNot) {
 TEST_F(SharedPortTest, ConsolePacketsJoinTheQueueInArrivalOrderWithRequestsOnePerPace) {
   Start();
   Advance(1000);
-  Console("tcp:4001#1", Num("1") + Num("2"));  // one read: the first at once, the second queued
+  Console("tcp:4001#1", Num("1") + Num("2"));   // one read: the first at once, the second queued
   EXPECT_FALSE(gw->ConsoleMore("tcp:4001#1"));  // not read while its packet waits
   Advance(10);
   Mqtt("m1", "3");
@@ -93,8 +103,8 @@ TEST_F(SharedPortTest, ConsolePacketsJoinTheQueueInArrivalOrderWithRequestsOnePe
   // Each write journaled with its source; B/sent says it too.
   std::vector<std::string> sources;
   for (const auto& e : journal.entries) sources.push_back(e.source);
-  EXPECT_EQ(sources, (std::vector<std::string>{"tcp:4001#1", "tcp:4001#1", "mqtt", "/tmp/pty",
-                                               "mqtt"}));
+  EXPECT_EQ(sources,
+            (std::vector<std::string>{"tcp:4001#1", "tcp:4001#1", "mqtt", "/tmp/pty", "mqtt"}));
   const auto sent = Sent();
   ASSERT_EQ(sent.size(), 5u);
   EXPECT_EQ(Member(sent[3], "source"), "/tmp/pty");
@@ -104,7 +114,13 @@ TEST_F(SharedPortTest, ConsolePacketsJoinTheQueueInArrivalOrderWithRequestsOnePe
 
 TEST_F(SharedPortTest, ACutOffPacketIsNeverWrittenAndIsReportedWithItsSource) {
   Start();
-  Console("tcp:4001#2", "junk" + std::string("\x02" "0102\x1bNUM") + Num("8") + "\x02" "01",
+  Console("tcp:4001#2",
+          "junk" +
+              std::string("\x02"
+                          "0102\x1bNUM") +
+              Num("8") +
+              "\x02"
+              "01",
           true);
   Advance(1000);
   EXPECT_EQ(Bus(), "? 8");  // the bytes before, the whole packet; neither cut-off one
@@ -129,7 +145,11 @@ TEST_F(SharedPortTest, AFloodingConsoleTakesItsTurnAndRequestsKeepTheirPace) {
   // A sender whose every read holds packets, cut-off ones and stray bytes: it is read again
   // only when what it had has gone, as the edge does.
   std::string burst;
-  for (int i = 0; i < 20; ++i) burst += Num("9") + "\x02" "01" + "zz";
+  for (int i = 0; i < 20; ++i)
+    burst += Num("9") +
+             "\x02"
+             "01" +
+             "zz";
   std::size_t reads = 0;
   gw->OnConsoleResume([&](const std::string& source) {
     if (source == "tcp:4001#7" && reads < 50) {

@@ -133,8 +133,6 @@ TEST(GatewayArgs, DefaultsAndWhatTheOptionsSet) {
 
 TEST(GatewayArgs, WhatIsTakenButNotYetDoneIsNamed) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {Base({"--listen", "4001"}), "--listen"},
-      {Base({"--pty", "/tmp/bus"}), "--pty"},
       {Base({"--credentials", "c"}), "--credentials"},
       {Base({"--ca", "ca.pem"}), "TLS"},
       {Base({"--cert", "c.pem", "--key", "k.pem"}), "TLS"},
