@@ -14,23 +14,19 @@ SourceLimits SharedPortLimits() {
 }
 
 SharedPortSources::SharedPortSources(tvx::gateway::Gateway& gateway,
-                                     std::function<void(const std::string&)> note,
-                                     QObject* parent)
+                                     std::function<void(const std::string&)> note, QObject* parent)
     : QObject(parent),
       gateway_(gateway),
       note_(std::move(note)),
-      sources_(SimSources::Sink{[this](const std::string& source,
-                                       protocol::DecodedItem&& item) {
-                                  gateway_.ConsoleItem(source, std::move(item));
-                                },
-                                [this](const std::string& source, const std::string& note,
-                                       bool error) {
-                                  if (note_) note_(source + ": " + (error ? "ERROR: " : "") + note);
-                                  CountConsoles();
-                                },
-                                [this](const std::string& source) {
-                                  return gateway_.ConsoleMore(source);
-                                }},
+      sources_(SimSources::Sink{
+                   [this](const std::string& source, protocol::DecodedItem&& item) {
+                     gateway_.ConsoleItem(source, std::move(item));
+                   },
+                   [this](const std::string& source, const std::string& note, bool error) {
+                     if (note_) note_(source + ": " + (error ? "ERROR: " : "") + note);
+                     CountConsoles();
+                   },
+                   [this](const std::string& source) { return gateway_.ConsoleMore(source); }},
                SharedPortLimits()) {
   gateway_.OnConsoleResume([this](const std::string& source) { sources_.Resume(source); });
 }
