@@ -127,9 +127,8 @@ TEST(SharedPort, AConsoleOnTheGatewaysPortSharesTheBusWithTwentyRequests) {
   }
   EXPECT_EQ(from_console, 1 + 2 + 8);
   EXPECT_TRUE(cut_reported);
-  EXPECT_TRUE(p.watch->WaitFor(G::Topic("status"), [](const Seen& m) {
-    return Json(m)["consoles"].toInt() == 1;
-  }));
+  EXPECT_TRUE(p.watch->WaitFor(G::Topic("status"),
+                               [](const Seen& m) { return Json(m)["consoles"].toInt() == 1; }));
 }
 
 TEST(SharedPort, FloodingSilentAndSlowConsolesLeaveRequestsTheirPaceAndTheBusWholeUnits) {
@@ -158,10 +157,9 @@ TEST(SharedPort, FloodingSilentAndSlowConsolesLeaveRequestsTheirPaceAndTheBusWho
   QObject::connect(&slow, &QTimer::timeout, [&] { consoles[2]->write("x"); });
   slow.start(1000);
   for (int i = 3; i < 20; ++i) {
-    consoles[static_cast<std::size_t>(i)]->write(
-        QByteArray("\x02"
-                   "0103\x1bNUM") +
-        QByteArray::number(500 + i) + "N1A\x04");
+    consoles[static_cast<std::size_t>(i)]->write(QByteArray("\x02"
+                                                            "0103\x1bNUM") +
+                                                 QByteArray::number(500 + i) + "N1A\x04");
   }
   for (int i = 0; i < 20; ++i) {
     ASSERT_TRUE(Publish(p.broker, G::Topic("request"),
@@ -176,9 +174,8 @@ TEST(SharedPort, FloodingSilentAndSlowConsolesLeaveRequestsTheirPaceAndTheBusWho
     EXPECT_LT(Ms(Field(*answer, "written")) - Ms(Field(*answer, "received")), 1000)
         << answer->payload;
   }
-  EXPECT_TRUE(p.watch->WaitFor(G::Topic("status"), [](const Seen& m) {
-    return Json(m)["consoles"].toInt() == 20;
-  }));
+  EXPECT_TRUE(p.watch->WaitFor(G::Topic("status"),
+                               [](const Seen& m) { return Json(m)["consoles"].toInt() == 20; }));
   const long rss_after = RssKb(p.gateway->Pid());
   EXPECT_LT(rss_after - rss_before, 16 * 1024) << rss_before << " kB -> " << rss_after << " kB";
   // The flood is held back by its connection: most of it still waits on the test's side.
