@@ -21,7 +21,6 @@ constexpr char kRetainedRequest[] =
     "a retained request is never run: it would run again at every restart; publish it "
     "without the retain flag";
 constexpr char kStopped[] = "the gateway stopped before it was written; nothing was sent";
-constexpr char kConsoleStopped[] = "the gateway stopped before it was written";
 
 // Who waits for an answer, and where it goes besides B/response.
 struct Requester {

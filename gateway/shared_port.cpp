@@ -11,7 +11,6 @@ namespace {
 
 constexpr char kNotWritten[] =
     "; never written: a packet cut short would corrupt the next one on the bus";
-constexpr char kStopped[] = "the gateway stopped before it was written";
 
 }  // namespace
 
@@ -111,7 +110,7 @@ void SharedPort::Stop() {
   timer_.SetEnabled(false);
   for (auto& [name, s] : sources_) {
     for (const Pending& p : s.inbox) {
-      if (p.why.empty()) hooks_.refused(name, p.bytes, kStopped);
+      if (p.why.empty()) hooks_.refused(name, p.bytes, kConsoleStopped);
     }
     s.inbox.clear();
   }

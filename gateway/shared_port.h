@@ -19,6 +19,9 @@
 // connection itself, not by memory here.
 namespace tvx::gateway {
 
+// Why a console's unit that waited at a stop never went out.
+inline constexpr char kConsoleStopped[] = "the gateway stopped before it was written";
+
 class SharedPort {
  public:
   struct Hooks {
