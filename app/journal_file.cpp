@@ -145,6 +145,7 @@ std::string JournalLine(const JournalEntry& entry) {
       {"resend", entry.resend},
       {"packets", packets},
   };
+  if (!entry.source.empty()) line.insert("source", QString::fromStdString(entry.source));
   if (entry.andon) {
     line.insert("andon", QJsonObject{{"sent", entry.andon->sent},
                                      {"set", entry.andon->set},
@@ -177,6 +178,7 @@ std::optional<JournalEntry> ParseJournalLine(std::string_view text) {
   entry.error = line["error"].toString().toStdString();
   entry.status = FromLatin1(line["status"].toString());
   entry.resend = line["resend"].toBool();
+  entry.source = line["source"].toString().toStdString();
   if (line.contains("andon")) {
     const QJsonObject andon = line["andon"].toObject();
     entry.andon = console::AndonTally{andon["sent"].toInt(), andon["set"].toInt(),

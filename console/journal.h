@@ -49,6 +49,9 @@ struct JournalEntry {
   std::string status;   // the status line shown afterwards
   bool resend = false;
   std::optional<AndonTally> andon;
+  // Who it came from through the gateway ("mqtt", "tcp:4001#3", a pty's path); empty for
+  // the console's own.
+  std::string source;
 
   std::string Bytes() const;
   // The first packet's command and address: an entry's packets share them.

@@ -10,6 +10,7 @@
 #include "gateway/json.h"
 #include "gateway/pacer.h"
 #include "gateway/request.h"
+#include "gateway/shared_port.h"
 
 namespace tvx::gateway {
 
@@ -42,6 +43,16 @@ struct Gateway::State {
             {[this] { return Now(); },
              [this](Job& job, std::string_view unit, const WriteResult& r) { Wrote(job, unit, r); },
              [this](std::unique_ptr<Job> job, const JobEnd& end) { Ended(std::move(job), end); }}),
+        consoles(options.pace_ms, {[this] { return Now(); },
+                                   [this](std::unique_ptr<Job>& job) {
+                                     Deadlines(*job, Request{}, MqttMessage{});  // --max-age alone
+                                     return pacer.Add(job);
+                                   },
+                                   [this](const std::string& source, std::string_view bytes,
+                                          std::string_view why) { Refused(source, bytes, why); },
+                                   [this](const std::string& source) {
+                                     if (console_resume) console_resume(source);
+                                   }}),
         housekeeping("GatewayHousekeeping", kHousekeepingMs, true) {
     start_ms = Now();
     link.since_utc_ms = start_ms;
@@ -53,7 +64,8 @@ struct Gateway::State {
     }
     housekeeping.on_tick = [this] { Housekeeping(); };
     housekeeping.idle = [this] {
-      return (!devices || devices->Idle()) && pacer.Waiting() == told_queue;
+      return (!devices || devices->Idle()) && pacer.Waiting() == told_queue &&
+             consoles_connected == told_consoles;
     };
   }
 
@@ -74,16 +86,16 @@ struct Gateway::State {
   // The retained topics.
   void PublishStatus() {
     told_queue = pacer.Waiting();
+    told_consoles = consoles_connected;
     if (!connected) return;
-    Publish("status",
-            JsonObject()
-                .Add("state", "online")
-                .Add("version", options.version)
-                .Add("bus", options.bus_description)
-                .Add("since", IsoUtc(start_ms))
-                .Add("queue", static_cast<std::int64_t>(told_queue))
-                .Text(),
-            1, true);
+    JsonObject o;
+    o.Add("state", "online")
+        .Add("version", options.version)
+        .Add("bus", options.bus_description)
+        .Add("since", IsoUtc(start_ms))
+        .Add("queue", static_cast<std::int64_t>(told_queue));
+    if (consoles_connected) o.Add("consoles", static_cast<std::int64_t>(*consoles_connected));
+    Publish("status", o.Text(), 1, true);
   }
 
   void PublishLink() {
@@ -127,7 +139,7 @@ struct Gateway::State {
 
   void Housekeeping() {
     if (devices) devices->Tick();
-    if (pacer.Waiting() != told_queue) PublishStatus();
+    if (pacer.Waiting() != told_queue || consoles_connected != told_consoles) PublishStatus();
   }
 
   // Answers go to B/response and to the request's own response topic.
@@ -221,17 +233,54 @@ struct Gateway::State {
   }
 
   void Journaled(const Job& job, const console::JournalEntry& entry) {
-    if (journal) journal->Record(entry);
+    Journaled(job.source, job.asked.id, entry);
+  }
+
+  void Journaled(const std::string& source, const std::optional<std::string>& id,
+                 const console::JournalEntry& entry) {
+    if (journal) {
+      console::JournalEntry with_source = entry;
+      with_source.source = source;
+      journal->Record(with_source);
+    }
     if (!connected || !formats.journal_line) return;
     JsonObject extra;
-    extra.Add("source", job.source);
-    if (job.asked.id) extra.Add("id", *job.asked.id);
+    extra.Add("source", source);
+    if (id) extra.Add("id", *id);
     const std::string members = extra.Text();
     Publish("sent", WithMembers(formats.journal_line(entry), members.substr(1, members.size() - 2)),
             0, false);
   }
 
+  // A console's bytes that are never written: journaled and on B/sent as not written.
+  void Refused(const std::string& source, std::string_view bytes, std::string_view why) {
+    console::JournalEntry e;
+    e.time = clock.Now();
+    e.link = options.link;
+    e.destination = link.destination;
+    e.packets = console::JournalPackets(bytes);
+    e.written = false;
+    e.error = why;
+    e.status = "tvxorm gateway: " + e.error;
+    Journaled(source, std::nullopt, e);
+  }
+
+  void ConsoleEnded(std::unique_ptr<Job> job, const JobEnd& end) {
+    const bool written = end.kind == JobEnd::kWritten;
+    const std::string why = end.kind == JobEnd::kExpired   ? job->deadline_why
+                            : end.kind == JobEnd::kStopped ? std::string(kConsoleStopped)
+                                                           : end.error;
+    if (job->journal) {
+      if (!written) job->journal->Fail(why);
+      job->journal->End(written ? std::string() : "tvxorm gateway: " + why);
+    } else if (!written) {
+      Refused(job->source, job->Bytes(), why);
+    }
+    consoles.Ended(job->source);
+  }
+
   void Ended(std::unique_ptr<Job> job, const JobEnd& end) {
+    if (job->console) return ConsoleEnded(std::move(job), end);
     const std::int64_t now = Now();
     gateway::Answer answer;
     switch (end.kind) {
@@ -275,6 +324,10 @@ struct Gateway::State {
   Formats formats;
   JournalSink* journal;
   Pacer pacer;
+  SharedPort consoles;
+  std::function<void(const std::string&)> console_resume;
+  std::optional<std::int64_t> consoles_connected;  // none: no shared port
+  std::optional<std::int64_t> told_consoles;
   window::Timer housekeeping;
   std::optional<DeviceStates> devices;
   LinkState link;
@@ -296,7 +349,7 @@ Gateway::Gateway(Options options, MqttSession& session, BusLink& link, WallClock
 Gateway::~Gateway() = default;
 
 std::vector<window::Timer*> Gateway::Timers() {
-  return {&s_->pacer.Timer(), &s_->housekeeping};
+  return {&s_->pacer.Timer(), &s_->housekeeping, &s_->consoles.Timer()};
 }
 
 std::string Gateway::Topic(std::string_view leaf) const {
@@ -334,8 +387,25 @@ bool Gateway::MessageArrived(const MqttMessage& message) {
   return true;
 }
 
+void Gateway::ConsoleItem(const std::string& source, protocol::DecodedItem&& item) {
+  s_->consoles.Item(source, std::move(item));
+}
+
+bool Gateway::ConsoleMore(const std::string& source) const {
+  return s_->consoles.More(source);
+}
+
+void Gateway::OnConsoleResume(std::function<void(const std::string& source)> resume) {
+  s_->console_resume = std::move(resume);
+}
+
+void Gateway::ConsolesConnected(int count) {
+  s_->consoles_connected = count;
+}
+
 void Gateway::Stop() {
   s_->pacer.Stop();
+  s_->consoles.Stop();  // after the queue's: what waits here came later
   s_->Publish("status", JsonObject().Add("state", "offline").Add("reason", "stopped").Text(), 1,
               true);
 }

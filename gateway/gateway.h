@@ -11,6 +11,7 @@
 
 #include "console/journal.h"
 #include "gateway/mqtt_session.h"
+#include "protocol/decode.h"
 #include "protocol/link.h"
 #include "sim/device.h"
 #include "window/timer.h"
@@ -102,6 +103,15 @@ class Gateway : public MqttEvents {
   void Connected() override;
   void ConnectionLost(const std::string& reason) override;
   bool MessageArrived(const MqttMessage& message) override;
+
+  // The shared port: an item a console sent, as the decoder read it, from its source
+  // ("tcp:4001#3", a pty's path).
+  void ConsoleItem(const std::string& source, protocol::DecodedItem&& item);
+  // Whether more may be read from the source now; resume is told when it may again.
+  bool ConsoleMore(const std::string& source) const;
+  void OnConsoleResume(std::function<void(const std::string& source)> resume);
+  // The consoles connected now; B/status counts them once told.
+  void ConsolesConnected(int count);
 
   // A clean stop: what waits is answered, B/status says offline, stopped.
   void Stop();

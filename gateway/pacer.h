@@ -26,6 +26,7 @@ inline constexpr std::int64_t kNoDeadline = std::numeric_limits<std::int64_t>::m
 // One request (or, later, a console's packet) on its way to the bus.
 struct Job {
   std::string source = "mqtt";  // or "tcp:4001#3", a pty's path
+  bool console = false;         // a console's unit from the shared port: nobody awaits an answer
   Asked asked;
   std::optional<std::string> response_topic;
   std::optional<std::string> correlation_data;

@@ -297,10 +297,10 @@ void Decoder::Feed(std::string_view bytes, const Sink& sink) {
       const std::size_t take = std::min(end - i, kMaxItemBytes - pending_.size());
       pending_.append(bytes.substr(i, take));
       i += take;
-      if (pending_.size() == kMaxItemBytes) Emit(sink, "bytes outside a packet");
+      if (pending_.size() == kMaxItemBytes) Emit(sink, kBytesOutsidePacket);
     }
     if (stx != std::string_view::npos) {
-      if (!pending_.empty()) Emit(sink, "bytes outside a packet");
+      if (!pending_.empty()) Emit(sink, kBytesOutsidePacket);
       state_ = State::kInside;
       pending_ += STX;
       ++i;
@@ -312,7 +312,7 @@ void Decoder::Finish(const Sink& sink) {
   if (state_ == State::kInside) {
     Emit(sink, "packet cut off at the end of the input");
   } else if (!pending_.empty()) {
-    Emit(sink, state_ == State::kSkipping ? kRestTooLong : "bytes outside a packet");
+    Emit(sink, state_ == State::kSkipping ? kRestTooLong : kBytesOutsidePacket);
   }
   pending_.clear();
   state_ = State::kOutside;

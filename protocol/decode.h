@@ -39,6 +39,9 @@ struct DecodeError {
 
 using DecodedItem = std::variant<DecodedPacket, DecodeError>;
 
+// The reason of a stretch of bytes between packets (every other error is a packet gone wrong).
+inline constexpr char kBytesOutsidePacket[] = "bytes outside a packet";
+
 // Longest packet and longest run of stray bytes reported as one item: memory stays bounded
 // whatever the input. The items' bytes, one after the other, are the input: every byte is in
 // exactly one item, so nothing is hidden from whoever reads them.

@@ -264,20 +264,12 @@ std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::s
   return a;
 }
 
-std::string NotYet(const GatewayArgs& a) {
-  const auto not_yet = [](const std::string& what) {
-    return what + " is not yet supported by this version of the gateway";
-  };
-  if (!a.listen.empty()) return not_yet("--listen (the shared port for consoles)");
-  if (!a.ptys.empty()) return not_yet("--pty (the shared port for consoles)");
-  return {};
-}
-
 std::string GatewayUsage() {
   return "Usage: tvxorm gateway --bus NAME (--serial DEVICE | --tcp HOST:PORT) --broker URI\n"
          "                      [--broker URI]... [--prefix PREFIX] [--devices FILE]\n"
-         "                      [--state-dir DIR] [--credentials FILE] [--ca FILE]\n"
-         "                      [--cert FILE --key FILE] [--pace MS] [--queue N] [--max-age S]\n"
+         "                      [--listen [ADDR:]PORT]... [--pty PATH]... [--state-dir DIR]\n"
+         "                      [--credentials FILE] [--ca FILE] [--cert FILE --key FILE]\n"
+         "                      [--pace MS] [--queue N] [--max-age S]\n"
          "                      [--client-id ID] [--journal FILE | --no-journal]\n"
          "Owns one bus and serves it on an MQTT broker: requests on PREFIX/NAME/request are\n"
          "written to the bus one whole packet at a time, as tvxorm send would write them,\n"
@@ -290,6 +282,12 @@ std::string GatewayUsage() {
          "  --prefix PREFIX     topic prefix (default tvxorm; may hold levels: plant1/area2)\n"
          "  --devices FILE      the bus's devices, as tvxorm sim reads them: their states\n"
          "                      are published on PREFIX/NAME/device/SERIAL/state\n"
+         "  --listen [ADDR:]PORT  the shared port: consoles write to it over TCP/IP as to a\n"
+         "                      serial-to-Ethernet server, and each whole packet joins the\n"
+         "                      bus's queue; 127.0.0.1 unless ADDR says otherwise (0.0.0.0:PORT,\n"
+         "                      [::]:PORT; repeatable)\n"
+         "  --pty PATH          the shared port as a pty linked at PATH, for a console's\n"
+         "                      --comm 1=PATH (Linux; repeatable)\n"
          "  --state-dir DIR     the journal and what the gateway keeps\n"
          "                      (default $XDG_STATE_HOME/tvxorm/gateway/NAME)\n"
          "  --credentials FILE  the broker user: username= and password= lines; the file\n"
@@ -303,7 +301,6 @@ std::string GatewayUsage() {
          "  --client-id ID      the MQTT client id and session (default tvxorm-gateway-NAME)\n"
          "  --journal FILE      journal every write to FILE (default: journal.jsonl in the\n"
          "                      state folder); --no-journal journals nothing\n"
-         "  --listen, --pty: not yet supported\n"
          "Exit status: 0 after SIGINT or SIGTERM; 1 when it cannot start; 2 for bad usage.\n";
 }
 

@@ -62,9 +62,6 @@ std::variant<BrokerUri, std::string> ParseBrokerUri(const std::string& text);
 // The arguments after "gateway", or what is wrong with them.
 std::variant<GatewayArgs, std::string> ParseGatewayArgs(const std::vector<std::string>& args);
 
-// What this version takes on its command line but does not do yet; empty when nothing.
-std::string NotYet(const GatewayArgs& args);
-
 std::string GatewayUsage();
 
 }  // namespace tvx::app

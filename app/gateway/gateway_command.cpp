@@ -11,6 +11,7 @@
 #include "app/gateway/bus_links.h"
 #include "app/gateway/gateway_args.h"
 #include "app/gateway/paho_session.h"
+#include "app/gateway/shared_port_sources.h"
 #include "app/journal_file.h"
 #include "app/qt_timer_driver.h"
 #include "app/sim/sim_session.h"
@@ -65,10 +66,6 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
   if (a.help) {
     out << GatewayUsage();
     return kGatewayStopped;
-  }
-  if (const std::string later = NotYet(a); !later.empty()) {
-    err << kName << later << std::endl;
-    return kGatewayBadUsage;
   }
   if (const std::string wrong = TlsUsageRefusal(a); !wrong.empty()) {
     err << kName << wrong << "\nTry 'tvxorm gateway --help'." << std::endl;
@@ -137,10 +134,19 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
   for (window::Timer* t : gateway.Timers()) timers.Attach(*t);
   mqtt.SetEvents(&gateway);
   mqtt.OnNotice(warn);
+  std::unique_ptr<SharedPortSources> shared;
+  if (!a.listen.empty() || !a.ptys.empty()) {
+    shared = std::make_unique<SharedPortSources>(gateway, warn);
+    if (auto error = shared->Open(a.listen, a.ptys)) {
+      warn(*error);
+      return kGatewayCannotStart;
+    }
+  }
   link->OnChange([&gateway](const tvx::gateway::LinkState& s) { gateway.LinkChanged(s); });
   link->Open();
   mqtt.Start();
   app.exec();
+  if (shared) shared->Close();  // packets still open are reported cut off
   gateway.Stop();
   mqtt.Close(kStopFlush);
   link->OnChange({});  // the gateway goes first

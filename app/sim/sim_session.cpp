@@ -177,7 +177,8 @@ SimSession::SimSession(const std::vector<sim::DeviceEntry>& devices, QObject* pa
                              entry.note = note;
                              entry.error = error;
                              Emit(std::move(entry));
-                           }}) {}
+                           },
+                           {}}) {}
 
 SimSession::~SimSession() {
   Close();

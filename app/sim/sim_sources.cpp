@@ -146,6 +146,8 @@ void SimSources::Accept(Server& server, QTcpSocket* socket) {
   }
   // As every TCP socket of the program: nothing it sends waits for an acknowledgement.
   socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  // A peer that vanished without a word is found out even when no idle limit is near.
+  socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
   auto connection = std::make_unique<Connection>();
   connection->stream.name = name;
   connection->quiet.start();
@@ -158,10 +160,10 @@ void SimSources::Accept(Server& server, QTcpSocket* socket) {
                    std::to_string(socket->peerPort()),
                false);
   }
+  if (limits_.read_buffer > 0) socket->setReadBufferSize(limits_.read_buffer);
   connect(socket, &QTcpSocket::readyRead, this, [this, socket, raw] {
     raw->quiet.restart();
-    const QByteArray bytes = socket->readAll();
-    Feed(raw->stream, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    ReadTcp(raw->stream, *socket);
   });
   connect(socket, &QTcpSocket::disconnected, this,
           [this, &server, socket] { Drop(server, socket, "closed"); });
@@ -169,6 +171,35 @@ void SimSources::Accept(Server& server, QTcpSocket* socket) {
   connect(&raw->idle, &QTimer::timeout, this,
           [this, &server, socket] { CheckIdle(server, socket); });
   raw->idle.start(limits_.idle);
+}
+
+bool SimSources::Wants(const Stream& stream) const {
+  return !sink_.more || sink_.more(stream.name);
+}
+
+void SimSources::ReadTcp(Stream& stream, QTcpSocket& socket) {
+  while (socket.bytesAvailable() > 0 && Wants(stream)) {
+    const QByteArray bytes = limits_.read_chunk > 0
+                                 ? socket.read(static_cast<qint64>(limits_.read_chunk))
+                                 : socket.readAll();
+    Feed(stream, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  }
+}
+
+void SimSources::Resume(const std::string& source) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, source] {
+        for (auto& server : servers_) {
+          for (auto& [socket, connection] : server->connections) {
+            if (connection->stream.name == source) return ReadTcp(connection->stream, *socket);
+          }
+        }
+        for (auto& pty : ptys_) {
+          if (pty->stream.name == source) return ReadPty(*pty);
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 void SimSources::CheckIdle(Server& server, QTcpSocket* socket) {
@@ -245,18 +276,29 @@ std::optional<std::string> SimSources::CreatePty(const std::string& path) {
   pty->stream.name = path;
   pty->notifier = std::make_unique<QSocketNotifier>(pty->master, QSocketNotifier::Read);
   Pty* raw = pty.get();
-  connect(raw->notifier.get(), &QSocketNotifier::activated, this, [this, raw] {
-    char buffer[4096];
-    for (;;) {
-      const ssize_t n = ::read(raw->master, buffer, sizeof buffer);
-      if (n <= 0) break;
-      Feed(raw->stream, buffer, static_cast<std::size_t>(n));
-    }
-  });
+  connect(raw->notifier.get(), &QSocketNotifier::activated, this, [this, raw] { ReadPty(*raw); });
   ptys_.push_back(std::move(pty));
   return std::nullopt;
 #else
   return "--pty " + path + ": ptys are made on Linux only; use --listen or --serial here";
+#endif
+}
+
+void SimSources::ReadPty(Pty& pty) {
+#if defined(Q_OS_LINUX)
+  char buffer[4096];
+  const std::size_t most =
+      limits_.read_chunk > 0 ? std::min(limits_.read_chunk, sizeof buffer) : sizeof buffer;
+  // Held back, the pty's own buffer fills and its writer waits; the notifier would fire for
+  // the same bytes again and again.
+  while (Wants(pty.stream)) {
+    const ssize_t n = ::read(pty.master, buffer, most);
+    if (n <= 0) break;
+    Feed(pty.stream, buffer, static_cast<std::size_t>(n));
+  }
+  pty.notifier->setEnabled(Wants(pty.stream));
+#else
+  (void)pty;
 #endif
 }
 

@@ -29,6 +29,11 @@ struct SourceLimits {
   // When the system has no file descriptor left for a connection, accepting pauses for
   // this long, or until one of ours closes.
   std::chrono::milliseconds accept_retry{std::chrono::seconds(1)};
+  // At most this many bytes are taken from a source at a time (0: all there are), and at
+  // most read_buffer wait unread for a TCP connection (0: no bound): with the sink's `more`,
+  // a source that is not to be read is held back by its connection, not by memory.
+  std::size_t read_chunk = 0;
+  std::int64_t read_buffer = 0;
 };
 
 // Where the simulator listens: TCP ports (as a serial-to-Ethernet server does), ptys the
@@ -43,6 +48,9 @@ class SimSources : public QObject {
     std::function<void(const std::string& source, protocol::DecodedItem&& item)> item;
     // Something happened to a source: a connection came or went, a device vanished.
     std::function<void(const std::string& source, const std::string& note, bool error)> note;
+    // Whether more may be read from the source now (none: always); one that was not is read
+    // again at Resume().
+    std::function<bool(const std::string& source)> more;
   };
 
   using Limits = SourceLimits;
@@ -61,6 +69,8 @@ class SimSources : public QObject {
   // The port a TCP source listens on (port 0 picks a free one).
   std::vector<int> TcpPorts() const;
   int Connections() const { return connections_; }
+  // A source the sink held back may be read again (soon, not from inside this call).
+  void Resume(const std::string& source);
   // Ends every source: open packets are reported cut off.
   void Close();
 
@@ -71,6 +81,9 @@ class SimSources : public QObject {
   struct Pty;
   void Feed(Stream& stream, const char* data, std::size_t size);
   void Finish(Stream& stream);
+  bool Wants(const Stream& stream) const;
+  void ReadTcp(Stream& stream, QTcpSocket& socket);
+  void ReadPty(Pty& pty);
   void Accept(Server& server, QTcpSocket* socket);
   void Drop(Server& server, QTcpSocket* socket, const std::string& note);
   void ResumeAccepting();

@@ -110,7 +110,6 @@ TEST(GatewayArgs, DefaultsAndWhatTheOptionsSet) {
   EXPECT_EQ(a.StateDir(), DefaultGatewayStateDir("line3"));
   EXPECT_NE(a.StateDir().find("/tvxorm/gateway/line3"), std::string::npos);
   EXPECT_EQ(a.JournalPath(), a.StateDir() + "/journal.jsonl");
-  EXPECT_EQ(NotYet(a), "");
 
   const auto set = ParseGatewayArgs(
       {"--bus=b-1", "--serial", "/dev/ttyUSB0", "--broker", "mqtt://a", "--broker=mqtt://b:1",
@@ -129,20 +128,6 @@ TEST(GatewayArgs, DefaultsAndWhatTheOptionsSet) {
   EXPECT_TRUE(s.journal.off);
   const auto v6 = ParseGatewayArgs({"--bus", "x", "--tcp", "[::1]:4001", "--broker", "mqtt://b"});
   EXPECT_EQ(std::get<GatewayArgs>(v6).BusDescription(), "tcp:[::1]:4001");
-}
-
-TEST(GatewayArgs, WhatIsTakenButNotYetDoneIsNamed) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {Base({"--listen", "4001"}), "--listen"},
-      {Base({"--pty", "/tmp/bus"}), "--pty"},
-  };
-  for (const auto& [args, what] : cases) {
-    const auto parsed = ParseGatewayArgs(args);
-    ASSERT_TRUE(std::holds_alternative<GatewayArgs>(parsed)) << what;
-    const std::string said = NotYet(std::get<GatewayArgs>(parsed));
-    EXPECT_NE(said.find(what), std::string::npos) << said;
-    EXPECT_NE(said.find("not yet"), std::string::npos) << said;
-  }
 }
 
 }  // namespace

@@ -142,6 +142,7 @@ TEST(GatewayProgram, WhatCannotRunEndsAtOnceWithOneLineAndItsStatus) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("x");
   f.close();
+  Listener busy;
   const QStringList base{"gateway",           "--bus", "x", "--tcp", "127.0.0.1:9", "--broker",
                          "mqtt://127.0.0.1:9"};
   struct Case {
@@ -154,9 +155,11 @@ TEST(GatewayProgram, WhatCannotRunEndsAtOnceWithOneLineAndItsStatus) {
       {QStringList(base) << "--pace"
                          << "fast",
        2, "--pace takes"},
-      {QStringList(base) << "--listen"
-                         << "4001",
-       2, "--listen (the shared port for consoles) is not yet"},
+      // The shared port: a port in use, a path that exists.
+      {QStringList(base) << "--listen" << QString::number(busy.Port()), 1,
+       "cannot listen on 127.0.0.1:" + std::to_string(busy.Port())},
+      {QStringList(base) << "--pty" << file, 1,
+       "--pty " + file.toStdString() + ": the path exists"},
       {QStringList(base) << "--devices" << dir.path(), 2, "cannot read the devices file"},
       {QStringList(base) << "--state-dir" << file, 1, "cannot use the state folder"},
   };

@@ -2,6 +2,8 @@
 
 #include <signal.h>
 
+#include <QRegularExpression>
+
 #include "tests/app/e2e_support.h"
 
 namespace tvx::e2e {
@@ -42,6 +44,13 @@ int GatewayProcess::Finish(int ms) {
 const std::string& GatewayProcess::Err() {
   err_ += process_.readAllStandardError().toStdString();
   return err_;
+}
+
+int GatewayProcess::SharedPort() {
+  return QRegularExpression("tcp:(\\d+): listening on ")
+      .match(QString::fromStdString(Err()))
+      .captured(1)
+      .toInt();
 }
 
 }  // namespace tvx::e2e

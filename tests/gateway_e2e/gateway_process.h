@@ -26,6 +26,9 @@ class GatewayProcess {
   // Its exit status, or -1 for a crash or a run still going after ms.
   int Finish(int ms = 20000);
   const std::string& Err();
+  // Where its first --listen says it listens: the port, 0 until it has said so.
+  int SharedPort();
+  qint64 Pid() const { return process_.processId(); }
 
  private:
   QTemporaryDir state_;
