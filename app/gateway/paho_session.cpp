@@ -23,6 +23,7 @@ struct PahoSession::Relay {
   std::shared_ptr<std::promise<void>> disconnected;
 
   std::size_t subscription_count = 0;
+  std::function<bool(MqttMessage&)> keep;  // set before Start, only read afterwards
 
   // f(owner) on the owner's thread.
   template <class F>
@@ -49,10 +50,13 @@ struct PahoSession::Relay {
   }
 
   // Paho has acknowledged a QoS 1 message before it calls this, and holds its lock meanwhile:
-  // waiting here for the logic (which publishes) would deadlock, and would save nothing.
+  // waiting here for the logic (which publishes) would deadlock. The keeper records it (the
+  // durable queue) before Paho is told it was taken, so a crash from here on loses nothing.
   static int OnMessage(void* context, char* topic, int topic_length, MQTTAsync_message* m) {
     Relay& r = Of(context);
-    r.Post([message = FromPaho(topic, topic_length, *m)](PahoSession* o) { o->Arrived(message); });
+    MqttMessage message = FromPaho(topic, topic_length, *m);
+    if (r.keep && !r.keep(message)) return 0;  // Paho keeps it and offers it again
+    r.Post([message = std::move(message)](PahoSession* o) { o->Arrived(message); });
     MQTTAsync_freeMessage(&m);
     MQTTAsync_free(topic);
     return 1;
@@ -130,7 +134,7 @@ struct PahoSession::Relay {
   static void Published(void* context, int token, const std::string& failure) {
     Of(context).Post([token, failure](PahoSession* o) {
       if (!failure.empty()) o->Notice("a message was not published: " + failure);
-      o->Completed(token);
+      o->Completed(token, failure.empty());
     });
   }
   static void OnPublished(void* context, MQTTAsync_successData* s) {
@@ -180,6 +184,11 @@ void PahoSession::SetTopics(std::string will_topic, std::string will_payload,
   options_.subscriptions = std::move(subscriptions);
   const std::lock_guard lock(relay_->mutex);
   relay_->subscription_count = options_.subscriptions.size();
+}
+
+void PahoSession::SetKeeper(std::function<bool(MqttMessage&)> keep) {
+  const std::lock_guard lock(relay_->mutex);
+  relay_->keep = std::move(keep);
 }
 
 void PahoSession::Start() {
@@ -351,14 +360,20 @@ void PahoSession::Pump() {
   while (version_settled_ && client_ != nullptr && !outgoing_.empty() && handed_.size() < window_) {
     const int token = Send(outgoing_.front());
     if (token == kBufferFull) return;  // kept here until Paho has room
+    if (token >= 0 && outgoing_.front().sequence != 0)
+      handed_sequences_[token] = outgoing_.front().sequence;
     outgoing_.pop_front();
     if (token >= 0) handed_.push_back(token);
   }
   if (drain_loop_ != nullptr && outgoing_.empty() && handed_.empty()) drain_loop_->quit();
 }
 
-void PahoSession::Completed(int token) {
+void PahoSession::Completed(int token, bool delivered) {
   std::erase(handed_, token);
+  if (auto it = handed_sequences_.find(token); it != handed_sequences_.end()) {
+    if (delivered && delivered_) delivered_(it->second);
+    handed_sequences_.erase(it);
+  }
   Pump();
 }
 
