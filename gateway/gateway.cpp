@@ -190,9 +190,16 @@ struct Gateway::State {
     from.asked.id = request.id;
     if (message.retained) return Answer(from, InvalidAnswer(from.asked, kRetainedRequest), false);
     if (const std::string* original = answered.Find(request.id, from.asked.received_utc_ms)) {
+      // The broker sending the same message again (its acknowledgement was lost): the same
+      // answer again, not a second one.
+      if (message.redelivered) return Answer(from, {"", *original}, false);
       return Answer(from, DuplicateAnswer(from.asked, *original), false);
     }
     if (auto it = waiting.find(request.id); it != waiting.end()) {
+      if (message.redelivered) {  // the first one's answer will do
+        if (queue && from.seq) queue->Answered(from.seq, std::nullopt, {}, Now());
+        return;
+      }
       it->second.push_back(from);  // answered with the first one's answer once it has one
       return;
     }

@@ -64,6 +64,7 @@ std::string RequestLine(const QueuedRequest& r) {
       .Add("topic", Hex(r.message.topic))
       .Add("payload", Hex(r.message.payload))
       .Add("retained", r.message.retained);
+  if (r.message.redelivered) o.Add("redelivered", true);
   if (r.message.response_topic) o.Add("response_topic", Hex(*r.message.response_topic));
   if (r.message.correlation_data) o.Add("correlation", Hex(*r.message.correlation_data));
   if (r.message.expiry_seconds) o.Add("expiry", *r.message.expiry_seconds);
@@ -163,6 +164,8 @@ bool QueueLog::Apply(std::string_view line) {
     r.message.topic = std::move(*topic);
     r.message.payload = std::move(*payload);
     r.message.retained = retained->boolean;
+    const JsonValue* redelivered = o->Find("redelivered");
+    r.message.redelivered = redelivered && redelivered->boolean;
     r.message.sequence = r.seq;
     if (o->Find("response_topic") && !(r.message.response_topic = HexMember(*o, "response_topic")))
       return false;

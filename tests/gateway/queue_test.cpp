@@ -39,10 +39,11 @@ class Durable : public GatewayTest {
     Start(std::move(options), link_up);
   }
   // As the program's keeper does on Paho's thread: recorded before the gateway sees it.
-  void Arrive(const std::string& payload) {
+  void Arrive(const std::string& payload, bool redelivered = false) {
     MqttMessage m;
     m.topic = gw->Topic("request");
     m.payload = payload;
+    m.redelivered = redelivered;
     store.text += store.log.Request(wall.Now().utc_ms, m);
     gw->MessageArrived(m);
   }
@@ -213,6 +214,23 @@ TEST_F(Durable, ACrashWhileWritingIsAnsweredInterruptedAndNothingGoesOutTwice) {
     EXPECT_EQ(ResultOf("it"), "interrupted,duplicate") << c.what;
     EXPECT_EQ(link.writes.size(), c.writes_after) << c.what;
   }
+}
+
+TEST_F(Durable, TheBrokerSendingARequestAgainGetsTheSameAnswerNotASecondOne) {
+  StartDurable();
+  gw->LinkChanged({false, "gone", "127.0.0.1:4001", 0});
+  Arrive(Num("waiting", "1"));
+  Arrive(Num("waiting", "1"), true);  // while the first still waits: nothing more
+  gw->LinkChanged({true, "", "127.0.0.1:4001", 0});
+  Advance(100);
+  Arrive(Num("waiting", "1"), true);  // once answered: that answer again
+  Arrive(Num("waiting", "1"));        // sent again by the requester: duplicate
+  const auto answers = On("response");
+  ASSERT_EQ(answers.size(), 3u);
+  EXPECT_EQ(answers[1].payload, answers[0].payload);
+  EXPECT_EQ(ResultOf("waiting"), "written,written,duplicate");
+  EXPECT_EQ(link.writes.size(), 1u);
+  EXPECT_TRUE(store.log.Open().empty()) << "every record closed";
 }
 
 TEST_F(Durable, AQueuedRequestKeepsItsAgeAcrossARestart) {

@@ -34,7 +34,9 @@ class RecordingBus {
       }
     });
   }
-  QStringList Args() const { return {"--tcp", "127.0.0.1:" + QString::number(server_.serverPort())}; }
+  QStringList Args() const {
+    return {"--tcp", "127.0.0.1:" + QString::number(server_.serverPort())};
+  }
   // How many NUM packets with each number reached the bus.
   std::map<std::string, int> Numbers() const {
     std::map<std::string, int> seen;
@@ -78,7 +80,8 @@ void ExpectOneAnswerEachAndNothingTwice(Watch& watch, const RecordingBus& bus, i
     ASSERT_EQ(it->second.size(), 1u) << Id(i) << " got different answers:\n"
                                      << *it->second.begin() << "\n"
                                      << *it->second.rbegin();
-    QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(*it->second.begin())).object();
+    QJsonObject answer =
+        QJsonDocument::fromJson(QByteArray::fromStdString(*it->second.begin())).object();
     const std::string result = answer["result"].toString().toStdString();
     EXPECT_TRUE(allowed.contains(result)) << *it->second.begin();
     const auto on_bus = numbers.find(Number(i));
@@ -103,9 +106,9 @@ TEST(GatewayFaults, KilledThreeTimesWhileRequestsStreamEveryOneGetsOneAnswer) {
   ASSERT_TRUE(watch.WaitFor(GatewayProcess::Topic("status"), Online));
 
   QProcess publisher;  // one connection, a QoS 1 message per line
-  publisher.start("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker.Port()), "-V",
-                                    "mqttv5", "-q", "1", "-t",
-                                    QString::fromStdString(GatewayProcess::Topic("request")), "-l"});
+  publisher.start("mosquitto_pub",
+                  {"-h", "127.0.0.1", "-p", QString::number(broker.Port()), "-V", "mqttv5", "-q",
+                   "1", "-t", QString::fromStdString(GatewayProcess::Topic("request")), "-l"});
   ASSERT_TRUE(publisher.waitForStarted(10000));
   constexpr int kRequests = 150;
   for (int i = 0; i < kRequests; ++i) {
