@@ -25,7 +25,7 @@ namespace {
 constexpr char kName[] = "tvxorm gateway: ";
 // How long a stop waits for the last answers and the offline status to reach the broker: a
 // stop is done within 2 s; what has not left by then is in Paho's hands or the queue file.
-constexpr std::chrono::milliseconds kStopFlush{1200};
+constexpr std::chrono::milliseconds kStopFlush{700};
 
 class SystemClock : public tvx::gateway::WallClock {
  public:

@@ -438,7 +438,8 @@ void PahoSession::Close(std::chrono::milliseconds timeout) {
     opts.onSuccess = &Relay::OnDisconnected;
     opts.onFailure = &Relay::OnDisconnectFailed;
     if (MQTTAsync_disconnect(client_, &opts) == MQTTASYNC_SUCCESS)
-      disconnected.wait_for(std::chrono::milliseconds(opts.timeout) + std::chrono::seconds(2));
+      disconnected.wait_for(std::chrono::milliseconds(opts.timeout) +
+                            std::chrono::milliseconds(200));
   }
   Destroy();
   connected_ = false;
