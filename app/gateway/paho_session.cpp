@@ -49,9 +49,8 @@ struct PahoSession::Relay {
     r.Post([why](PahoSession* o) { o->HandleLost(why); });
   }
 
-  // Paho has acknowledged a QoS 1 message before it calls this, and holds its lock meanwhile:
-  // waiting here for the logic (which publishes) would deadlock. The keeper records it (the
-  // durable queue) before Paho is told it was taken, so a crash from here on loses nothing.
+  // Paho acknowledged it before this call and holds its lock meanwhile: waiting here for the
+  // logic (which publishes) would deadlock. The keeper (the durable queue) records it first.
   static int OnMessage(void* context, char* topic, int topic_length, MQTTAsync_message* m) {
     Relay& r = Of(context);
     MqttMessage message = FromPaho(topic, topic_length, *m);
