@@ -386,6 +386,7 @@ void Gateway::Restore(const QueueLog& log) {
     s_->PublishAnswer(u.answer, u.response_topic, u.correlation_data, seq);
   for (const KeptAnswer& a : log.Answers()) s_->answered.Keep(a.id, a.answer, a.at_utc_ms);
   // A copy: answering them records in the queue, which may be the log read here.
+  // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): log may change meanwhile
   const std::map<std::uint64_t, QueuedRequest> open = log.Open();
   for (const auto& [seq, r] : open) {
     if (!r.writing_unit) {

@@ -129,7 +129,7 @@ TEST(QueueLogTest, CompactionKeepsWhatIsLiveAndEveryByteOfIt) {
   QueueLog log;
   MqttMessage m;
   m.topic = "b/request";
-  m.payload = std::string("\0\xff\n\"\\{", 7);  // any bytes survive
+  m.payload = std::string("\0\xff\n\"\\{", 6);  // any bytes survive
   m.retained = true;
   m.response_topic = "reply/here";
   m.correlation_data = std::string("\x01\x00", 2);
