@@ -75,6 +75,18 @@ Answer FailedAnswer(const Asked& asked, std::string_view error, std::string_view
   return {result::kFailed, o.Text()};
 }
 
+Answer InterruptedAnswer(const Asked& asked, std::string_view error, std::string_view bytes,
+                         std::size_t went, std::optional<std::size_t> positions,
+                         std::int64_t at_utc_ms) {
+  JsonObject o = Start(asked, result::kInterrupted);
+  o.Add("error", error);
+  Packet(o, bytes).Add("bytes", static_cast<std::int64_t>(went));
+  if (positions) o.Add("positions", static_cast<std::int64_t>(*positions));
+  Done(result::kInterrupted, o, asked);
+  o.Add("interrupted", IsoUtc(at_utc_ms));
+  return {result::kInterrupted, o.Text()};
+}
+
 Answer DuplicateAnswer(const Asked& asked, std::string_view original_json) {
   JsonObject o = Start(asked, result::kDuplicate);
   o.AddRaw("original", original_json);

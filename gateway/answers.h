@@ -16,6 +16,7 @@ inline constexpr char kFailed[] = "failed";
 inline constexpr char kExpired[] = "expired";
 inline constexpr char kBusy[] = "busy";
 inline constexpr char kDuplicate[] = "duplicate";
+inline constexpr char kInterrupted[] = "interrupted";
 }  // namespace result
 
 struct Answer {
@@ -40,5 +41,10 @@ Answer WrittenAnswer(const Asked& asked, std::string_view status, std::string_vi
 Answer FailedAnswer(const Asked& asked, std::string_view error, std::string_view bytes,
                     std::size_t went, std::int64_t failed_utc_ms);
 Answer DuplicateAnswer(const Asked& asked, std::string_view original_json);
+// The gateway stopped while writing it: went of bytes certainly went; positions, for an andon
+// grid, how many of its positions did.
+Answer InterruptedAnswer(const Asked& asked, std::string_view error, std::string_view bytes,
+                         std::size_t went, std::optional<std::size_t> positions,
+                         std::int64_t at_utc_ms);
 
 }  // namespace tvx::gateway

@@ -1,5 +1,6 @@
 #include "gateway/gateway.h"
 
+#include <map>
 #include <unordered_map>
 
 #include "gateway/answered_ids.h"
@@ -9,6 +10,7 @@
 #include "gateway/iso_time.h"
 #include "gateway/json.h"
 #include "gateway/pacer.h"
+#include "gateway/queue_log.h"
 #include "gateway/request.h"
 #include "gateway/shared_port.h"
 
@@ -21,26 +23,35 @@ constexpr char kRetainedRequest[] =
     "a retained request is never run: it would run again at every restart; publish it "
     "without the retain flag";
 constexpr char kStopped[] = "the gateway stopped before it was written; nothing was sent";
+constexpr char kCrashed[] =
+    "the gateway stopped while writing it (it was killed or the machine went down); the "
+    "packet then going out may have gone in part or whole";
 
 // Who waits for an answer, and where it goes besides B/response.
 struct Requester {
   Asked asked;
   std::optional<std::string> response_topic;
   std::optional<std::string> correlation_data;
+  std::uint64_t seq = 0;  // in the durable queue
 };
 
 }  // namespace
 
 struct Gateway::State {
-  State(Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f, JournalSink* j)
+  State(Options o, MqttSession& m, BusLink& l, WallClock& c, Formats f, JournalSink* j,
+        QueueStore* q)
       : options(std::move(o)),
         mqtt(m),
         clock(c),
         formats(std::move(f)),
         journal(j),
+        queue(q),
         pacer(
             options.pace_ms, options.queue, l,
             {[this] { return Now(); },
+             [this](Job& job) {
+               if (queue && job.seq) queue->Writing(job.seq, job.next, job.went);
+             },
              [this](Job& job, std::string_view unit, const WriteResult& r) { Wrote(job, unit, r); },
              [this](std::unique_ptr<Job> job, const JobEnd& end) { Ended(std::move(job), end); }}),
         consoles(options.pace_ms, {[this] { return Now(); },
@@ -143,20 +154,44 @@ struct Gateway::State {
   }
 
   // Answers go to B/response and to the request's own response topic.
-  void Answer(const Requester& to, const gateway::Answer& answer, bool keep) {
-    Publish("response", answer.json, 1, false);
-    if (to.response_topic && !to.response_topic->empty()) {
-      MqttMessage m;
-      m.topic = *to.response_topic;
-      m.payload = answer.json;
-      m.correlation_data = to.correlation_data;
+  // Tagged with the request's number, so the queue learns when the broker took it.
+  void PublishAnswer(const std::string& json, const std::optional<std::string>& response_topic,
+                     const std::optional<std::string>& correlation_data, std::uint64_t seq) {
+    MqttMessage m;
+    m.topic = Topic("response");
+    m.payload = json;
+    m.sequence = seq;
+    mqtt.Publish(m);
+    if (response_topic && !response_topic->empty()) {
+      m.topic = *response_topic;
+      m.correlation_data = correlation_data;
       mqtt.Publish(m);
     }
-    if (keep && to.asked.id) answered.Keep(*to.asked.id, answer.json, Now());
   }
 
-  void Arrived(const MqttMessage& message) {
-    Requester from{{std::nullopt, Now()}, message.response_topic, message.correlation_data};
+  void Answer(const Requester& to, const gateway::Answer& answer, bool keep) {
+    PublishAnswer(answer.json, to.response_topic, to.correlation_data, to.seq);
+    const bool kept = keep && to.asked.id;
+    if (kept) answered.Keep(*to.asked.id, answer.json, Now());
+    if (queue && to.seq)
+      queue->Answered(to.seq, kept ? to.asked.id : std::nullopt, answer.json, Now());
+  }
+
+  void Take(const MqttMessage& message, std::int64_t received) {
+    if (message.retained && message.payload.empty()) {  // a cleared request
+      if (queue && message.sequence) queue->Answered(message.sequence, {}, {}, Now());
+      return;
+    }
+    if (message.retained) Publish("request", "", 1, true);
+    Arrived(message, received);
+  }
+
+  void Arrived(const MqttMessage& message, std::int64_t received) {
+    Requester from;
+    from.asked.received_utc_ms = received;
+    from.response_topic = message.response_topic;
+    from.correlation_data = message.correlation_data;
+    from.seq = message.sequence;
     auto parsed = ParseRequest(message.payload);
     if (auto* e = std::get_if<RequestError>(&parsed)) {
       from.asked.id = e->id;
@@ -167,9 +202,16 @@ struct Gateway::State {
     from.asked.id = request.id;
     if (message.retained) return Answer(from, InvalidAnswer(from.asked, kRetainedRequest), false);
     if (const std::string* original = answered.Find(request.id, from.asked.received_utc_ms)) {
+      // The broker sending the same message again (its acknowledgement was lost): the same
+      // answer again, not a second one.
+      if (message.redelivered) return Answer(from, {"", *original}, false);
       return Answer(from, DuplicateAnswer(from.asked, *original), false);
     }
     if (auto it = waiting.find(request.id); it != waiting.end()) {
+      if (message.redelivered) {  // the first one's answer will do
+        if (queue && from.seq) queue->Answered(from.seq, std::nullopt, {}, Now());
+        return;
+      }
       it->second.push_back(from);  // answered with the first one's answer once it has one
       return;
     }
@@ -183,6 +225,7 @@ struct Gateway::State {
     Prepared& p = std::get<Prepared>(prepared);
     auto job = std::make_unique<Job>();
     job->asked = from.asked;
+    job->seq = from.seq;
     job->response_topic = from.response_topic;
     job->correlation_data = from.correlation_data;
     job->units = std::move(p.units);
@@ -294,8 +337,9 @@ struct Gateway::State {
         answer = ExpiredAnswer(job->asked, job->deadline_why);
         break;
       case JobEnd::kStopped:
-        answer = FailedAnswer(job->asked, job->next ? "the gateway stopped part way" : kStopped,
-                              job->Bytes(), job->went, now);
+        answer = job->next ? InterruptedAnswer(job->asked, "the gateway stopped part way",
+                                               job->Bytes(), job->went, job->next, now)
+                           : FailedAnswer(job->asked, kStopped, job->Bytes(), job->went, now);
         break;
     }
     if (job->journal) {
@@ -306,7 +350,7 @@ struct Gateway::State {
       if (!written) job->journal->Fail(why);
       job->journal->End(written ? job->status : "tvxorm gateway: " + why, tally);
     }
-    const Requester to{job->asked, job->response_topic, job->correlation_data};
+    const Requester to{job->asked, job->response_topic, job->correlation_data, job->seq};
     Answer(to, answer, true);
     if (job->asked.id) {
       auto it = waiting.find(*job->asked.id);
@@ -323,6 +367,8 @@ struct Gateway::State {
   WallClock& clock;
   Formats formats;
   JournalSink* journal;
+  QueueStore* queue;
+  bool stopped = false;
   Pacer pacer;
   SharedPort consoles;
   std::function<void(const std::string&)> console_resume;
@@ -342,9 +388,9 @@ struct Gateway::State {
 };
 
 Gateway::Gateway(Options options, MqttSession& session, BusLink& link, WallClock& clock,
-                 Formats formats, JournalSink* journal)
+                 Formats formats, JournalSink* journal, QueueStore* queue)
     : s_(std::make_unique<State>(std::move(options), session, link, clock, std::move(formats),
-                                 journal)) {}
+                                 journal, queue)) {}
 
 Gateway::~Gateway() = default;
 
@@ -377,12 +423,12 @@ void Gateway::ConnectionLost(const std::string&) {
 }
 
 bool Gateway::MessageArrived(const MqttMessage& message) {
+  // Stopped: what still arrives is in the durable queue for the next start.
+  if (s_->stopped && s_->queue) return true;
   if (message.topic == s_->Topic("republish")) {
     s_->PublishRetained();
   } else if (message.topic == s_->Topic("request")) {
-    if (message.retained && message.payload.empty()) return true;  // a cleared request
-    if (message.retained) s_->Publish("request", "", 1, true);
-    s_->Arrived(message);
+    s_->Take(message, s_->Now());
   }
   return true;
 }
@@ -403,8 +449,44 @@ void Gateway::ConsolesConnected(int count) {
   s_->consoles_connected = count;
 }
 
+void Gateway::Restore(const QueueLog& log) {
+  // Answers the broker may not have got before the stop: QoS 1 allows the same one twice.
+  for (const auto& [seq, u] : log.Undelivered())
+    s_->PublishAnswer(u.answer, u.response_topic, u.correlation_data, seq);
+  for (const KeptAnswer& a : log.Answers()) s_->answered.Keep(a.id, a.answer, a.at_utc_ms);
+  // A copy: answering them records in the queue, which may be the log read here.
+  // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): log may change meanwhile
+  const std::map<std::uint64_t, QueuedRequest> open = log.Open();
+  for (const auto& [seq, r] : open) {
+    if (!r.writing_unit) {
+      s_->Take(r.message, r.received_utc_ms);  // its age counts from when it first came
+      continue;
+    }
+    Requester to;
+    to.asked.received_utc_ms = r.received_utc_ms;
+    to.response_topic = r.message.response_topic;
+    to.correlation_data = r.message.correlation_data;
+    to.seq = seq;
+    std::string bytes;
+    std::optional<std::size_t> positions;
+    auto parsed = ParseRequest(r.message.payload);
+    if (auto* request = std::get_if<Request>(&parsed)) {
+      to.asked.id = request->id;
+      auto prepared = Prepare(*request, s_->options.link);
+      if (auto* p = std::get_if<Prepared>(&prepared)) {
+        for (const std::string& unit : p->units) bytes += unit;
+        if (p->units.size() > 1) positions = *r.writing_unit;
+      }
+    }
+    s_->Answer(to,
+               InterruptedAnswer(to.asked, kCrashed, bytes, r.bytes_before, positions, s_->Now()),
+               true);
+  }
+}
+
 void Gateway::Stop() {
-  s_->pacer.Stop();
+  s_->stopped = true;
+  s_->pacer.Stop(s_->queue != nullptr);
   s_->consoles.Stop();  // after the queue's: what waits here came later
   s_->Publish("status", JsonObject().Add("state", "offline").Add("reason", "stopped").Text(), 1,
               true);

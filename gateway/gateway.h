@@ -72,6 +72,20 @@ class JournalSink {
   virtual void Record(const console::JournalEntry& entry) = 0;
 };
 
+// The durable queue (the program's queue file): each request is recorded there as it arrives;
+// the gateway tells it when a request's bytes start to go out and what its answer was.
+class QueueStore {
+ public:
+  virtual ~QueueStore() = default;
+  // Before unit (its index) goes out; bytes_before of the request's bytes went already.
+  virtual void Writing(std::uint64_t seq, std::size_t unit, std::size_t bytes_before) = 0;
+  // Its final answer (empty: closed without one); keep_id when it stays known for "duplicate".
+  virtual void Answered(std::uint64_t seq, const std::optional<std::string>& keep_id,
+                        const std::string& answer, std::int64_t at_utc_ms) = 0;
+};
+
+class QueueLog;
+
 // The formats the program's files already define, so the gateway publishes exactly them.
 struct Formats {
   // A journal entry as the journal file's line (one JSON object).
@@ -83,7 +97,7 @@ struct Formats {
 class Gateway : public MqttEvents {
  public:
   Gateway(Options options, MqttSession& session, BusLink& link, WallClock& clock, Formats formats,
-          JournalSink* journal = nullptr);
+          JournalSink* journal = nullptr, QueueStore* queue = nullptr);
   ~Gateway() override;
   Gateway(const Gateway&) = delete;
   Gateway& operator=(const Gateway&) = delete;
@@ -113,7 +127,14 @@ class Gateway : public MqttEvents {
   // The consoles connected now; B/status counts them once told.
   void ConsolesConnected(int count);
 
-  // A clean stop: what waits is answered, B/status says offline, stopped.
+  // What the durable queue held at the start: a request that was being written is answered
+  // "interrupted", the others join the queue (or expire), answered ids stay known. Before any
+  // message arrives.
+  void Restore(const QueueLog& log);
+
+  // A clean stop: a grid part way is answered "interrupted"; with a durable queue the requests
+  // that wait stay there for the next start (without one they are answered "failed"); no
+  // request is taken after it; B/status says offline, stopped.
   void Stop();
 
   std::size_t Queued() const;

@@ -18,6 +18,10 @@ struct MqttMessage {
   std::optional<std::string> response_topic;
   std::optional<std::string> correlation_data;
   std::optional<std::int64_t> expiry_seconds;  // Message Expiry Interval as received
+  // The broker's DUP flag: this very message again (a QoS 1 resend), not a new request.
+  bool redelivered = false;
+  // The durable queue's number for an arrived request; 0: not in the queue.
+  std::uint64_t sequence = 0;
 };
 
 class MqttSession {

@@ -45,9 +45,10 @@ void Pacer::SetLinkUp(bool up, const std::string& error) {
   if (up && paced_) WriteNext();
 }
 
-void Pacer::Stop() {
+void Pacer::Stop(bool keep_waiting) {
   timer_.SetEnabled(false);
   if (grid_) hooks_.ended(std::move(grid_), {JobEnd::kStopped, {}});
+  if (keep_waiting) queue_.clear();
   while (!queue_.empty()) {
     std::unique_ptr<Job> job = std::move(queue_.front());
     queue_.pop_front();
@@ -101,6 +102,7 @@ bool Pacer::WriteNext() {
   } else {
     return false;
   }
+  if (hooks_.writing) hooks_.writing(*job);
   const std::string& unit = job->units[job->next++];
   writing_ = true;
   const WriteResult result = link_.Write(unit);

@@ -27,6 +27,7 @@ inline constexpr std::int64_t kNoDeadline = std::numeric_limits<std::int64_t>::m
 struct Job {
   std::string source = "mqtt";  // or "tcp:4001#3", a pty's path
   bool console = false;         // a console's unit from the shared port: nobody awaits an answer
+  std::uint64_t seq = 0;        // its number in the durable queue; 0: not there
   Asked asked;
   std::optional<std::string> response_topic;
   std::optional<std::string> correlation_data;
@@ -52,6 +53,8 @@ class Pacer {
  public:
   struct Hooks {
     std::function<std::int64_t()> now_utc_ms;
+    // Before each unit goes out (job.next is its index, job.went the bytes before it).
+    std::function<void(Job&)> writing;
     // Each unit as the link answered it.
     std::function<void(Job&, std::string_view unit, const WriteResult&)> wrote;
     std::function<void(std::unique_ptr<Job>, const JobEnd&)> ended;
@@ -67,8 +70,8 @@ class Pacer {
   void SetLinkUp(bool up, const std::string& error);
   // Requests waiting their turn; a grid going out is not among them.
   std::size_t Waiting() const { return queue_.size(); }
-  // Ends every job still here.
-  void Stop();
+  // Ends the grid part way out and, unless they are kept for the next start, every job waiting.
+  void Stop(bool keep_waiting = false);
 
  private:
   void Tick();

@@ -12,6 +12,7 @@
 #include "app/gateway/gateway_args.h"
 #include "app/gateway/paho_session.h"
 #include "app/gateway/shared_port_sources.h"
+#include "app/gateway/queue_file.h"
 #include "app/journal_file.h"
 #include "app/qt_timer_driver.h"
 #include "app/sim/sim_session.h"
@@ -24,8 +25,9 @@ namespace tvx::app {
 namespace {
 
 constexpr char kName[] = "tvxorm gateway: ";
-// How long a stop waits for the last answers and the offline status to reach the broker.
-constexpr std::chrono::milliseconds kStopFlush{5000};
+// How long a stop waits for the last answers and the offline status to reach the broker: a
+// stop is done within 2 s; what has not left by then is in Paho's hands or the queue file.
+constexpr std::chrono::milliseconds kStopFlush{700};
 
 class SystemClock : public tvx::gateway::WallClock {
  public:
@@ -51,6 +53,32 @@ std::string MakeStateDir(const std::string& path) {
                         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   if (!QFileInfo(dir).isWritable()) return "it cannot be written";
   return {};
+}
+
+// The state folder's queue, or nullptr once the operator was told why not.
+std::unique_ptr<QueueFile> OpenQueue(const std::string& dir,
+                                     const std::function<void(const std::string&)>& warn) {
+  auto opened = QueueFile::Open(dir, JournalNow().utc_ms);
+  if (const auto* why = std::get_if<std::string>(&opened)) {
+    warn(*why);
+    return nullptr;
+  }
+  auto queue = std::get<std::unique_ptr<QueueFile>>(std::move(opened));
+  queue->OnWarning(warn);
+  if (const std::size_t torn = queue->Log().Torn(); torn > 0) {
+    warn("the queue " + Quoted(queue->Path()) + " held " + std::to_string(torn) +
+         " record(s) cut short (a crash while writing); skipped");
+  }
+  return queue;
+}
+
+// On Paho's thread: requests go into the queue file before Paho is told they were taken.
+std::function<bool(tvx::gateway::MqttMessage&)> KeepRequests(QueueFile& queue, std::string topic) {
+  return [&queue, topic = std::move(topic)](tvx::gateway::MqttMessage& m) {
+    if (m.topic != topic) return true;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return queue.Keep(m, std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+  };
 }
 
 }  // namespace
@@ -98,6 +126,8 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
     return kGatewayCannotStart;
   }
   const auto warn = [&err](const std::string& text) { err << kName << text << std::endl; };
+  auto queue = OpenQueue(a.StateDir(), warn);
+  if (!queue) return kGatewayCannotStart;  // it said why
   std::unique_ptr<JournalFile> journal;
   std::unique_ptr<FileSink> sink;
   if (!a.journal.off) {
@@ -127,11 +157,14 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
   PahoSession mqtt(broker);
   QtTimerDriver timers;  // outlives the gateway, whose timers tell it of every change
   tvx::gateway::Gateway gateway(options, mqtt, *link, clock, {&JournalLine, &DeviceStateJson},
-                                sink.get());
+                                sink.get(), queue.get());
   // Known only once the gateway names its topics.
   mqtt.SetTopics(gateway.Topic("status"), tvx::gateway::Gateway::WillPayload(),
                  {gateway.Topic("request"), gateway.Topic("republish")});
   for (window::Timer* t : gateway.Timers()) timers.Attach(*t);
+  gateway.Restore(queue->Log());
+  mqtt.SetKeeper(KeepRequests(*queue, gateway.Topic("request")));
+  mqtt.OnDelivered([&queue](std::uint64_t seq) { queue->Delivered(seq); });
   mqtt.SetEvents(&gateway);
   mqtt.OnNotice(warn);
   std::unique_ptr<SharedPortSources> shared;

@@ -25,6 +25,7 @@ struct PahoSession::Relay {
 
   std::size_t subscription_count = 0;
   TlsErrors tls_errors;  // OpenSSL's complaints during a connect
+  std::function<bool(MqttMessage&)> keep;  // set before Start, only read afterwards
 
   // f(owner) on the owner's thread.
   template <class F>
@@ -50,11 +51,13 @@ struct PahoSession::Relay {
     r.Post([why](PahoSession* o) { o->HandleLost(why); });
   }
 
-  // Paho has acknowledged a QoS 1 message before it calls this, and holds its lock meanwhile:
-  // waiting here for the logic (which publishes) would deadlock, and would save nothing.
+  // Paho acknowledged it before this call and holds its lock meanwhile: waiting here for the
+  // logic (which publishes) would deadlock. The keeper (the durable queue) records it first.
   static int OnMessage(void* context, char* topic, int topic_length, MQTTAsync_message* m) {
     Relay& r = Of(context);
-    r.Post([message = FromPaho(topic, topic_length, *m)](PahoSession* o) { o->Arrived(message); });
+    MqttMessage message = FromPaho(topic, topic_length, *m);
+    if (r.keep && !r.keep(message)) return 0;  // Paho keeps it and offers it again
+    r.Post([message = std::move(message)](PahoSession* o) { o->Arrived(message); });
     MQTTAsync_freeMessage(&m);
     MQTTAsync_free(topic);
     return 1;
@@ -139,7 +142,7 @@ struct PahoSession::Relay {
       if (!failure.empty() && failure != o->told_publish_)
         o->Notice("a message was not published: " + failure);
       if (!failure.empty()) o->told_publish_ = failure;
-      o->Completed(token);
+      o->Completed(token, failure.empty());
     });
   }
   static void OnPublished(void* context, MQTTAsync_successData* s) {
@@ -196,6 +199,11 @@ void PahoSession::SetTopics(std::string will_topic, std::string will_payload,
   options_.subscriptions = std::move(subscriptions);
   const std::lock_guard lock(relay_->mutex);
   relay_->subscription_count = options_.subscriptions.size();
+}
+
+void PahoSession::SetKeeper(std::function<bool(MqttMessage&)> keep) {
+  const std::lock_guard lock(relay_->mutex);
+  relay_->keep = std::move(keep);
 }
 
 void PahoSession::Start() {
@@ -346,14 +354,20 @@ void PahoSession::Pump() {
   while (version_settled_ && client_ != nullptr && !outgoing_.empty() && handed_.size() < window_) {
     const int token = Send(outgoing_.front());
     if (token == kBufferFull) return;  // kept here until Paho has room
+    if (token >= 0 && outgoing_.front().sequence != 0)
+      handed_sequences_[token] = outgoing_.front().sequence;
     outgoing_.pop_front();
     if (token >= 0) handed_.push_back(token);
   }
   if (drain_loop_ != nullptr && outgoing_.empty() && handed_.empty()) drain_loop_->quit();
 }
 
-void PahoSession::Completed(int token) {
+void PahoSession::Completed(int token, bool delivered) {
   std::erase(handed_, token);
+  if (auto it = handed_sequences_.find(token); it != handed_sequences_.end()) {
+    if (delivered && delivered_) delivered_(it->second);
+    handed_sequences_.erase(it);
+  }
   Pump();
 }
 
@@ -418,7 +432,8 @@ void PahoSession::Close(std::chrono::milliseconds timeout) {
     opts.onSuccess = &Relay::OnDisconnected;
     opts.onFailure = &Relay::OnDisconnectFailed;
     if (MQTTAsync_disconnect(client_, &opts) == MQTTASYNC_SUCCESS)
-      disconnected.wait_for(std::chrono::milliseconds(opts.timeout) + std::chrono::seconds(2));
+      disconnected.wait_for(std::chrono::milliseconds(opts.timeout) +
+                            std::chrono::milliseconds(200));
   }
   Destroy();
   connected_ = false;

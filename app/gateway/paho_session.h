@@ -6,6 +6,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,13 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
                  std::vector<std::string> subscriptions);
   // Who is told what happens; before Start, and it must outlive the session.
   void SetEvents(tvx::gateway::MqttEvents* events) { events_ = events; }
+  // Called on Paho's thread with each arrived message before Paho is told it was taken (the
+  // durable queue records it there); false: not now, Paho offers it again. Before Start.
+  void SetKeeper(std::function<bool(tvx::gateway::MqttMessage&)> keep);
+  // A published message with a sequence number reached the broker (on this thread).
+  void OnDelivered(std::function<void(std::uint64_t)> delivered) {
+    delivered_ = std::move(delivered);
+  }
   // Starts connecting, with MQTT 5 first; a broker that refuses 5 is spoken to in 3.1.1. A
   // broker that cannot be reached is tried again with back-off until it can.
   void Start();
@@ -93,7 +101,7 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   void Arrived(const tvx::gateway::MqttMessage& message);
   void Offer();
   void Pump();
-  void Completed(int token);
+  void Completed(int token, bool delivered);
   // Paho's token, -1 when the message was refused, kBufferFull while its buffer is full.
   int Send(const tvx::gateway::MqttMessage& message);
   static constexpr int kBufferFull = -2;
@@ -111,7 +119,9 @@ class PahoSession : public QObject, public tvx::gateway::MqttSession {
   // Not yet handed to Paho, oldest first: all of them until the first connection settled
   // which protocol the broker speaks.
   std::deque<tvx::gateway::MqttMessage> outgoing_;
-  std::vector<int> handed_;     // Paho's tokens of messages not yet completed
+  std::vector<int> handed_;                        // Paho's tokens of messages not yet completed
+  std::map<int, std::uint64_t> handed_sequences_;  // token -> the message's sequence
+  std::function<void(std::uint64_t)> delivered_;
   std::size_t window_ = 65535;  // the broker's receive maximum
   QEventLoop* drain_loop_ = nullptr;
   std::deque<tvx::gateway::MqttMessage> inbox_;  // arrived, not yet taken

@@ -22,6 +22,7 @@ MqttMessage FromPaho(const char* topic, int topic_length, const MQTTAsync_messag
                      static_cast<std::size_t>(std::max(m.payloadlen, 0)));
   out.qos = m.qos;
   out.retained = m.retained != 0;
+  out.redelivered = m.dup != 0;
   auto* props = const_cast<MQTTProperties*>(&m.properties);
   if (auto* p = MQTTProperties_getProperty(props, MQTTPROPERTY_CODE_RESPONSE_TOPIC))
     out.response_topic = Lenstring(p->value.data);

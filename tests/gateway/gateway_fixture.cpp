@@ -33,7 +33,7 @@ gateway::Options GatewayTest::DefaultOptions() {
 
 void GatewayTest::Start(gateway::Options options, bool link_up) {
   gw = std::make_unique<gateway::Gateway>(std::move(options), session, link, wall, TestFormats(),
-                                          &journal);
+                                          &journal, queue);
   for (window::Timer* t : gw->Timers()) clock.Attach(*t);
   gw->Connected();
   if (link_up) gw->LinkChanged({true, "", "127.0.0.1:4001", 0});

@@ -92,6 +92,7 @@ class GatewayTest : public ::testing::Test {
   RecordingLink link{clock};
   VirtualWallClock wall{clock};
   RecordingJournal journal;
+  gateway::QueueStore* queue = nullptr;  // the durable queue the next Start gives
   std::unique_ptr<gateway::Gateway> gw;
 };
 

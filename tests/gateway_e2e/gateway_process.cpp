@@ -9,7 +9,7 @@
 namespace tvx::e2e {
 
 GatewayProcess::GatewayProcess(const Mosquitto& broker, const QStringList& bus_args,
-                               const QStringList& more) {
+                               const QStringList& more, const QString& state_dir) {
   QStringList args{"gateway",
                    "--bus",
                    "line3",
@@ -18,7 +18,7 @@ GatewayProcess::GatewayProcess(const Mosquitto& broker, const QStringList& bus_a
                    "--broker",
                    QString::fromStdString(broker.Uri()),
                    "--state-dir",
-                   state_.path()};
+                   state_dir.isEmpty() ? state_.path() : state_dir};
   process_.start(ProgramPath(), args << bus_args << more);
   process_.waitForStarted(10000);
 }

@@ -13,8 +13,9 @@ namespace tvx::e2e {
 class GatewayProcess {
  public:
   // The bus is named "line3" under the prefix "t", so B is "t/line3".
-  GatewayProcess(const Mosquitto& broker, const QStringList& bus_args,
-                 const QStringList& more = {});
+  // state_dir: one that outlives this process (a restart); empty: a folder of its own.
+  GatewayProcess(const Mosquitto& broker, const QStringList& bus_args, const QStringList& more = {},
+                 const QString& state_dir = {});
   ~GatewayProcess();
   GatewayProcess(const GatewayProcess&) = delete;
   GatewayProcess& operator=(const GatewayProcess&) = delete;

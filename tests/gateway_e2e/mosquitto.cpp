@@ -101,9 +101,14 @@ std::string Mosquitto::Log() {
   return log_;
 }
 
-Watch::Watch(const Mosquitto& broker, const std::vector<std::string>& topics) {
+Watch::Watch(const Mosquitto& broker, const std::vector<std::string>& topics,
+             const std::string& session) {
   QStringList args{"-h", "127.0.0.1", "-p", QString::number(broker.Port()), "-V", "mqttv5", "-q",
                    "1",  "-F",        "%j"};
+  if (!session.empty())
+    args << "-c"
+         << "-i" << QString::fromStdString(session) << "-x"
+         << "600";
   for (const auto& t : topics) args << "-t" << QString::fromStdString(t);
   // The probe shows when the subscriptions are in place.
   const QString probe = "tvx-test/probe/" + QString::number(QCoreApplication::applicationPid());

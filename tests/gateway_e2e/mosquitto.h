@@ -55,7 +55,10 @@ struct Seen {
 // mosquitto_sub in MQTT 5 on the topics given, at QoS 1; every message it prints, in order.
 class Watch {
  public:
-  Watch(const Mosquitto& broker, const std::vector<std::string>& topics);
+  // session: a client id whose session the broker keeps (it reconnects after a broker restart
+  // and gets what it missed); empty: a clean session.
+  Watch(const Mosquitto& broker, const std::vector<std::string>& topics,
+        const std::string& session = {});
   ~Watch();
   Watch(const Watch&) = delete;
   Watch& operator=(const Watch&) = delete;
