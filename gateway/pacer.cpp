@@ -48,7 +48,10 @@ void Pacer::SetLinkUp(bool up, const std::string& error) {
 void Pacer::Stop(bool keep_waiting) {
   timer_.SetEnabled(false);
   if (grid_) hooks_.ended(std::move(grid_), {JobEnd::kStopped, {}});
-  if (keep_waiting) queue_.clear();
+  // The durable queue holds its requests for the next start; a console's packets are in no
+  // durable queue and are ended (reported) here.
+  if (keep_waiting)
+    std::erase_if(queue_, [](const std::unique_ptr<Job>& job) { return job->seq != 0; });
   while (!queue_.empty()) {
     std::unique_ptr<Job> job = std::move(queue_.front());
     queue_.pop_front();

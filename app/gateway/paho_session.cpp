@@ -24,7 +24,7 @@ struct PahoSession::Relay {
   std::shared_ptr<std::promise<void>> disconnected;
 
   std::size_t subscription_count = 0;
-  TlsErrors tls_errors;  // OpenSSL's complaints during a connect
+  TlsErrors tls_errors;                    // OpenSSL's complaints during a connect
   std::function<bool(MqttMessage&)> keep;  // set before Start, only read afterwards
 
   // f(owner) on the owner's thread.
