@@ -70,7 +70,8 @@ class Pacer {
   void SetLinkUp(bool up, const std::string& error);
   // Requests waiting their turn; a grid going out is not among them.
   std::size_t Waiting() const { return queue_.size(); }
-  // Ends the grid part way out and, unless they are kept for the next start, every job waiting.
+  // Ends the grid part way out and every job waiting, except, when kept, the requests the durable
+  // queue holds for the next start.
   void Stop(bool keep_waiting = false);
 
  private:
