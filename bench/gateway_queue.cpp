@@ -7,7 +7,8 @@
 // - fleet: G gateways at R requests/s each through one mosquitto: all answered, their CPU
 //   together, publish -> bus for the requests that found their bus idle.
 // Run: build/bench/tvx_gateway_queue_bench [--answered N] [--queued M] [--idle K] [--seconds S]
-//      (defaults 10000, 1000, 500, 60; needs mosquitto, mosquitto_pub and mosquitto_sub)
+//      [--gateways G] [--fleet-state DIR] [--only restart|latency|fleet]
+//      (defaults 10000, 1000, 500, 60, 20; needs mosquitto, mosquitto_pub and mosquitto_sub)
 #include <cstring>
 #include <memory>
 #include <set>
@@ -27,8 +28,9 @@ class StatusWatch {
   StatusWatch(int broker, const std::string& name) {
     int p[2];
     if (::pipe2(p, O_CLOEXEC) != 0) return;
-    pid_ = Spawn({"mosquitto_sub", "-p", std::to_string(broker), "-t", "tvxorm/" + name + "/status"},
-                 -1, p[1]);
+    pid_ =
+        Spawn({"mosquitto_sub", "-p", std::to_string(broker), "-t", "tvxorm/" + name + "/status"},
+              -1, p[1]);
     ::close(p[1]);
     fd_ = p[0];
     thread_ = std::thread([this] {
@@ -86,7 +88,7 @@ std::size_t Waiting(const std::string& file) {
 
 bool Restart(int broker, const std::string& dir, int answered, int queued) {
   const std::string state = dir + "/restart";
-  const std::vector<std::string> more{"--pace", "1", "--queue", std::to_string(answered),
+  const std::vector<std::string> more{"--pace",    "1",   "--queue", std::to_string(answered),
                                       "--max-age", "3600"};
   std::string all;
   const auto fill_start = Clock::now();
@@ -115,9 +117,7 @@ bool Restart(int broker, const std::string& dir, int answered, int queued) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     pub.Send(all);
     if (!WaitFor(
-            [&] {
-              return Waiting(state + "/queue.jsonl") >= static_cast<std::size_t>(queued);
-            },
+            [&] { return Waiting(state + "/queue.jsonl") >= static_cast<std::size_t>(queued); },
             120)) {
       std::fprintf(stderr, "the %d requests were not all queued\n", queued);
       return false;
@@ -186,8 +186,8 @@ bool AddedLatency(int broker, const std::string& dir, int k) {
   }
   std::printf("durable queue's added latency, published -> last byte at an idle bus, %d each:\n",
               k);
-  std::printf("  state on disk:     p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
-              Percentile(disk, 50), Percentile(disk, 99), Percentile(disk, 100));
+  std::printf("  state on disk:     p50 %.2f ms, p99 %.2f ms, max %.2f ms\n", Percentile(disk, 50),
+              Percentile(disk, 99), Percentile(disk, 100));
   std::printf("  state on /dev/shm: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
               Percentile(memory, 50), Percentile(memory, 99), Percentile(memory, 100));
   std::printf("  added: p50 %+.2f ms, p99 %+.2f ms   (target p99 <= 2 ms)   [load %.2f]\n",
@@ -203,9 +203,8 @@ bool Fleet(int broker, const std::string& dir, int gateways, int rate, double se
   for (int g = 0; g < gateways; ++g) {
     const std::string name = "fleet" + std::to_string(g);
     buses.push_back(std::make_unique<Bus>());
-    fleet.push_back(std::make_unique<Gateway>(broker, buses.back()->Port(), name,
-                                              dir + "/" + name, std::vector<std::string>{
-                                                                    "--pace", "10"}));
+    fleet.push_back(std::make_unique<Gateway>(broker, buses.back()->Port(), name, dir + "/" + name,
+                                              std::vector<std::string>{"--pace", "10"}));
   }
   for (int g = 0; g < gateways; ++g) {
     if (!Online(broker, "fleet" + std::to_string(g)) ||
@@ -270,13 +269,18 @@ bool Fleet(int broker, const std::string& dir, int gateways, int rate, double se
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  int answered = 10000, queued = 1000, idle = 500;
+  int answered = 10000, queued = 1000, idle = 500, gateways = 20;
+  std::string only;         // restart, latency or fleet: that part alone
+  std::string fleet_state;  // --fleet-state DIR: the fleet's state folders there (e.g. /dev/shm)
   double seconds = 60;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (!std::strcmp(argv[i], "--answered")) answered = std::max(1, std::atoi(argv[i + 1]));
     if (!std::strcmp(argv[i], "--queued")) queued = std::max(1, std::atoi(argv[i + 1]));
     if (!std::strcmp(argv[i], "--idle")) idle = std::max(2, std::atoi(argv[i + 1]));
     if (!std::strcmp(argv[i], "--seconds")) seconds = std::max(1.0, std::atof(argv[i + 1]));
+    if (!std::strcmp(argv[i], "--gateways")) gateways = std::max(1, std::atoi(argv[i + 1]));
+    if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
+    if (!std::strcmp(argv[i], "--fleet-state")) fleet_state = argv[i + 1];
   }
   // On disk, not /tmp: /tmp may be a tmpfs, where a sync costs nothing.
   char dir_template[] = "/var/tmp/tvx-gateway-queue-bench-XXXXXX";
@@ -289,8 +293,11 @@ int main(int argc, char** argv) {
   }
   const pid_t mosquitto = Spawn({"mosquitto", "-c", dir + "/mosquitto.conf"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const bool ok = AddedLatency(broker, dir, idle) && Restart(broker, dir, answered, queued) &&
-                  Fleet(broker, dir, 20, 10, seconds);
+  const auto part = [&](const char* name) { return only.empty() || only == name; };
+  const bool ok = (!part("latency") || AddedLatency(broker, dir, idle)) &&
+                  (!part("restart") || Restart(broker, dir, answered, queued)) &&
+                  (!part("fleet") ||
+                   Fleet(broker, fleet_state.empty() ? dir : fleet_state, gateways, 10, seconds));
   Stop(mosquitto);
   std::system(("rm -rf '" + dir + "'").c_str());
   return ok ? 0 : 1;
