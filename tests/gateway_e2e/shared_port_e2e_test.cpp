@@ -170,8 +170,9 @@ TEST(SharedPort, FloodingSilentAndSlowConsolesLeaveRequestsTheirPaceAndTheBusWho
     const auto answer = p.Answer("flood-" + std::to_string(i));
     ASSERT_TRUE(answer) << i;
     EXPECT_EQ(Field(*answer, "result"), "written") << answer->payload;
-    // Behind at most a few of the consoles' units, not behind the flood.
-    EXPECT_LT(Ms(Field(*answer, "written")) - Ms(Field(*answer, "received")), 1000)
+    // Behind at most one unit of each console (about a second at this pace), not behind the
+    // flood, which would take hours: the bound leaves room for a loaded machine.
+    EXPECT_LT(Ms(Field(*answer, "written")) - Ms(Field(*answer, "received")), 10000)
         << answer->payload;
   }
   EXPECT_TRUE(p.watch->WaitFor(G::Topic("status"),
