@@ -104,14 +104,21 @@ export class Chain {
     return { broker: `mqtt://127.0.0.1:${this.mqttPort}`, page: `http://127.0.0.1:${this.webPort}/` };
   }
 
-  async startBus(bus) {
+  // With consolePort, the gateway also has a shared port for consoles (--listen), ready
+  // when this returns: this.consolePorts[bus].
+  async startBus(bus, { consolePort = false } = {}) {
     const port = await freePort();
     const sim = this.spawn(`sim-${bus}`, this.binary,
       ['sim', '--headless', '--listen', String(port), '--devices', path.join(this.dir, 'devices')]);
     await until(`the ${bus} simulator`, () => accepts(port));
+    const listen = consolePort ? await freePort() : null;
     this.spawn(`gateway-${bus}`, this.binary, ['gateway', '--bus', bus, '--tcp', `127.0.0.1:${port}`,
       '--broker', `mqtt://127.0.0.1:${this.mqttPort}`, '--devices', path.join(this.dir, 'devices'),
-      '--state-dir', path.join(this.dir, `state-${bus}`)]);
+      '--state-dir', path.join(this.dir, `state-${bus}`), ...(listen ? ['--listen', String(listen)] : [])]);
+    if (listen) {
+      (this.consolePorts ??= {})[bus] = listen;
+      await until(`the ${bus} gateway's console port`, () => accepts(listen));
+    }
     return sim;
   }
 

@@ -3,7 +3,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { cellLook, describeCell, displayForm, blinkPhase, secondState } from '../../web/js/looks.js';
-import { Bus, SENT_KEPT, route, requestIds, sentFailed } from '../../web/js/plant.js';
+import { Bus, SENT_KEPT, consolesText, route, requestIds, sentFailed } from '../../web/js/plant.js';
 import { requestOf, gridOf } from '../../web/js/form.js';
 
 test('andon cell codes read as the simulator reads them', () => {
@@ -85,6 +85,11 @@ test('the last sends keep the newest 200, failures marked', () => {
     [{ outcome: 'written', error: '' }, false], [{ outcome: 'failed', error: 'broken pipe' }, true],
     [{ outcome: 'error', error: 'packet cut off' }, true], [{ error: 'timed out' }, true],
   ]) assert.equal(sentFailed(entry), failed, JSON.stringify(entry));
+  // B/status's consoles: absent (no shared port) or unreadable shows nothing, 0 still shows.
+  for (const [count, text] of [
+    [undefined, ''], [null, ''], ['2', ''], [-1, ''], [1.5, ''],
+    [0, 'no console connected'], [1, '1 console connected'], [20, '20 consoles connected'],
+  ]) assert.equal(consolesText(count), text, String(count));
 });
 
 test("the form's requests: fresh ids, empty boxes left to the gateway's defaults", () => {

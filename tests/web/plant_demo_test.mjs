@@ -24,12 +24,23 @@ function startDemo(args) {
   const demo = spawn(script, args, { stdio: ['ignore', 'pipe', 'pipe'], env: process.env });
   demo.stdoutText = '';
   demo.stdout.on('data', (chunk) => { demo.stdoutText += chunk; });
-  demo.stderr.on('data', (chunk) => process.stderr.write(chunk));
+  demo.stderrText = '';
+  demo.stderr.on('data', (chunk) => { demo.stderrText += chunk; process.stderr.write(chunk); });
   demo.exited = new Promise((resolve) => demo.on('exit', (code, signal) => resolve({ code, signal })));
   demo.printed = new Promise((resolve) => demo.stdout.on('data', () => {
     if (demo.stdoutText.split('\n').length > 2) resolve(demo.stdoutText);
   }));
   return demo;
+}
+
+// Each bus's console port, as standard error names it; it accepts a console.
+async function consolePorts(demo) {
+  const named = () => [...demo.stderrText.matchAll(/^console port (line\d): 127\.0\.0\.1:(\d+)$/gm)];
+  for (let i = 0; i < 200 && named().length < 2; ++i) await new Promise((r) => setTimeout(r, 50));
+  assert.deepEqual(named().map((m) => m[1]), ['line1', 'line2'], demo.stderrText);
+  const ports = named().map((m) => Number(m[2]));
+  for (const port of ports) assert.equal(await accepts(port), true, `console port ${port}`);
+  return ports;
 }
 
 async function check(printed) {
@@ -64,7 +75,7 @@ for (const [how, args, stop] of [
 ]) {
   test(`plant-demo stops everything it started on ${how}`, async () => {
     const demo = startDemo(args);
-    const ports = await check(await demo.printed);
+    const ports = [...(await check(await demo.printed)), ...(await consolePorts(demo))];
     if (stop) demo.kill(stop);
     assert.deepEqual(await demo.exited, { code: 0, signal: null });
     for (const port of ports) assert.equal(await accepts(port), false, `port ${port} still open`);

@@ -3,6 +3,7 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
+import net from 'node:net';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { Chain, until } from './chain.mjs';
@@ -48,7 +49,7 @@ function publishRequest(bus, request) {
 
 before(async () => {
   addresses = await chain.startBroker(USERS);
-  await chain.startBus('line1');
+  await chain.startBus('line1', { consolePort: true });
   await chain.startBus('line2');
   client = await mqtt.connectAsync(addresses.broker, { protocolVersion: 5 });
   // Both gateways online before any page looks.
@@ -155,6 +156,32 @@ test('a viewer whose ACL forbids publishing sees the denial', async () => {
   await form.locator('button.send').click();
   await form.locator('.answer[data-result="denied"]').waitFor();
   assert.match(await form.locator('.answer').textContent(), /the broker denied it/);
+  await page.close();
+});
+
+test("a console's packet on the gateway's console port shows, with its source", async () => {
+  const page = await openPage('operator');
+  const port = chain.consolePorts.line1;
+  const consoles = page.locator('section.bus[data-bus="line1"] .badge.consoles');
+  await page.locator('section.bus[data-bus="line1"] .badge.consoles[data-consoles="0"]').waitFor();
+  assert.equal(await consoles.textContent(), 'no console connected');
+  // A console on its TCP/IP link: one whole packet, NUM 4242 to group 01 unit 03.
+  const socket = net.connect(port, '127.0.0.1');
+  await new Promise((resolve, reject) => socket.once('connect', resolve).once('error', reject));
+  await page.locator('section.bus[data-bus="line1"] .badge.consoles[data-consoles="1"]').waitFor();
+  assert.equal(await consoles.textContent(), '1 console connected');
+  socket.write('\x020103\x1bNUM4242N1A\x04');
+  const line1 = page.locator('section.bus[data-bus="line1"]');
+  await line1.locator('.device[data-serial="10003"] [data-number="4242"]').waitFor();
+  const sent = line1.locator('.sent li.ok', { hasText: '<02>0103<1B>NUM4242' });
+  await sent.waitFor();
+  // The connection's number counts the readiness probe's connection too.
+  assert.match(await sent.locator('.source').textContent(), new RegExp(`^tcp:${port}#\\d+$`));
+  socket.end();
+  await page.locator('section.bus[data-bus="line1"] .badge.consoles[data-consoles="0"]').waitFor();
+  // line2's gateway has no console port: no badge.
+  assert.equal(await page.locator('section.bus[data-bus="line2"] .badge.consoles').isHidden(), true);
+  assert.deepEqual(page.errors, []);
   await page.close();
 });
 

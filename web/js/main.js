@@ -4,7 +4,7 @@ import mqtt from 'mqtt/dist/mqtt.esm';
 import { DevicePanel } from './devices.js';
 import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
 import { SendForm } from './form.js';
-import { Bus, SENT_KEPT, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
+import { Bus, SENT_KEPT, consolesText, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
 
 const params = new URLSearchParams(location.search);
 const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
@@ -63,8 +63,11 @@ class BusView {
     this.statusBadge = el('span', 'badge status');
     this.statusBadge.dataset.status = 'offline';
     this.linkBadge = el('span', 'badge link', 'link unknown');
+    // Only a gateway with a shared port says how many consoles are connected to it.
+    this.consolesBadge = el('span', 'badge consoles');
+    this.consolesBadge.hidden = true;
     this.news = el('span', 'news dim');
-    head.append(title, this.statusBadge, this.linkBadge, this.news);
+    head.append(title, this.statusBadge, this.consolesBadge, this.linkBadge, this.news);
     this.devicesBox = el('div', 'devices');
     this.panels = new Map();
 
@@ -110,12 +113,17 @@ class BusView {
       this.newsKey = news;
       setText(this.news, stale ? `stale · last news ${localTime(bus.lastNews)}` : `since ${localTime(bus.status?.since)}`);
     }
+    const consoles = bus.online ? consolesText(bus.status.consoles) : '';
+    if (this.consolesBadge.hidden !== !consoles) this.consolesBadge.hidden = !consoles;
+    setData(this.consolesBadge, 'consoles', consoles ? String(bus.status.consoles) : '');
+    setText(this.consolesBadge, consoles);
     const link = bus.link;
     setData(this.linkBadge, 'link', link?.state || '');
     setText(this.linkBadge, !link ? 'link unknown'
       : link.state === 'up' ? `link up · ${link.destination || ''}`
         : `link ${link.state}${link.error ? `: ${link.error}` : ''}`);
-    const title = `${this.statusBadge.textContent}, ${this.linkBadge.textContent}`;
+    const title = [this.statusBadge, this.consolesBadge, this.linkBadge]
+      .filter((badge) => !badge.hidden).map((badge) => badge.textContent).join(', ');
     if (this.itemLink.title !== title) this.itemLink.title = title;
   }
 

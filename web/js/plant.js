@@ -111,6 +111,14 @@ export function sentFailed(entry) {
   return (entry.outcome && entry.outcome !== 'written') || Boolean(entry.error);
 }
 
+// What B/status's "consoles" (connections to the gateway's shared port) says; '' when the
+// status has none (no shared port) or an unreadable one.
+export function consolesText(count) {
+  if (!Number.isSafeInteger(count) || count < 0) return '';
+  if (count === 0) return 'no console connected';
+  return count === 1 ? '1 console connected' : `${count} consoles connected`;
+}
+
 // A request id no other page or tab will choose: the page's random part and a count.
 export function requestIds(random = Math.random) {
   const page = Math.floor(random() * 36 ** 8).toString(36).padStart(8, '0');
