@@ -37,6 +37,7 @@ inline const char* Binary() {
 // stdin_fd, stdout_fd: the child's standard input and output (-1: /dev/null).
 inline pid_t Spawn(std::vector<std::string> args, int stdin_fd = -1, int stdout_fd = -1) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t io;
@@ -69,8 +70,11 @@ inline int Listen(int* port) {
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::listen(fd, 4);
+  // Port 0: the kernel picks a free one; a benchmark without a socket cannot go on.
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0) {
+    std::perror("bench: a loopback listener");
+    std::exit(1);
+  }
   socklen_t n = sizeof a;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
   *port = ntohs(a.sin_port);

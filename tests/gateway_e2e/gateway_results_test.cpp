@@ -164,7 +164,7 @@ TEST(GatewayResults, RequestsGoOutBetweenAGridsPositionsAndTheDeviceStatesAreThe
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QJsonArray devices = QJsonDocument::fromJson(file.readAll()).array();
   ASSERT_EQ(devices.size(), 2);
-  for (const QJsonValue& device : devices) {
+  for (const auto& device : devices) {
     const QJsonObject simulated = device.toObject();
     const std::string serial = std::to_string(simulated["serial"].toInt());
     // Changes are folded at most every 100 ms: the last one published is the device's state.
