@@ -4,6 +4,7 @@
 
 #include "gateway/queue_log.h"
 #include "tests/gateway/gateway_fixture.h"
+#include "tests/gateway/grid_rows.h"
 
 // The durable queue: what its file keeps, and what a gateway started again on it does. A crash
 // is the file's text taken at some moment and a new gateway restored from it.
@@ -53,14 +54,8 @@ class Durable : public GatewayTest {
   }
   // An AC1 grid with `cells` red cells in its first row: that many positions.
   std::string Grid(const std::string& id, int cells) {
-    const auto row = [](int red) {
-      std::string r;
-      for (int i = 0; i < 25; ++i) r += (i ? " " : "") + std::string(i < red ? "R" : ".");
-      return "\"" + r + "\"";
-    };
-    std::string rows = row(cells);
-    for (int i = 1; i < 6; ++i) rows += "," + row(0);
-    return RequestJson(id, "AC1", "{\"group\":\"01\",\"unit\":\"02\"}", ",\"grid\":[" + rows + "]");
+    return RequestJson(id, "AC1", "{\"group\":\"01\",\"unit\":\"02\"}",
+                       ",\"grid\":" + testing::GridRowsJson(cells));
   }
   // The gateway dies; another starts on the file as it was at that moment.
   // As the program does: restored before the link is opened.

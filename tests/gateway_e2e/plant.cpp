@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include "tests/gateway/grid_rows.h"
+
 namespace tvx::e2e {
 
 QJsonObject Json(const Seen& s) {
@@ -27,15 +29,8 @@ std::string NumRequest(const std::string& id, const std::string& number) {
 }
 
 std::string GridRequest(const std::string& id, int cells) {
-  const auto row = [](int red) {
-    std::string r;
-    for (int i = 0; i < 25; ++i) r += (i ? " " : "") + std::string(i < red ? "R" : ".");
-    return "\"" + r + "\"";
-  };
-  std::string rows = row(cells);
-  for (int i = 1; i < 6; ++i) rows += "," + row(0);
-  return R"({"id":")" + id + R"(","command":"AC1","fields":{"group":"01","unit":"02"},"grid":[)" +
-         rows + "]}";
+  return R"({"id":")" + id + R"(","command":"AC1","fields":{"group":"01","unit":"02"},"grid":)" +
+         testing::GridRowsJson(cells) + "}";
 }
 
 QString DevicesFile(const QTemporaryDir& dir) {
