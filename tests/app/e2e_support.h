@@ -10,6 +10,20 @@
 // Runs the real program headless against real ptys and loopback TCP listeners.
 namespace tvx::e2e {
 
+// Built with AddressSanitizer, the programs keep freed memory in its quarantine and descriptors
+// of its own: bounds on memory or descriptors measure the sanitizer, not the program.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
 // A pty pair: the console opens the slave by its path; the test reads the master.
 class Pty {
  public:

@@ -101,13 +101,9 @@ TEST(SimListen, ConnectionsPastTheCapAreClosedWithOneNote) {
 }
 
 TEST(SimListen, OutOfFileDescriptorsItPausesWithoutSpinningAndServesAgain) {
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
   // The sanitizers check a virtual call through a pipe of their own: with no descriptor left
   // they report every such call as undefined behaviour and stop the program.
-  GTEST_SKIP() << "the sanitizers need file descriptors of their own";
-#endif
-#endif
+  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizers need file descriptors of their own";
   // Room for the program's own descriptors and a few dozen connections.
   SimProcess sim({"--listen", "0"}, {{}, "ulimit -n 48"});
   const int port = sim.TcpPort();
