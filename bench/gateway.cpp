@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/gateway_support.h"
 #include "bench/proc_stats.h"
+#include "bench/process_support.h"
 
 namespace {
 

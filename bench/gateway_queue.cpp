@@ -13,8 +13,8 @@
 #include <memory>
 #include <set>
 
-#include "bench/gateway_support.h"
 #include "bench/proc_stats.h"
+#include "bench/process_support.h"
 
 namespace {
 

@@ -16,32 +16,10 @@
 #include <vector>
 
 #include "bench/proc_stats.h"
+#include "bench/process_support.h"
 
-extern char** environ;
-
-namespace {
-
-// TVX_BINARY in the environment measures another build of the program.
-const char* Binary() {
-  const char* other = std::getenv("TVX_BINARY");
-  return other && *other ? other : TVX_BINARY;
-}
-
-pid_t Spawn(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  argv.reserve(args.size() + 1);
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t quiet;
-  posix_spawn_file_actions_init(&quiet);
-  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int failed = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&quiet);
-  return failed ? -1 : pid;
-}
-
-}  // namespace
+using tvx::bench::Binary;
+using tvx::bench::Spawn;
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;

@@ -1,5 +1,5 @@
-// What the gateway benchmarks share: child processes, a loopback TCP bus that times each
-// packet's last byte, a gateway on a local mosquitto, a publisher, percentiles. Linux only.
+// What the benchmarks share: child processes (the simulator's too), a loopback TCP bus that times
+// each packet's last byte, a gateway on a local mosquitto, a publisher, percentiles. Linux only.
 #pragma once
 
 #include <arpa/inet.h>
