@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -121,6 +122,15 @@ std::string UtcTimeText(const console::JournalTime& time) {
 }
 
 console::JournalTime JournalNow() {
+#if defined(Q_OS_UNIX)
+  // The C library reads the time zone once for localtime_r; QDateTime's local time has it
+  // look at /etc/localtime again three times for every time stamp (a gateway takes hundreds
+  // a second).
+  const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+  const auto seconds = static_cast<std::time_t>(ms / 1000);
+  std::tm local{};
+  if (localtime_r(&seconds, &local) != nullptr) return {ms, static_cast<int>(local.tm_gmtoff)};
+#endif
   const QDateTime now = QDateTime::currentDateTime();
   return {now.toMSecsSinceEpoch(), now.offsetFromUtc()};
 }

@@ -423,12 +423,15 @@ void Gateway::ConnectionLost(const std::string&) {
 }
 
 bool Gateway::MessageArrived(const MqttMessage& message) {
-  // Stopped: what still arrives is in the durable queue for the next start.
-  if (s_->stopped && s_->queue) return true;
+  if (s_->stopped && s_->queue) {
+    s_->queue->Settle();  // in the durable queue for the next start
+    return true;
+  }
   if (message.topic == s_->Topic("republish")) {
     s_->PublishRetained();
   } else if (message.topic == s_->Topic("request")) {
     s_->Take(message, s_->Now());
+    if (s_->queue) s_->queue->Settle();
   }
   return true;
 }

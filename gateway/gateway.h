@@ -82,6 +82,9 @@ class QueueStore {
   // Its final answer (empty: closed without one); keep_id when it stays known for "duplicate".
   virtual void Answered(std::uint64_t seq, const std::optional<std::string>& keep_id,
                         const std::string& answer, std::int64_t at_utc_ms) = 0;
+  // Once an arrival has been taken up: whatever was recorded on arrival is durable by now
+  // (a request that went out at once was already, with its mark).
+  virtual void Settle() = 0;
 };
 
 class QueueLog;

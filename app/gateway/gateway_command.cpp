@@ -134,7 +134,8 @@ int RunGateway(QCoreApplication& app, const std::vector<std::string>& args,
     journal = std::make_unique<JournalFile>(a.JournalPath(), warn);
     if (!journal->Open()) return kGatewayCannotStart;  // its warning said why
     // A backlog writes an entry per pace: a sync after each cost a third of the gateway's CPU.
-    journal->SyncAtMostEvery(std::chrono::milliseconds(100));
+    // The journal is a record, not the queue: a power cut may take its last second.
+    journal->SyncAtMostEvery(std::chrono::milliseconds(1000));
     sink = std::make_unique<FileSink>(*journal);
   }
 

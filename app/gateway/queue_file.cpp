@@ -92,13 +92,29 @@ QueueFile::QueueFile(std::string path, int lock_fd, tvx::gateway::QueueLog log)
     : path_(std::move(path)), lock_fd_(lock_fd), log_(std::move(log)) {}
 
 QueueFile::~QueueFile() {
+  Settle();
   if (fd_ >= 0) ::close(fd_);
   if (lock_fd_ >= 0) ::close(lock_fd_);
 }
 
 bool QueueFile::Keep(tvx::gateway::MqttMessage& message, std::int64_t received_utc_ms) {
   const std::lock_guard lock(mutex_);
-  return Append(log_.Request(received_utc_ms, message));
+  // Written at once, so a killed gateway has it (Paho acknowledged it before this callback);
+  // the sync, against a power cut, waits for the gateway's next one.
+  if (!Append(log_.Request(received_utc_ms, message), false)) return false;
+  unsynced_ = true;
+  return true;
+}
+
+void QueueFile::Settle() {
+  const std::lock_guard lock(mutex_);
+  if (!unsynced_ || fd_ < 0) return;
+  if (::fdatasync(fd_) != 0) {
+    if (!failing_) Warn("cannot write the queue " + Quoted(path_) + ": " + Errno());
+    failing_ = true;
+    return;
+  }
+  unsynced_ = false;
 }
 
 void QueueFile::Writing(std::uint64_t seq, std::size_t unit, std::size_t bytes_before) {
@@ -131,6 +147,7 @@ bool QueueFile::Append(const std::string& line, bool sync) {
   }
   if (failing_) Warn("the queue " + Quoted(path_) + " can be written again");
   failing_ = false;
+  if (sync) unsynced_ = false;
   size_ += line.size();
   return true;
 }

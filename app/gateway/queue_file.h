@@ -14,8 +14,10 @@
 namespace tvx::app {
 
 // The gateway's durable queue: queue.jsonl in the state folder, every record synced before it
-// counts. Requests are recorded on Paho's thread (before Paho is told they were taken), the
-// rest on the gateway's; one lock keeps the records whole. The file is rewritten with only
+// counts. Requests are recorded on Paho's thread (before Paho is told they were taken) and
+// synced on the gateway's once it has taken them up, most often with the mark before their
+// packet: one sync for both. The rest is recorded on the gateway's; one lock keeps the records
+// whole. The file is rewritten with only
 // what is live at each start and whenever it has grown to twice that.
 class QueueFile : public tvx::gateway::QueueStore {
  public:
@@ -31,11 +33,13 @@ class QueueFile : public tvx::gateway::QueueStore {
   const tvx::gateway::QueueLog& Log() const { return log_; }
   std::string Path() const { return path_; }
 
-  // An arrived request, recorded and synced; false when it could not be (said once).
+  // An arrived request, recorded; false when it could not be (said once). It is synced with
+  // the next record that is (its mark when it goes out at once), or by Settle.
   bool Keep(tvx::gateway::MqttMessage& message, std::int64_t received_utc_ms);
   void Writing(std::uint64_t seq, std::size_t unit, std::size_t bytes_before) override;
   void Answered(std::uint64_t seq, const std::optional<std::string>& keep_id,
                 const std::string& answer, std::int64_t at_utc_ms) override;
+  void Settle() override;
 
   // The broker took the answer to seq.
   void Delivered(std::uint64_t seq);
@@ -56,6 +60,7 @@ class QueueFile : public tvx::gateway::QueueStore {
   std::size_t size_ = 0;       // bytes in the file
   std::size_t compacted_ = 0;  // bytes after the last compaction
   bool failing_ = false;       // a failure was told and no write has worked since
+  bool unsynced_ = false;      // a request was recorded and not synced yet
   std::function<void(const std::string&)> warn_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -78,6 +79,16 @@ TEST(JournalFile, EveryKindOfEntryReadsBackAsItWasWritten) {
   for (const char* bad : {"", "{", "[]", "{\"time\":\"noon\"}", "{\"utc\":1}"}) {
     EXPECT_FALSE(app::ParseJournalLine(bad)) << bad;
   }
+}
+
+// Read without Qt's local time: the same instant and the same offset from UTC as Qt's.
+TEST(JournalFile, NowIsTheInstantWithItsOffsetFromUtc) {
+  const std::int64_t before = QDateTime::currentMSecsSinceEpoch();
+  const JournalTime now = app::JournalNow();
+  const std::int64_t after = QDateTime::currentMSecsSinceEpoch();
+  EXPECT_LE(before, now.utc_ms);
+  EXPECT_LE(now.utc_ms, after);
+  EXPECT_EQ(now.offset_s, QDateTime::fromMSecsSinceEpoch(now.utc_ms).offsetFromUtc());
 }
 
 TEST(JournalFile, RotatesAtItsSizeKeepingTheNewestFiveFiles) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <variant>
 
 #include "gateway/queue_log.h"
@@ -20,17 +21,22 @@ QueueLog ReadOk(const std::string& text, std::int64_t now = kStartUtcMs) {
   return std::holds_alternative<QueueLog>(read) ? std::get<QueueLog>(std::move(read)) : QueueLog{};
 }
 
-// The file as the program keeps it: every record appended as it is made.
+// The file as the program keeps it: every record appended as it is made; what a power cut
+// would leave is text up to synced.
 struct FileStore : gateway::QueueStore {
   void Writing(std::uint64_t seq, std::size_t unit, std::size_t bytes_before) override {
     text += log.Writing(seq, unit, bytes_before);
+    synced = text.size();
   }
   void Answered(std::uint64_t seq, const std::optional<std::string>& keep_id,
                 const std::string& answer, std::int64_t at) override {
     text += log.Answered(seq, keep_id, answer, at);
+    synced = text.size();
   }
+  void Settle() override { synced = text.size(); }
   QueueLog log;
   std::string text = QueueLog::Header();
+  std::size_t synced = 0;
 };
 
 class Durable : public GatewayTest {
@@ -277,6 +283,48 @@ TEST_F(Durable, AStopInterruptsTheGridAndKeepsWhatWaitsForTheNextStart) {
   EXPECT_EQ(ResultOf("waits"), "written");
   EXPECT_EQ(ResultOf("late"), "written");
   EXPECT_EQ(ResultOf("grid"), "") << "answered once, before the stop";
+}
+
+// Requests are synced after they are recorded, not as they are: whatever happens to one, by
+// the time the gateway has taken it up, and before any byte of it goes out, a power cut keeps it.
+TEST_F(Durable, EveryRequestIsSyncedOnceTakenUpAndBeforeItsBytesGoOut) {
+  StartDurable();
+  std::size_t unsynced_writes = 0;
+  std::function<void()> check = [&] {
+    unsynced_writes += store.synced != store.text.size();
+    link.during_write = check;  // again for the next write
+  };
+  link.during_write = check;
+  struct Case {
+    const char* what;
+    std::function<void()> before;
+    std::string payload;
+  };
+  const std::vector<Case> cases = {
+      {"goes out at once", [] {}, Num("a", "1")},
+      {"waits behind a grid", [&] { Arrive(Grid("grid", 3)); }, Num("b", "2")},
+      {"waits for the link",
+       [&] {
+         gw->LinkChanged({false, "gone", "127.0.0.1:4001", 0});
+       },
+       Num("c", "3")},
+      {"a duplicate",
+       [&] {
+         gw->LinkChanged({true, "", "127.0.0.1:4001", 0});
+       },
+       Num("a", "1")},
+      {"refused", [] {}, "{\"id\":\"d\",\"command\":\"NOPE\"}"},
+      {"not JSON", [] {}, "{"},
+      {"after a stop", [&] { gw->Stop(); }, Num("e", "5")},
+  };
+  for (const Case& c : cases) {
+    c.before();
+    Arrive(c.payload);
+    EXPECT_EQ(store.synced, store.text.size()) << c.what;
+    Advance(500);
+  }
+  EXPECT_GE(link.writes.size(), 4u);
+  EXPECT_EQ(unsynced_writes, 0u);
 }
 
 }  // namespace
