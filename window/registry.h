@@ -4,6 +4,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -31,12 +33,14 @@ using VariableRef = std::variant<bool*, std::int16_t*, std::int32_t*, std::strin
 // Owns the controls of one window and finds controls and variables by name.
 class Registry {
  public:
+  Registry() { by_name_.reserve(512); }
+
   template <typename T, typename... Args>
   T* Add(Control* container, Args&&... args) {
     auto owned = std::make_unique<T>(std::forward<Args>(args)...);
     T* control = owned.get();
     control->SetContainer(container);
-    by_name_[control->Name()] = control;
+    by_name_[control->Name()] = control;  // the view of the control's own name, never renamed
     order_.push_back(std::move(owned));
     return control;
   }
@@ -65,7 +69,9 @@ class Registry {
 
  private:
   std::vector<std::unique_ptr<Control>> order_;
-  std::map<std::string, Control*> by_name_;
+  // Some 400 controls are made for every command a gateway runs: hashed, and keyed by the
+  // controls' own names rather than copies.
+  std::unordered_map<std::string_view, Control*> by_name_;
   std::map<std::string, VariableRef> variables_;
 };
 
