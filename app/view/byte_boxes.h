@@ -5,6 +5,8 @@
 
 namespace tvx::app {
 
+class AppendingLayout;
+
 // The link carries one byte per character: a box admits only characters 0 to 255.
 class Latin1Validator : public QValidator {
   Q_OBJECT
@@ -41,6 +43,7 @@ class ByteTextEdit : public QPlainTextEdit {
   QString Fit(const QString& text) const;
 
   int max_length_ = 0;  // 0: none
+  AppendingLayout* layout_;
 };
 
 // A line or multi-line box's caret as the console counts it: the start of the selection.
