@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -39,10 +40,12 @@ bool JoinsWord(QChar c) {
 
 // Where the last line of a one-block text starts, for an append to measure from there on.
 struct LastLine {
-  int start = 0;    // in the block
-  int before = 0;   // lines above it
-  qreal top = 0;    // its top in the block
-  qreal width = 0;  // the width lines are broken at
+  int start = 0;     // in the block
+  int before = 0;    // lines above it
+  qreal top = 0;     // its top in the block
+  qreal width = 0;   // the width lines are broken at
+  qreal height = 0;  // a line's height, and what a negative leading takes off the next top
+  int overlap = 0;
 };
 
 // Qt lays out a whole block again after each change to it. An append that breaks anywhere
@@ -80,9 +83,15 @@ class AppendingLayout : public QPlainTextDocumentLayout {
     for (QTextLine line = rest.createLine(); line.isValid(); line = rest.createLine()) {
       line.setLeadingIncluded(true);  // as QPlainTextDocumentLayout lays out its lines
       line.setLineWidth(expected->width);
-      last = {expected->start + line.textStart(), expected->before + lines, y, expected->width};
+      const int overlap = line.leading() < 0 ? qCeil(line.leading()) : 0;
+      last = {expected->start + line.textStart(),
+              expected->before + lines,
+              y,
+              expected->width,
+              line.height(),
+              overlap};
       y += line.height();
-      if (line.leading() < 0) y += qCeil(line.leading());
+      if (overlap != 0) y += overlap;
       ++lines;
     }
     rest.endLayout();
@@ -158,10 +167,38 @@ void ByteTextEdit::Append(QStringView tail) {
     document.setUndoRedoEnabled(true);
   }
   if (from < 0) return;
-  if (layout.documentSize() != size) emit layout.documentSizeChanged(layout.documentSize());
+  if (layout.documentSize() != size) {
+    const std::optional<LastLine> measured = layout_->Measured(document.lastBlock());
+    if (!measured || !FitScrollBar(*measured)) {
+      emit layout.documentSizeChanged(layout.documentSize());
+    }
+  }
   if (from < viewport()->height()) {
     viewport()->update(0, std::max(0, from), viewport()->width(), viewport()->height());
   }
+}
+
+// The vertical scroll bar QPlainTextEdit sets for a one-block text, counted from the lines
+// measured: its own adjustment lays all of the text out to find the lines that fit at the end.
+bool ByteTextEdit::FitScrollBar(const LastLine& last) {
+  QScrollBar& bar = *verticalScrollBar();
+  if (!isVisible() || centerOnScroll() || bar.maximum() == 0 || last.height <= 0) return false;
+  const qreal margin = document()->documentMargin();
+  const int lines = last.before + 1;
+  const qreal bottom = last.top + last.height + margin;
+  const qreal visible = viewport()->rect().height() - margin - 1;
+  int shown = lines;
+  if (bottom > visible) {
+    int first = 0;
+    for (qreal top = 0; first < lines && top < bottom - visible; ++first) {
+      top += last.height;
+      if (last.overlap != 0) top += last.overlap;
+    }
+    shown = lines - first;
+  }
+  bar.setRange(0, lines - shown);
+  bar.setPageStep(shown);
+  return true;
 }
 
 int ByteTextEdit::Room() const {

@@ -48,8 +48,7 @@ TEST(ProgressBar, ShowsWhatAPlainOneShows) {
       {"tall", 60, grid.arg(3).arg(10).arg(10), {320, 40}},
       {"no text", 90, grid.arg(4).arg(15).arg(7), {320, 22}, true, false},
       {"disabled", 70, grid.arg(3).arg(20).arg(9), {320, 22}, false},
-      {"right to left", 50, grid.arg(2).arg(25).arg(11), {320, 22}, true, true,
-       Qt::RightToLeft},
+      {"right to left", 50, grid.arg(2).arg(25).arg(11), {320, 22}, true, true, Qt::RightToLeft},
   };
   for (const char* style_name : {"Fusion", "Windows"}) {
     const std::unique_ptr<QStyle> style(QStyleFactory::create(style_name));
