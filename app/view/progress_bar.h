@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QProgressBar>
 
 namespace tvx::app {
@@ -13,6 +14,20 @@ class QuickProgressBar : public QProgressBar {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // What the groove is drawn from: while it stays the same, its picture is copied.
+  struct GrooveKey {
+    const QStyle* style = nullptr;
+    QSize size;
+    qreal ratio = 1;
+    int state = 0;
+    qint64 palette = 0;
+    Qt::LayoutDirection direction = Qt::LeftToRight;
+    bool operator==(const GrooveKey&) const = default;
+  };
+  GrooveKey groove_key_;
+  QPixmap groove_;
 };
 
 }  // namespace tvx::app

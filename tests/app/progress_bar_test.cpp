@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QStyle>
 #include <QStyleFactory>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace tvx::testing {
@@ -35,6 +37,21 @@ QImage Look(QProgressBar& bar, const Bar& c, QStyle* style) {
   return bar.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// The largest difference on any channel of any pixel; -1 for pictures of different sizes.
+int Differing(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return -1;
+  int most = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y);
+      const QRgb q = b.pixel(x, y);
+      most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                       std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+    }
+  }
+  return most;
+}
+
 TEST(ProgressBar, ShowsWhatAPlainOneShows) {
   const QString grid = QStringLiteral("Row %1, column %2: %v of %m, about %3 s left");
   const Bar cases[] = {
@@ -53,14 +70,26 @@ TEST(ProgressBar, ShowsWhatAPlainOneShows) {
   for (const char* style_name : {"Fusion", "Windows"}) {
     const std::unique_ptr<QStyle> style(QStyleFactory::create(style_name));
     ASSERT_TRUE(style) << style_name;
+    // One bar through all the cases: a groove kept from an earlier case would show there.
+    app::QuickProgressBar quick;
+    QProgressBar plain;
     for (const Bar& c : cases) {
-      app::QuickProgressBar quick;
-      QProgressBar plain;
       const QImage shown = Look(quick, c, style.get());
       const QImage expected = Look(plain, c, style.get());
       EXPECT_EQ(quick.text(), plain.text()) << style_name << ": " << c.name;
-      EXPECT_TRUE(shown == expected) << style_name << ": " << c.name;
+      // Under Fusion the groove is a copy of a picture: its antialiased edges may round
+      // differently by a level.
+      EXPECT_LE(Differing(shown, expected), 1) << style_name << ": " << c.name;
     }
+    for (QProgressBar* bar : {static_cast<QProgressBar*>(&quick), &plain}) {
+      QPalette palette = bar->palette();
+      palette.setColor(QPalette::Base, QColor(255, 240, 200));
+      palette.setColor(QPalette::Window, QColor(200, 220, 255));
+      bar->setPalette(palette);
+    }
+    const QImage shown = quick.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage expected = plain.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_LE(Differing(shown, expected), 1) << style_name << ": a new palette";
   }
 }
 
