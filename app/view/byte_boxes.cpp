@@ -54,7 +54,11 @@ struct LastLine {
 // block out when it next needs it (a paint, the scroll bar's range, the caret).
 class AppendingLayout : public QPlainTextDocumentLayout {
  public:
-  using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+  explicit AppendingLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
+    // A new width (the scroll bar shown, a resize) clears every line with no change to the
+    // text: what was measured no longer holds.
+    connect(this, &QAbstractTextDocumentLayout::update, this, [this] { measured_.reset(); });
+  }
 
   // The next change is an append to the only block, starting on its last line.
   void Expect(const LastLine& line) { expected_ = line; }

@@ -170,6 +170,7 @@ TEST(PacketBox, AppendsOutOfSightShowWhatAWholeLayoutShows) {
     const char* name;
     std::function<void(QPlainTextEdit&)> at_tick_60;  // what the operator does meanwhile
   };
+  // Before tick 60's append, with nothing drawn in between.
   const Case cases[] = {
       {"left at the top", [](QPlainTextEdit&) {}},
       {"scrolled half way down",
@@ -180,6 +181,7 @@ TEST(PacketBox, AppendsOutOfSightShowWhatAWholeLayoutShows) {
        [](QPlainTextEdit& b) {
          b.verticalScrollBar()->setValue(b.verticalScrollBar()->maximum());
        }},
+      {"made narrower", [](QPlainTextEdit& b) { b.resize(800, 110); }},
       {"caret and selection in the text",
        [](QPlainTextEdit& b) {
          QTextCursor c = b.textCursor();
@@ -199,14 +201,14 @@ TEST(PacketBox, AppendsOutOfSightShowWhatAWholeLayoutShows) {
     int measured = 0;
     for (int tick = 0; tick < 156; ++tick) {
       const QString piece = GridPackets(tick + 1).mid(GridPackets(tick).size());
-      box.Append(piece);
-      QTextCursor end(reference.document());
-      end.movePosition(QTextCursor::End);
-      end.insertText(piece);
       if (tick == 60) {
         c.at_tick_60(box);
         c.at_tick_60(reference);
       }
+      box.Append(piece);
+      QTextCursor end(reference.document());
+      end.movePosition(QTextCursor::End);
+      end.insertText(piece);
       QApplication::processEvents();
       if (box.document()->lastBlock().layout()->lineCount() == 0) ++measured;
       const QScrollBar& mine = *box.verticalScrollBar();
