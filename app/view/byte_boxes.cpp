@@ -5,13 +5,18 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QtMath>
 #include <algorithm>
 #include <climits>
+#include <optional>
+#include <utility>
 
 #include "app/view/box_text.h"
 
@@ -33,7 +38,86 @@ bool JoinsWord(QChar c) {
 
 }  // namespace
 
+// Where the last line of a one-block text starts, for an append to measure from there on.
+struct LastLine {
+  int start = 0;     // in the block
+  int before = 0;    // lines above it
+  qreal top = 0;     // its top in the block
+  qreal width = 0;   // the width lines are broken at
+  qreal height = 0;  // a line's height, and what a negative leading takes off the next top
+  int overlap = 0;
+};
+
+// Qt lays out a whole block again after each change to it. An append that breaks anywhere
+// leaves the lines above the last where they were: while nothing of it is in sight, only the
+// last line onwards is measured, for the line count the scroll bar shows, and Qt lays the
+// block out when it next needs it (a paint, the scroll bar's range, the caret).
+class AppendingLayout : public QPlainTextDocumentLayout {
+ public:
+  explicit AppendingLayout(QTextDocument* document) : QPlainTextDocumentLayout(document) {
+    // A new width (the scroll bar shown, a resize) clears every line with no change to the
+    // text: what was measured no longer holds.
+    connect(this, &QAbstractTextDocumentLayout::update, this, [this] { measured_.reset(); });
+  }
+
+  // The next change is an append to the only block, starting on its last line.
+  void Expect(const LastLine& line) { expected_ = line; }
+  // The block's last line, when laid out here and not by Qt since.
+  std::optional<LastLine> Measured(const QTextBlock& block) const {
+    if (!measured_ || block.layout()->lineCount() > 0) return std::nullopt;
+    return measured_;
+  }
+
+ protected:
+  void documentChanged(int from, int removed, int added) override {
+    const std::optional<LastLine> expected = std::exchange(expected_, std::nullopt);
+    measured_.reset();
+    QTextBlock block = document()->firstBlock();
+    if (!expected || removed != 0 || document()->blockCount() != 1 ||
+        from < block.position() + expected->start) {
+      QPlainTextDocumentLayout::documentChanged(from, removed, added);
+      return;
+    }
+    QTextLayout rest(block.text().mid(expected->start), document()->defaultFont(), paintDevice());
+    rest.setTextOption(document()->defaultTextOption());
+    LastLine last = *expected;
+    int lines = 0;
+    qreal y = expected->top;
+    rest.beginLayout();
+    for (QTextLine line = rest.createLine(); line.isValid(); line = rest.createLine()) {
+      line.setLeadingIncluded(true);  // as QPlainTextDocumentLayout lays out its lines
+      line.setLineWidth(expected->width);
+      const int overlap = line.leading() < 0 ? qCeil(line.leading()) : 0;
+      last = {expected->start + line.textStart(),
+              expected->before + lines,
+              y,
+              expected->width,
+              line.height(),
+              overlap};
+      y += line.height();
+      if (overlap != 0) y += overlap;
+      ++lines;
+    }
+    rest.endLayout();
+    block.clearLayout();
+    block.setLineCount(expected->before + lines);
+    measured_ = last;
+  }
+
+ private:
+  std::optional<LastLine> expected_;
+  std::optional<LastLine> measured_;
+};
+
 ByteTextEdit::ByteTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
+  // As QPlainTextEdit sets up its own document, with a layout that appends cheaply.
+  auto* doc = new QTextDocument(this);
+  layout_ = new AppendingLayout(doc);
+  doc->setDocumentLayout(layout_);
+  setDocument(doc);
+  doc->setTextWidth(-1);
+  layout_->setPaintDevice(viewport());
+  doc->setDefaultFont(font());
   connect(this, &QPlainTextEdit::textChanged, this, &ByteTextEdit::FitWrap);
   FitWrap();
 }
@@ -51,35 +135,74 @@ void ByteTextEdit::FitWrap() {
 
 void ByteTextEdit::Append(QStringView tail) {
   QTextDocument& document = *this->document();
-  QAbstractTextDocumentLayout& layout = *document.documentLayout();
   const QTextBlock last = document.lastBlock();
   const bool one_block = std::none_of(tail.begin(), tail.end(), IsLineBreak);
-  const int lines = last.layout() ? last.layout()->lineCount() : 0;
+  std::optional<LastLine> line = layout_->Measured(last);
+  if (const QTextLayout* laid = last.layout(); !line && laid && laid->lineCount() > 0) {
+    const QTextLine l = laid->lineAt(laid->lineCount() - 1);
+    line = LastLine{l.textStart(), laid->lineCount() - 1, l.y(), l.width()};
+  }
   // Qt draws the whole block again after any change to it, all of it when a line is added.
-  const int from =
-      one_block && lines > 0
-          ? static_cast<int>(blockBoundingGeometry(last).translated(contentOffset()).top() +
-                             last.layout()->lineAt(lines - 1).y()) -
-                1
-          : -1;
+  int from = -1;
+  if (one_block && line) {
+    const qreal block_top = document.blockCount() == 1
+                                ? contentOffset().y()
+                                : blockBoundingGeometry(last).translated(contentOffset()).top();
+    from = static_cast<int>(block_top + line->top) - 1;
+  }
+  // Out of sight, an append that keeps breaking anywhere is measured from the last line on.
+  if (from >= viewport()->height() && document.blockCount() == 1 &&
+      wordWrapMode() == QTextOption::WrapAnywhere &&
+      std::all_of(tail.begin(), tail.end(), JoinsWord)) {
+    layout_->Expect(*line);
+  }
+  QAbstractTextDocumentLayout& layout = *document.documentLayout();
   const QSizeF size = layout.documentSize();
   {
     const QSignalBlocker quiet(from >= 0 ? &layout : nullptr);
     document.setUndoRedoEnabled(false);
     QTextCursor end(&document);
-    // In an edit block the cursor does not measure where it ends up: that would lay out the
-    // whole line once more.
+    // In an edit block the cursor does not measure where it ends up, and a position set is
+    // not looked up in the layout as a move would: either would lay out the whole line.
     end.beginEditBlock();
-    end.movePosition(QTextCursor::End);
+    end.setPosition(document.characterCount() - 1);
     end.insertText(tail.toString());
     end.endEditBlock();
     document.setUndoRedoEnabled(true);
   }
   if (from < 0) return;
-  if (layout.documentSize() != size) emit layout.documentSizeChanged(layout.documentSize());
+  if (layout.documentSize() != size) {
+    const std::optional<LastLine> measured = layout_->Measured(document.lastBlock());
+    if (!measured || !FitScrollBar(*measured)) {
+      emit layout.documentSizeChanged(layout.documentSize());
+    }
+  }
   if (from < viewport()->height()) {
     viewport()->update(0, std::max(0, from), viewport()->width(), viewport()->height());
   }
+}
+
+// The vertical scroll bar QPlainTextEdit sets for a one-block text, counted from the lines
+// measured: its own adjustment lays all of the text out to find the lines that fit at the end.
+bool ByteTextEdit::FitScrollBar(const LastLine& last) {
+  QScrollBar& bar = *verticalScrollBar();
+  if (!isVisible() || centerOnScroll() || bar.maximum() == 0 || last.height <= 0) return false;
+  const qreal margin = document()->documentMargin();
+  const int lines = last.before + 1;
+  const qreal bottom = last.top + last.height + margin;
+  const qreal visible = viewport()->rect().height() - margin - 1;
+  int shown = lines;
+  if (bottom > visible) {
+    int first = 0;
+    for (qreal top = 0; first < lines && top < bottom - visible; ++first) {
+      top += last.height;
+      if (last.overlap != 0) top += last.overlap;
+    }
+    shown = lines - first;
+  }
+  bar.setRange(0, lines - shown);
+  bar.setPageStep(shown);
+  return true;
 }
 
 int ByteTextEdit::Room() const {

@@ -5,6 +5,9 @@
 
 namespace tvx::app {
 
+class AppendingLayout;
+struct LastLine;
+
 // The link carries one byte per character: a box admits only characters 0 to 255.
 class Latin1Validator : public QValidator {
   Q_OBJECT
@@ -35,12 +38,15 @@ class ByteTextEdit : public QPlainTextEdit {
  private:
   // Lines break where they did, cheaper for a text that is one long word.
   void FitWrap();
+  // The scroll bar for a text measured from its last line; false where Qt must set it.
+  bool FitScrollBar(const LastLine& last);
   // What may still go in, replacing the selection.
   int Room() const;
   // The part of text that may go in: other characters dropped, cut to the room left.
   QString Fit(const QString& text) const;
 
   int max_length_ = 0;  // 0: none
+  AppendingLayout* layout_;
 };
 
 // A line or multi-line box's caret as the console counts it: the start of the selection.

@@ -3,12 +3,13 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
-#include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
+
+#include "app/view/progress_bar.h"
 
 namespace tvx::app {
 
@@ -45,7 +46,7 @@ ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_t
       view_(view),
       scroll_(new QScrollArea(this)),
       link_(new QLabel(this)),
-      progress_(new QProgressBar(this)),
+      progress_(new QuickProgressBar(this)),
       note_(new QLabel(this)),
       message_(new QLabel(this)),
       message_timer_(new QTimer(this)),

@@ -1,8 +1,10 @@
 #include "app/view/kept_looks.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPainter>
 #include <QStyleOption>
+#include <vector>
 
 namespace tvx::app {
 
@@ -39,11 +41,69 @@ bool MayChangeLook(const QEvent& event) {
   }
 }
 
+// Pictures of looks that widgets of one class under one parent share: all the cells of the
+// andon grid set alike look alike, so one picture serves all of them.
+struct SharedLook {
+  const QMetaObject* kind = nullptr;
+  const QWidget* parent = nullptr;
+  LookKey key;
+  QPalette palette;  // compared whole: alike widgets each hold their own copy
+  QPixmap picture;
+};
+std::vector<SharedLook>& SharedLooks() {
+  static std::vector<SharedLook> looks;
+  return looks;
+}
+constexpr std::size_t kSharedLooks = 16;
+
+// Alike keys mean alike looks only where no style sheet could tell such widgets apart: none
+// on the application or any ancestor, and none of the widget's own naming it or a property.
+bool MayShare(const QWidget& widget) {
+  if (!qApp->styleSheet().isEmpty()) return false;
+  for (const QWidget* w = widget.parentWidget(); w; w = w->parentWidget()) {
+    if (!w->styleSheet().isEmpty()) return false;
+  }
+  const QString& own = widget.styleSheet();
+  return !own.contains(u'#') && !own.contains(u'[');
+}
+
+// A widget with its own style sheet has its own style object and palette: alike looks go by
+// the application's style, the sheet, which the key holds, and the palette's colours.
+LookKey SharedKeyOf(const QWidget& widget, LookKey key) {
+  if (!widget.styleSheet().isEmpty()) key.style = QApplication::style();
+  key.palette = 0;
+  return key;
+}
+
+const QPixmap* FindShared(const QWidget& widget, const LookKey& key) {
+  for (const SharedLook& look : SharedLooks()) {
+    if (look.kind == widget.metaObject() && look.parent == widget.parentWidget() &&
+        look.key == key && look.palette == widget.palette()) {
+      return &look.picture;
+    }
+  }
+  return nullptr;
+}
+
+void Share(const QWidget& widget, const LookKey& key, const QPixmap& picture) {
+  auto& looks = SharedLooks();
+  if (looks.size() >= kSharedLooks) looks.erase(looks.begin());  // the oldest
+  looks.push_back({widget.metaObject(), widget.parentWidget(), key, widget.palette(), picture});
+}
+
 }  // namespace
 
 void KeptLook::Paint(QWidget& widget, const LookKey& key,
                      const std::function<void(QPainter&)>& draw) {
   if (key_ && *key_ == key && !picture_.isNull()) {
+    QPainter(&widget).drawPixmap(0, 0, picture_);
+    return;
+  }
+  const bool shared = !key.size.isEmpty() && MayShare(widget);
+  const LookKey shared_key = shared ? SharedKeyOf(widget, key) : LookKey();
+  if (const QPixmap* same = shared ? FindShared(widget, shared_key) : nullptr) {
+    key_ = key;
+    picture_ = *same;
     QPainter(&widget).drawPixmap(0, 0, picture_);
     return;
   }
@@ -70,7 +130,14 @@ void KeptLook::Paint(QWidget& widget, const LookKey& key,
   painter.end();
   picture_ = std::move(picture);
   ++drawings_;
+  if (shared) Share(widget, shared_key, picture_);
   QPainter(&widget).drawPixmap(0, 0, picture_);
+}
+
+void KeptLook::Forget() {
+  key_.reset();
+  picture_ = QPixmap();
+  SharedLooks().clear();
 }
 
 KeptButton::KeptButton(QWidget* parent) : QPushButton(parent) {

@@ -35,10 +35,8 @@ class KeptLook {
   // Paints the widget with `draw` the first time it shows the look of `key`; paints it again
   // with that look from a picture drawn once.
   void Paint(QWidget& widget, const LookKey& key, const std::function<void(QPainter&)>& draw);
-  void Forget() {
-    key_.reset();
-    picture_ = QPixmap();
-  }
+  // Draws the next showing again, and every widget's shared look with it.
+  void Forget();
   // How often a picture was drawn: for tests.
   int Drawings() const { return drawings_; }
 

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTest>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace tvx::testing {
 namespace {
@@ -134,6 +136,56 @@ TEST(KeptLooks, RepaintsOfAnUnchangedLookAreCopies) {
   button.repaint();
   button.repaint();
   EXPECT_EQ(button.Look().Drawings(), button_drawn + 1);
+}
+
+TEST(KeptLooks, AlikeSiblingsShareOnePictureAndOnlyThey) {
+  struct Sibling {
+    const char* name;
+    const char* sheet;
+    const char* text;
+  };
+  const Sibling siblings[] = {
+      {"a", kRed, "BS"},
+      {"b", kRed, "BS"},  // alike: the picture a drew
+      {"c", kRed, "YS"},
+      {"d", "", "BS"},
+      {"e", "QPushButton#e{border:3px solid rgb(0,160,0);}", "BS"},
+      {"f", "QPushButton#e{border:3px solid rgb(0,160,0);}", "BS"},  // the same sheet, not named
+  };
+  QWidget window;
+  window.resize(400, 120);
+  std::vector<std::unique_ptr<KeptButton>> kept;
+  std::vector<std::unique_ptr<QPushButton>> plain;
+  int x = 10;
+  for (const Sibling& s : siblings) {
+    kept.push_back(std::make_unique<KeptButton>(&window));
+    plain.push_back(std::make_unique<QPushButton>(&window));
+    for (QPushButton* b : {static_cast<QPushButton*>(kept.back().get()), plain.back().get()}) {
+      b->setObjectName(s.name);
+      b->setFocusPolicy(Qt::NoFocus);  // the focused one would look apart
+      b->setStyleSheet(s.sheet);
+      b->setText(s.text);
+      b->setGeometry(x, b == plain.back().get() ? 60 : 10, 26, 26);
+    }
+    x += 40;
+  }
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  int drawings = 0;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    kept[i]->repaint();
+    kept[i]->repaint();  // shown again: a picture, drawn or shared
+    drawings += kept[i]->Look().Drawings();
+    EXPECT_EQ(Differing(*kept[i], *plain[i]), 0) << siblings[i].name;
+  }
+  EXPECT_EQ(kept[1]->Look().Drawings(), 0) << "b shares a's picture";
+  EXPECT_EQ(drawings, 5);
+  window.setStyleSheet("QPushButton{color:rgb(0,0,255);}");  // a parent's sheet: none shared
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    kept[i]->repaint();
+    kept[i]->repaint();
+    EXPECT_EQ(Differing(*kept[i], *plain[i]), 0) << siblings[i].name << " under the sheet";
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <functional>
 #include <vector>
 
 #include "app/view/byte_boxes.h"
@@ -160,6 +161,71 @@ TEST(PacketBox, AnAppendDrawsOnlyFromTheLastLineDownAndNothingOutOfSight) {
   }
   EXPECT_TRUE(drew_in_sight);
   EXPECT_EQ(box.toPlainText(), GridPackets(156));
+}
+
+// Appends out of sight are measured from the last line on; the scroll bar, the caret and the
+// look must be what a box that laid out all of its text each time shows.
+TEST(PacketBox, AppendsOutOfSightShowWhatAWholeLayoutShows) {
+  struct Case {
+    const char* name;
+    std::function<void(QPlainTextEdit&)> at_tick_60;  // what the operator does meanwhile
+  };
+  // Before tick 60's append, with nothing drawn in between.
+  const Case cases[] = {
+      {"left at the top", [](QPlainTextEdit&) {}},
+      {"scrolled half way down",
+       [](QPlainTextEdit& b) {
+         b.verticalScrollBar()->setValue(b.verticalScrollBar()->maximum() / 2);
+       }},
+      {"scrolled to the end",
+       [](QPlainTextEdit& b) {
+         b.verticalScrollBar()->setValue(b.verticalScrollBar()->maximum());
+       }},
+      {"made narrower", [](QPlainTextEdit& b) { b.resize(800, 110); }},
+      {"caret and selection in the text",
+       [](QPlainTextEdit& b) {
+         QTextCursor c = b.textCursor();
+         c.setPosition(900);
+         c.setPosition(950, QTextCursor::KeepAnchor);
+         b.setTextCursor(c);
+       }},
+  };
+  for (const Case& c : cases) {
+    app::ByteTextEdit box;
+    QPlainTextEdit reference;
+    for (QPlainTextEdit* b : {static_cast<QPlainTextEdit*>(&box), &reference}) {
+      LikeThePacketBox(*b);
+      b->setReadOnly(true);
+      b->show();
+    }
+    int measured = 0;
+    for (int tick = 0; tick < 156; ++tick) {
+      const QString piece = GridPackets(tick + 1).mid(GridPackets(tick).size());
+      if (tick == 60) {
+        c.at_tick_60(box);
+        c.at_tick_60(reference);
+      }
+      box.Append(piece);
+      QTextCursor end(reference.document());
+      end.movePosition(QTextCursor::End);
+      end.insertText(piece);
+      QApplication::processEvents();
+      if (box.document()->lastBlock().layout()->lineCount() == 0) ++measured;
+      const QScrollBar& mine = *box.verticalScrollBar();
+      const QScrollBar& theirs = *reference.verticalScrollBar();
+      ASSERT_EQ(box.document()->lineCount(), reference.document()->lineCount())
+          << c.name << ", tick " << tick;
+      ASSERT_EQ(mine.maximum(), theirs.maximum()) << c.name << ", tick " << tick;
+      ASSERT_EQ(mine.pageStep(), theirs.pageStep()) << c.name << ", tick " << tick;
+      ASSERT_EQ(mine.value(), theirs.value()) << c.name << ", tick " << tick;
+      ASSERT_EQ(box.textCursor().anchor(), reference.textCursor().anchor()) << c.name;
+      ASSERT_EQ(box.textCursor().position(), reference.textCursor().position()) << c.name;
+    }
+    EXPECT_GT(measured, 60) << c.name << ": most appends out of sight were not laid out";
+    EXPECT_EQ(box.toPlainText(), reference.toPlainText()) << c.name;
+    EXPECT_TRUE(box.grab().toImage() == reference.grab().toImage()) << c.name;
+    EXPECT_EQ(LinesOf(box), LinesOf(reference)) << c.name;  // laid out by the drawing
+  }
 }
 
 }  // namespace
