@@ -4,7 +4,9 @@ import mqtt from 'mqtt/dist/mqtt.esm';
 import { DevicePanel } from './devices.js';
 import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
 import { SendForm } from './form.js';
-import { Bus, SENT_KEPT, consolesText, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
+import { DrawPacer } from './pacing.js';
+import { SentRows } from './sent.js';
+import { Bus, SENT_KEPT, answersTopic, consolesText, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
 
 const params = new URLSearchParams(location.search);
 const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
@@ -39,6 +41,9 @@ function setText(node, text) {
 function setData(node, key, value) {
   if (node.dataset[key] !== value) node.dataset[key] = value;
 }
+
+// toLocaleTimeString()'s form, with one formatter for every row rather than one made per call.
+const clockTime = new Intl.DateTimeFormat(undefined, { hour: 'numeric', minute: 'numeric', second: 'numeric' });
 
 function localTime(iso) {
   if (!iso) return 'no news yet';
@@ -80,9 +85,18 @@ class BusView {
     const sentBox = el('details', 'sent-box');
     sentBox.open = true;
     this.sentSummary = el('summary', '', 'Last sends (none yet)');
-    this.sentList = el('ol', 'sent');
+    this.sentList = el('div', 'sent');
     this.sentList.setAttribute('aria-label', `last sends on ${name}`);
     this.sentList.tabIndex = 0;
+    const recent = el('ol', 'sent-rows');
+    const older = el('ol', 'sent-rows older');
+    this.sentList.append(recent, older);
+    this.sentRows = new SentRows(recent, older, { kept: SENT_KEPT });
+    // The older sends are drawn from the list's first scroll on, and no longer once back at its top.
+    this.sentList.addEventListener('scroll', () => {
+      const scrolled = this.sentList.scrollTop > 0;
+      if (older.classList.contains('shown') !== scrolled) older.classList.toggle('shown', scrolled);
+    }, { passive: true });
     sentBox.append(this.sentSummary, this.sentList);
 
     this.section.append(head, this.devicesBox, this.formBox, sentBox);
@@ -158,22 +172,21 @@ class BusView {
     const fresh = this.bus.sent.slice(0, Math.min(this.bus.sentUndrawn, SENT_KEPT));
     this.bus.sentUndrawn = 0;
     for (let i = fresh.length - 1; i >= 0; --i) this.drawSent(fresh[i]);
+    if (fresh.length) setText(this.sentSummary, `Last sends (${this.sentRows.count} shown, newest first)`);
   }
 
   drawSent(entry) {
     const row = el('li', sentFailed(entry) ? 'failed' : 'ok');
     const time = entry.utc || entry.time || '';
     row.append(
-      el('time', '', time ? new Date(time).toLocaleTimeString() : ''),
+      el('time', '', time ? clockTime.format(new Date(time)) : ''),
       el('span', 'outcome', sentFailed(entry) ? `✗ ${entry.outcome || 'failed'}` : '✓ written'),
       el('span', 'source', entry.source || ''),
       el('span', 'tokens', entry.tokens || ''),
       el('span', 'status', entry.error || entry.status || ''),
     );
     if (entry.id) row.title = `request ${entry.id}`;
-    this.sentList.prepend(row);
-    while (this.sentList.childElementCount > SENT_KEPT) this.sentList.lastElementChild.remove();
-    this.sentSummary.textContent = `Last sends (${this.sentList.childElementCount} shown, newest first)`;
+    this.sentRows.add(row);
   }
 
   ensureForm() {
@@ -181,6 +194,7 @@ class BusView {
     // Retained topics come again after every reconnect: the same catalogue keeps the form.
     const text = JSON.stringify(this.bus.catalogue);
     if (this.form && this.formCatalogue === text) return;
+    if (!answerSubscriptions.has(this.bus.name) && brokerUp) subscribeAnswers(this.bus.name);
     const form = new SendForm(this.bus.name, this.bus.catalogue, (request) => publishRequest(this.bus.name, request), nextId);
     this.formCatalogue = text;
     if (this.form) this.form.root.replaceWith(form.root); else this.formBox.append(form.root);
@@ -226,22 +240,23 @@ function runBlink() {
   if (blinkNeeded && !blinkTimer) blinkTick();
 }
 
-// --- drawing once a frame, whatever arrives in between
+// --- drawing in a frame, at most once an interval, whatever arrives in between
 
 const dirty = new Map(); // name -> Set of what changed ('status', 'devices', 'state:SERIAL', ...)
-let frameAsked = false;
+const pacer = new DrawPacer({
+  now: () => performance.now(),
+  later: (fn, ms) => setTimeout(fn, ms),
+  frame: (fn) => requestAnimationFrame(fn),
+  draw: drawDirty,
+});
 
 function mark(name, what) {
   if (!dirty.has(name)) dirty.set(name, new Set());
   dirty.get(name).add(what);
-  if (!frameAsked) {
-    frameAsked = true;
-    requestAnimationFrame(drawDirty);
-  }
+  pacer.ask();
 }
 
 function drawDirty() {
-  frameAsked = false;
   for (const [name, whats] of dirty) {
     const { view } = buses.get(name);
     if (whats.has('devices')) view.drawDevices();
@@ -276,7 +291,22 @@ function onMessage(topic, payload) {
 
 // --- the broker
 
-function publishRequest(name, request) {
+// A bus's answers are read from when its send form is first built: bus name -> the subscription.
+const answerSubscriptions = new Map();
+
+function subscribeAnswers(name) {
+  const subscribed = new Promise((resolve, reject) => {
+    client.subscribe(answersTopic(prefix, name), { qos: 1 }, (error) => (error ? reject(error) : resolve()));
+  });
+  subscribed.catch(() => {}); // the request that waits for it goes out all the same
+  answerSubscriptions.set(name, subscribed);
+  return subscribed;
+}
+
+async function publishRequest(name, request) {
+  if (!client || !brokerUp) throw new Error('not connected to the broker');
+  // Subscribed before the request goes out, so its answer cannot come first and be missed.
+  await (answerSubscriptions.get(name) ?? subscribeAnswers(name)).catch(() => {});
   return new Promise((resolve, reject) => {
     if (!client || !brokerUp) {
       reject(new Error('not connected to the broker'));
@@ -311,6 +341,7 @@ function connect() {
     showConnection('up', `connected to ${brokerUrl} · prefix ${prefix}`);
     // QoS 0: a live view needs no acknowledgements; retained topics come again on reconnect.
     client.subscribe(subscriptions(prefix), { qos: 0 });
+    for (const name of answerSubscriptions.keys()) subscribeAnswers(name);
   });
   client.on('message', onMessage);
   client.on('close', () => {

@@ -4,10 +4,16 @@
 export const SENT_KEPT = 200;
 const BUS_NAME = /^[A-Za-z0-9_-]{1,64}$/;
 
-// The topics a viewer subscribes to under a prefix (which may hold levels).
+// The topics a viewer subscribes to under a prefix (which may hold levels). Answers are not
+// among them: every bus's answers would be a third of what comes, and only a bus whose send form
+// is open reads its own (answersTopic).
 export function subscriptions(prefix) {
-  return ['status', 'link', 'devices', 'catalogue', 'sent', 'response', 'device/+/state']
+  return ['status', 'link', 'devices', 'catalogue', 'sent', 'device/+/state']
     .map((what) => `${prefix}/+/${what}`);
+}
+
+export function answersTopic(prefix, bus) {
+  return `${prefix}/${bus}/response`;
 }
 
 // {bus, what, serial} for a topic under the prefix; null for anything else.
