@@ -204,7 +204,7 @@ async function profile(cdp) {
     self.set(key, (self.get(key) || 0) + (dt[i] || 0));
   });
   console.log('profile, self time over 5 s:');
-  for (const [k, us] of [...self].sort((a, b) => b[1] - a[1]).slice(0, 15)) console.log(`  ${(us / 1000).toFixed(0).padStart(6)} ms  ${k}`);
+  for (const [k, us] of [...self].sort((a, b) => b[1] - a[1]).slice(0, 40)) console.log(`  ${(us / 1000).toFixed(0).padStart(6)} ms  ${k}`);
 }
 
 console.log(`plant view bench: ${busCount} buses x 10 devices, ${RATE} requests/s per bus, ${seconds} s a page`);

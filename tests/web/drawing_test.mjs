@@ -1,16 +1,18 @@
 // How the page spends its frames, without a browser: draws paced to one an interval yet prompt
-// after a quiet spell and never losing a change, and the last sends split into the rows in sight
-// and the older ones, in order, at most the kept number.
+// after a quiet spell and never losing a change, buses far out of sight catching up when they
+// come near, and the last sends split into the rows in sight and the older ones, in order, at
+// most the kept number.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { DrawPacer } from '../../web/js/pacing.js';
+import { DrawPacer, busDraw } from '../../web/js/pacing.js';
 import { SentRows } from '../../web/js/sent.js';
 
 const FRAME_MS = 16;
 
 // Runs a pacer on a virtual clock: timers at their time, animation frames at the next 16 ms
-// boundary. changes: the times something changes; inDraw(n): whether draw n changes something.
-function paced(changes, { interval = 100, inDraw = () => false } = {}) {
+// boundary. changes: the times something changes; inDraw(n): whether draw n changes something;
+// flushes: the times a frame comes anyway (the blink's).
+function paced(changes, { interval = 100, inDraw = () => false, flushes = [] } = {}) {
   let now = 0;
   const queue = []; // [time, fn]
   const at = (time, fn) => queue.push([time, fn]);
@@ -25,6 +27,7 @@ function paced(changes, { interval = 100, inDraw = () => false } = {}) {
     },
   });
   for (const time of changes) at(time, () => pacer.ask());
+  for (const time of flushes) at(time, () => pacer.flush());
   while (queue.length) {
     queue.sort((a, b) => a[0] - b[0]);
     const [time, fn] = queue.shift();
@@ -56,6 +59,34 @@ test('draws are paced, prompt after a quiet spell, and every change is drawn', (
   assert.ok(paced(steady).length <= 6, 'half a second of changes: about five draws');
   // What a draw changes itself is drawn by the next one, not lost.
   assert.deepEqual(paced([1000], { inDraw: (n) => n === 1 }), [1008, 1120]);
+});
+
+test("a frame that comes anyway draws what waits, once, and the interval starts again from it", () => {
+  const cases = [
+    ['nothing waits: no draw', [1000], [1050], [1008]],
+    ['a change waiting for the interval is drawn at the flush', [1000, 1010], [1050], [1008, 1050]],
+    ['the next change waits a whole interval from the flush', [1000, 1010, 1060], [1050], [1008, 1050, 1152]],
+    ['a flush before the frame: drawn once', [1000], [1001], [1001]],
+  ];
+  for (const [name, changes, flushes, expected] of cases) assert.deepEqual(paced(changes, { flushes }), expected, name);
+});
+
+test('a bus far out of sight keeps what changed, and draws all of it when it comes near', () => {
+  const changed = (...whats) => new Set(whats);
+  const cases = [
+    // what changed, near, behind before -> states, all, sents, behind after
+    ['near: what changed', changed('state:1', 'state:3', 'sent'), true, false, ['1', '3'], false, true, false],
+    ['near, status only', changed('status'), true, false, [], false, false, false],
+    ['far: kept', changed('state:1'), false, false, [], false, false, true],
+    ['far, sends: kept', changed('sent'), false, false, [], false, false, true],
+    ['far, status only: nothing kept', changed('status', 'devices'), false, false, [], false, false, false],
+    ['far, already behind: still behind', changed('status'), false, true, [], false, false, true],
+    ['come near: everything', changed('near'), true, true, [], true, true, false],
+    ['come near with a change: everything', changed('state:2'), true, true, [], true, true, false],
+  ];
+  for (const [name, whats, near, behind, states, all, sents, after] of cases) {
+    assert.deepEqual(busDraw(whats, near, behind), { states, all, sents, behind: after }, name);
+  }
 });
 
 // Stand-ins for the two <ol>: children in order, prepend moves a node as the DOM does.

@@ -4,9 +4,11 @@ import mqtt from 'mqtt/dist/mqtt.esm';
 import { DevicePanel } from './devices.js';
 import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
 import { SendForm } from './form.js';
-import { DrawPacer } from './pacing.js';
+import { DrawPacer, busDraw } from './pacing.js';
 import { SentRows } from './sent.js';
-import { Bus, SENT_KEPT, answersTopic, consolesText, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
+import {
+  Bus, SENT_KEPT, answersTopic, consolesText, parsePayload, requestIds, route, sentFailed, statesTopic, subscriptions,
+} from './plant.js';
 
 const params = new URLSearchParams(location.search);
 const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
@@ -56,6 +58,9 @@ function localTime(iso) {
 class BusView {
   constructor(bus) {
     this.bus = bus;
+    this.near = true;
+    this.behind = false; // states or sends kept undrawn while far out of sight
+    this.following = false; // subscribed to its device states
     const name = bus.name;
     this.section = el('section', 'bus');
     this.section.id = `bus-${name}`;
@@ -202,6 +207,26 @@ class BusView {
   }
 }
 
+// Whether each bus is near sight: within a window's height of it. Until told, a bus is near.
+// A bus far from it is not sent its device states at all; they come again when it comes near.
+const nearness = new IntersectionObserver((entries) => {
+  for (const entry of entries) {
+    const { view } = buses.get(entry.target.dataset.bus);
+    view.near = entry.isIntersecting;
+    followStates(view, view.near);
+    if (view.near && view.behind) mark(view.bus.name, 'near');
+  }
+}, { rootMargin: '100% 0px' });
+
+function followStates(view, follow) {
+  if (view.following === follow) return;
+  view.following = follow;
+  // Not connected: the next connection subscribes to what is followed then.
+  if (!client || !brokerUp) return;
+  const topic = statesTopic(prefix, view.bus.name);
+  if (follow) client.subscribe(topic, { qos: 0 }); else client.unsubscribe(topic);
+}
+
 function viewOf(name) {
   let entry = buses.get(name);
   if (entry) return entry;
@@ -214,6 +239,8 @@ function viewOf(name) {
   busesMain.insertBefore(entry.view.section, after ? buses.get(after).view.section : null);
   busList.insertBefore(entry.view.item, after ? buses.get(after).view.item : null);
   $('no-buses').hidden = true;
+  nearness.observe(entry.view.section);
+  followStates(entry.view, true);
   entry.view.drawStatus();
   mark(name, 'devices');
   return entry;
@@ -233,6 +260,7 @@ function blinkTick() {
   setData(document.body, 'fs', secondState('FS', phase) ? '1' : '0');
   // The next tick just after the next phase begins, so no phase is missed or shown twice.
   blinkTimer = blinkNeeded ? setTimeout(blinkTick, BLINK_TICK_MS - (now % BLINK_TICK_MS) + 2) : 0;
+  pacer.flush();
 }
 
 function runBlink() {
@@ -259,12 +287,12 @@ function mark(name, what) {
 function drawDirty() {
   for (const [name, whats] of dirty) {
     const { view } = buses.get(name);
+    const plan = busDraw(whats, view.near, view.behind);
+    view.behind = plan.behind;
     if (whats.has('devices')) view.drawDevices();
-    for (const what of whats) {
-      if (what.startsWith('state:')) view.drawState(what.slice(6));
-    }
+    for (const serial of plan.all ? [...view.panels.keys()] : plan.states) view.drawState(serial);
     if (whats.has('catalogue')) view.ensureForm();
-    if (whats.has('sent')) view.drawSents();
+    if (plan.sents) view.drawSents();
     view.drawStatus();
   }
   dirty.clear();
@@ -332,7 +360,8 @@ function isAuthRefusal(error) {
 function connect() {
   if (client) client.end(true);
   showConnection('connecting', `connecting to ${brokerUrl}…`);
-  const options = { protocolVersion: 5, clean: true, reconnectPeriod: 2000, connectTimeout: 10000 };
+  // Every connection subscribes to what the page reads then (the 'connect' handler), no more.
+  const options = { protocolVersion: 5, clean: true, reconnectPeriod: 2000, connectTimeout: 10000, resubscribe: false };
   if (credentials) Object.assign(options, credentials);
   client = mqtt.connect(brokerUrl, options);
   client.on('connect', () => {
@@ -341,6 +370,9 @@ function connect() {
     showConnection('up', `connected to ${brokerUrl} · prefix ${prefix}`);
     // QoS 0: a live view needs no acknowledgements; retained topics come again on reconnect.
     client.subscribe(subscriptions(prefix), { qos: 0 });
+    for (const { view } of buses.values()) {
+      if (view.following) client.subscribe(statesTopic(prefix, view.bus.name), { qos: 0 });
+    }
     for (const name of answerSubscriptions.keys()) subscribeAnswers(name);
   });
   client.on('message', onMessage);
