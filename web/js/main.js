@@ -5,9 +5,9 @@ import { DevicePanel } from './devices.js';
 import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
 import { SendForm } from './form.js';
 import { DrawPacer, busDraw } from './pacing.js';
-import { SentRows } from './sent.js';
+import { SentRows, sentRow } from './sent.js';
 import {
-  Bus, SENT_KEPT, answersTopic, consolesText, parsePayload, requestIds, route, sentFailed, statesTopic, subscriptions,
+  Bus, SENT_KEPT, answersTopic, consolesText, parsePayload, requestIds, route, statesTopic, subscriptions,
 } from './plant.js';
 
 const params = new URLSearchParams(location.search);
@@ -43,9 +43,6 @@ function setText(node, text) {
 function setData(node, key, value) {
   if (node.dataset[key] !== value) node.dataset[key] = value;
 }
-
-// toLocaleTimeString()'s form, with one formatter for every row rather than one made per call.
-const clockTime = new Intl.DateTimeFormat(undefined, { hour: 'numeric', minute: 'numeric', second: 'numeric' });
 
 function localTime(iso) {
   if (!iso) return 'no news yet';
@@ -176,22 +173,8 @@ class BusView {
   drawSents() {
     const fresh = this.bus.sent.slice(0, Math.min(this.bus.sentUndrawn, SENT_KEPT));
     this.bus.sentUndrawn = 0;
-    for (let i = fresh.length - 1; i >= 0; --i) this.drawSent(fresh[i]);
+    for (let i = fresh.length - 1; i >= 0; --i) this.sentRows.add(sentRow(fresh[i]));
     if (fresh.length) setText(this.sentSummary, `Last sends (${this.sentRows.count} shown, newest first)`);
-  }
-
-  drawSent(entry) {
-    const row = el('li', sentFailed(entry) ? 'failed' : 'ok');
-    const time = entry.utc || entry.time || '';
-    row.append(
-      el('time', '', time ? clockTime.format(new Date(time)) : ''),
-      el('span', 'outcome', sentFailed(entry) ? `✗ ${entry.outcome || 'failed'}` : '✓ written'),
-      el('span', 'source', entry.source || ''),
-      el('span', 'tokens', entry.tokens || ''),
-      el('span', 'status', entry.error || entry.status || ''),
-    );
-    if (entry.id) row.title = `request ${entry.id}`;
-    this.sentRows.add(row);
   }
 
   ensureForm() {
