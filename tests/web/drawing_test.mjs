@@ -124,4 +124,14 @@ test('the last sends: newest first across both lists, at most the kept number', 
     // Undrawn, the older rows keep the room they take, so the list scrolls as far.
     assert.equal(lists[1].style.containIntrinsicHeight, `${(older.length * 19.2).toFixed(1)}px`, name);
   }
+  // Rows of two lines (a time that wraps): the older ones' room follows what the recent ones take.
+  const lists = [new List(), new List()];
+  const rows = new SentRows(lists[0], lists[1], { kept: 200, inSight: 15 });
+  for (let i = 1; i <= 40; ++i) rows.add(row(i));
+  rows.measured(15 * 35.4);
+  assert.equal(lists[1].style.containIntrinsicHeight, `${(25 * 35.4).toFixed(1)}px`);
+  rows.add(row(41));
+  assert.equal(lists[1].style.containIntrinsicHeight, `${(26 * 35.4).toFixed(1)}px`);
+  rows.measured(0); // not laid out (a closed list): the last measure stands
+  assert.equal(lists[1].style.containIntrinsicHeight, `${(26 * 35.4).toFixed(1)}px`);
 });

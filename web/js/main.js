@@ -94,6 +94,8 @@ class BusView {
     const older = el('ol', 'sent-rows older');
     this.sentList.append(recent, older);
     this.sentRows = new SentRows(recent, older, { kept: SENT_KEPT });
+    // Measured after layout, never read in a draw: the older rows' room follows the rows' height.
+    new ResizeObserver(([entry]) => this.sentRows.measured(entry.contentRect.height)).observe(recent);
     // The older sends are drawn from the list's first scroll on, and no longer once back at its top.
     this.sentList.addEventListener('scroll', () => {
       const scrolled = this.sentList.scrollTop > 0;

@@ -5,7 +5,7 @@
 import { sentFailed } from './plant.js';
 
 export const SENT_IN_SIGHT = 15; // more than the list's 180 px show
-const ROW_PX = 19.2; // a row's height in the style sheet: a 12 px line at 1.35, padding and rule
+const ROW_PX = 19.2; // a row of one line in the style sheet: 12 px at 1.35, padding and rule
 
 // The lists hold only the rows added here; their counts are kept, as the DOM counts children one
 // by one.
@@ -14,6 +14,20 @@ export class SentRows {
     Object.assign(this, { recent, older, kept, inSight });
     this.recentCount = 0;
     this.olderCount = 0;
+    this.rowPx = ROW_PX; // what a row takes; main.js measures the rows in sight (times may wrap)
+  }
+
+  // The recent rows take this much room: the older ones take as much each.
+  measured(recentPx) {
+    if (this.recentCount === 0 || !(recentPx > 0)) return;
+    this.rowPx = recentPx / this.recentCount;
+    this.sizeOlder();
+  }
+
+  // While not drawn, the older rows take the room they would: the list scrolls as far as it would.
+  sizeOlder() {
+    const height = `${(this.olderCount * this.rowPx).toFixed(1)}px`;
+    if (this.older.style.containIntrinsicHeight !== height) this.older.style.containIntrinsicHeight = height;
   }
 
   get count() {
@@ -36,9 +50,7 @@ export class SentRows {
         --this.recentCount;
       }
     }
-    // While not drawn, the older rows take the room they would: the list scrolls as far as it would.
-    const height = `${(this.olderCount * ROW_PX).toFixed(1)}px`;
-    if (this.older.style.containIntrinsicHeight !== height) this.older.style.containIntrinsicHeight = height;
+    this.sizeOlder();
   }
 }
 
