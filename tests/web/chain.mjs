@@ -106,7 +106,7 @@ export class Chain {
 
   // With consolePort, the gateway also has a shared port for consoles (--listen), ready
   // when this returns: this.consolePorts[bus].
-  async startBus(bus, { consolePort = false } = {}) {
+  async startBus(bus, { consolePort = false, pace = null } = {}) {
     const port = await freePort();
     const sim = this.spawn(`sim-${bus}`, this.binary,
       ['sim', '--headless', '--listen', String(port), '--devices', path.join(this.dir, 'devices')]);
@@ -114,7 +114,8 @@ export class Chain {
     const listen = consolePort ? await freePort() : null;
     this.spawn(`gateway-${bus}`, this.binary, ['gateway', '--bus', bus, '--tcp', `127.0.0.1:${port}`,
       '--broker', `mqtt://127.0.0.1:${this.mqttPort}`, '--devices', path.join(this.dir, 'devices'),
-      '--state-dir', path.join(this.dir, `state-${bus}`), ...(listen ? ['--listen', String(listen)] : [])]);
+      '--state-dir', path.join(this.dir, `state-${bus}`), ...(listen ? ['--listen', String(listen)] : []),
+      ...(pace === null ? [] : ['--pace', String(pace)])]);
     if (listen) {
       (this.consolePorts ??= {})[bus] = listen;
       await until(`the ${bus} gateway's console port`, () => accepts(listen));

@@ -185,6 +185,26 @@ test("a console's packet on the gateway's console port shows, with its source", 
   await page.close();
 });
 
+test('a bus far below the window draws what came meanwhile once scrolled to', async () => {
+  const page = await openPage('operator', { width: 1366, height: 200 });
+  const line2 = page.locator('section.bus[data-bus="line2"]');
+  await page.locator('section.bus[data-bus="line2"][data-status="online"]').waitFor();
+  // More than a window's height below it.
+  const top = await line2.evaluate((n) => n.getBoundingClientRect().top);
+  assert.ok(top > 2 * 200, `line2 is far out of sight (${top} px down)`);
+  const published = new Promise((resolve) => client.on('message', (topic, payload) => {
+    if (topic === 'tvxorm/line2/device/10002/state' && String(payload).includes('far below')) resolve();
+  }));
+  await client.subscribeAsync('tvxorm/line2/device/10002/state');
+  await publishRequest('line2', { id: 'mes-far', command: 'MRQ', fields: { group: '01', unit: '02', message: 'far below' } });
+  await published;
+  await line2.locator('.device[data-serial="10002"]').scrollIntoViewIfNeeded();
+  await line2.locator('.device[data-serial="10002"] [data-text="far below"]').waitFor();
+  await line2.locator('.sent li.ok', { hasText: 'far below' }).waitFor();
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
 test('a stopped gateway shows its bus stale, the other stays live', async () => {
   const page = await openPage('operator');
   await page.locator('section.bus[data-bus="line2"][data-status="online"]').waitFor();

@@ -4,7 +4,11 @@ import mqtt from 'mqtt/dist/mqtt.esm';
 import { DevicePanel } from './devices.js';
 import { BLINK_TICK_MS, blinkPhase, secondState } from './looks.js';
 import { SendForm } from './form.js';
-import { Bus, SENT_KEPT, consolesText, parsePayload, requestIds, route, sentFailed, subscriptions } from './plant.js';
+import { DrawPacer, busDraw } from './pacing.js';
+import { SentRows, sentRow } from './sent.js';
+import {
+  Bus, SENT_KEPT, answersTopic, consolesText, parsePayload, requestIds, route, statesTopic, subscriptions,
+} from './plant.js';
 
 const params = new URLSearchParams(location.search);
 const prefix = (params.get('prefix') || 'tvxorm').replace(/^\/+|\/+$/g, '');
@@ -51,6 +55,9 @@ function localTime(iso) {
 class BusView {
   constructor(bus) {
     this.bus = bus;
+    this.near = true;
+    this.behind = false; // states or sends kept undrawn while far out of sight
+    this.following = false; // subscribed to its device states
     const name = bus.name;
     this.section = el('section', 'bus');
     this.section.id = `bus-${name}`;
@@ -80,9 +87,20 @@ class BusView {
     const sentBox = el('details', 'sent-box');
     sentBox.open = true;
     this.sentSummary = el('summary', '', 'Last sends (none yet)');
-    this.sentList = el('ol', 'sent');
+    this.sentList = el('div', 'sent');
     this.sentList.setAttribute('aria-label', `last sends on ${name}`);
     this.sentList.tabIndex = 0;
+    const recent = el('ol', 'sent-rows');
+    const older = el('ol', 'sent-rows older');
+    this.sentList.append(recent, older);
+    this.sentRows = new SentRows(recent, older, { kept: SENT_KEPT });
+    // Measured after layout, never read in a draw: the older rows' room follows the rows' height.
+    new ResizeObserver(([entry]) => this.sentRows.measured(entry.contentRect.height)).observe(recent);
+    // The older sends are drawn from the list's first scroll on, and no longer once back at its top.
+    this.sentList.addEventListener('scroll', () => {
+      const scrolled = this.sentList.scrollTop > 0;
+      if (older.classList.contains('shown') !== scrolled) older.classList.toggle('shown', scrolled);
+    }, { passive: true });
     sentBox.append(this.sentSummary, this.sentList);
 
     this.section.append(head, this.devicesBox, this.formBox, sentBox);
@@ -157,23 +175,8 @@ class BusView {
   drawSents() {
     const fresh = this.bus.sent.slice(0, Math.min(this.bus.sentUndrawn, SENT_KEPT));
     this.bus.sentUndrawn = 0;
-    for (let i = fresh.length - 1; i >= 0; --i) this.drawSent(fresh[i]);
-  }
-
-  drawSent(entry) {
-    const row = el('li', sentFailed(entry) ? 'failed' : 'ok');
-    const time = entry.utc || entry.time || '';
-    row.append(
-      el('time', '', time ? new Date(time).toLocaleTimeString() : ''),
-      el('span', 'outcome', sentFailed(entry) ? `✗ ${entry.outcome || 'failed'}` : '✓ written'),
-      el('span', 'source', entry.source || ''),
-      el('span', 'tokens', entry.tokens || ''),
-      el('span', 'status', entry.error || entry.status || ''),
-    );
-    if (entry.id) row.title = `request ${entry.id}`;
-    this.sentList.prepend(row);
-    while (this.sentList.childElementCount > SENT_KEPT) this.sentList.lastElementChild.remove();
-    this.sentSummary.textContent = `Last sends (${this.sentList.childElementCount} shown, newest first)`;
+    for (let i = fresh.length - 1; i >= 0; --i) this.sentRows.add(sentRow(fresh[i]));
+    if (fresh.length) setText(this.sentSummary, `Last sends (${this.sentRows.count} shown, newest first)`);
   }
 
   ensureForm() {
@@ -181,11 +184,32 @@ class BusView {
     // Retained topics come again after every reconnect: the same catalogue keeps the form.
     const text = JSON.stringify(this.bus.catalogue);
     if (this.form && this.formCatalogue === text) return;
+    if (!answerSubscriptions.has(this.bus.name) && brokerUp) subscribeAnswers(this.bus.name);
     const form = new SendForm(this.bus.name, this.bus.catalogue, (request) => publishRequest(this.bus.name, request), nextId);
     this.formCatalogue = text;
     if (this.form) this.form.root.replaceWith(form.root); else this.formBox.append(form.root);
     this.form = form;
   }
+}
+
+// Whether each bus is near sight: within a window's height of it. Until told, a bus is near.
+// A bus far from it is not sent its device states at all; they come again when it comes near.
+const nearness = new IntersectionObserver((entries) => {
+  for (const entry of entries) {
+    const { view } = buses.get(entry.target.dataset.bus);
+    view.near = entry.isIntersecting;
+    followStates(view, view.near);
+    if (view.near && view.behind) mark(view.bus.name, 'near');
+  }
+}, { rootMargin: '100% 0px' });
+
+function followStates(view, follow) {
+  if (view.following === follow) return;
+  view.following = follow;
+  // Not connected: the next connection subscribes to what is followed then.
+  if (!client || !brokerUp) return;
+  const topic = statesTopic(prefix, view.bus.name);
+  if (follow) client.subscribe(topic, { qos: 0 }); else client.unsubscribe(topic);
 }
 
 function viewOf(name) {
@@ -200,6 +224,8 @@ function viewOf(name) {
   busesMain.insertBefore(entry.view.section, after ? buses.get(after).view.section : null);
   busList.insertBefore(entry.view.item, after ? buses.get(after).view.item : null);
   $('no-buses').hidden = true;
+  nearness.observe(entry.view.section);
+  followStates(entry.view, true);
   entry.view.drawStatus();
   mark(name, 'devices');
   return entry;
@@ -219,6 +245,7 @@ function blinkTick() {
   setData(document.body, 'fs', secondState('FS', phase) ? '1' : '0');
   // The next tick just after the next phase begins, so no phase is missed or shown twice.
   blinkTimer = blinkNeeded ? setTimeout(blinkTick, BLINK_TICK_MS - (now % BLINK_TICK_MS) + 2) : 0;
+  pacer.flush();
 }
 
 function runBlink() {
@@ -226,30 +253,31 @@ function runBlink() {
   if (blinkNeeded && !blinkTimer) blinkTick();
 }
 
-// --- drawing once a frame, whatever arrives in between
+// --- drawing in a frame, at most once an interval, whatever arrives in between
 
 const dirty = new Map(); // name -> Set of what changed ('status', 'devices', 'state:SERIAL', ...)
-let frameAsked = false;
+const pacer = new DrawPacer({
+  now: () => performance.now(),
+  later: (fn, ms) => setTimeout(fn, ms),
+  frame: (fn) => requestAnimationFrame(fn),
+  draw: drawDirty,
+});
 
 function mark(name, what) {
   if (!dirty.has(name)) dirty.set(name, new Set());
   dirty.get(name).add(what);
-  if (!frameAsked) {
-    frameAsked = true;
-    requestAnimationFrame(drawDirty);
-  }
+  pacer.ask();
 }
 
 function drawDirty() {
-  frameAsked = false;
   for (const [name, whats] of dirty) {
     const { view } = buses.get(name);
+    const plan = busDraw(whats, view.near, view.behind);
+    view.behind = plan.behind;
     if (whats.has('devices')) view.drawDevices();
-    for (const what of whats) {
-      if (what.startsWith('state:')) view.drawState(what.slice(6));
-    }
+    for (const serial of plan.all ? [...view.panels.keys()] : plan.states) view.drawState(serial);
     if (whats.has('catalogue')) view.ensureForm();
-    if (whats.has('sent')) view.drawSents();
+    if (plan.sents) view.drawSents();
     view.drawStatus();
   }
   dirty.clear();
@@ -276,7 +304,22 @@ function onMessage(topic, payload) {
 
 // --- the broker
 
-function publishRequest(name, request) {
+// A bus's answers are read from when its send form is first built: bus name -> the subscription.
+const answerSubscriptions = new Map();
+
+function subscribeAnswers(name) {
+  const subscribed = new Promise((resolve, reject) => {
+    client.subscribe(answersTopic(prefix, name), { qos: 1 }, (error) => (error ? reject(error) : resolve()));
+  });
+  subscribed.catch(() => {}); // the request that waits for it goes out all the same
+  answerSubscriptions.set(name, subscribed);
+  return subscribed;
+}
+
+async function publishRequest(name, request) {
+  if (!client || !brokerUp) throw new Error('not connected to the broker');
+  // Subscribed before the request goes out, so its answer cannot come first and be missed.
+  await (answerSubscriptions.get(name) ?? subscribeAnswers(name)).catch(() => {});
   return new Promise((resolve, reject) => {
     if (!client || !brokerUp) {
       reject(new Error('not connected to the broker'));
@@ -302,7 +345,8 @@ function isAuthRefusal(error) {
 function connect() {
   if (client) client.end(true);
   showConnection('connecting', `connecting to ${brokerUrl}…`);
-  const options = { protocolVersion: 5, clean: true, reconnectPeriod: 2000, connectTimeout: 10000 };
+  // Every connection subscribes to what the page reads then (the 'connect' handler), no more.
+  const options = { protocolVersion: 5, clean: true, reconnectPeriod: 2000, connectTimeout: 10000, resubscribe: false };
   if (credentials) Object.assign(options, credentials);
   client = mqtt.connect(brokerUrl, options);
   client.on('connect', () => {
@@ -311,6 +355,10 @@ function connect() {
     showConnection('up', `connected to ${brokerUrl} · prefix ${prefix}`);
     // QoS 0: a live view needs no acknowledgements; retained topics come again on reconnect.
     client.subscribe(subscriptions(prefix), { qos: 0 });
+    for (const { view } of buses.values()) {
+      if (view.following) client.subscribe(statesTopic(prefix, view.bus.name), { qos: 0 });
+    }
+    for (const name of answerSubscriptions.keys()) subscribeAnswers(name);
   });
   client.on('message', onMessage);
   client.on('close', () => {

@@ -4,10 +4,20 @@
 export const SENT_KEPT = 200;
 const BUS_NAME = /^[A-Za-z0-9_-]{1,64}$/;
 
-// The topics a viewer subscribes to under a prefix (which may hold levels).
+// The topics a viewer subscribes to under a prefix (which may hold levels). Device states and
+// answers are read per bus: states only while the bus is near sight (statesTopic; they are
+// retained, so they come again when it comes near), answers only on a bus whose send form is
+// open (answersTopic). Every bus's would be most of what comes, drawn nowhere.
 export function subscriptions(prefix) {
-  return ['status', 'link', 'devices', 'catalogue', 'sent', 'response', 'device/+/state']
-    .map((what) => `${prefix}/+/${what}`);
+  return ['status', 'link', 'devices', 'catalogue', 'sent'].map((what) => `${prefix}/+/${what}`);
+}
+
+export function statesTopic(prefix, bus) {
+  return `${prefix}/${bus}/device/+/state`;
+}
+
+export function answersTopic(prefix, bus) {
+  return `${prefix}/${bus}/response`;
 }
 
 // {bus, what, serial} for a topic under the prefix; null for anything else.
