@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <csignal>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -129,6 +130,27 @@ TEST(SharedPort, AConsoleOnTheGatewaysPortSharesTheBusWithTwentyRequests) {
   EXPECT_TRUE(cut_reported);
   EXPECT_TRUE(p.watch->WaitFor(G::Topic("status"),
                                [](const Seen& m) { return Json(m)["consoles"].toInt() == 1; }));
+}
+
+// The pty a console on the same machine takes for its serial port: `send --serial` through it
+// reaches the bus, B/sent names the path, and the path goes with the gateway.
+TEST(SharedPort, ASendThroughTheGatewaysPtyReachesTheBusNamedByItsPath) {
+  Plant p;
+  const QString pty = p.dir.filePath("console-port");
+  ASSERT_TRUE(p.Start({"--pty", pty})) << p.gateway->Err();
+  ASSERT_TRUE(ServeUntil([&] { return QFile::exists(pty); })) << p.gateway->Err();
+  QProcess send;
+  send.start(ProgramPath(), {"send", "--serial", pty, "--no-journal", "NUM", "group=01", "unit=03",
+                             "number=4242"});
+  ASSERT_TRUE(ServeUntil([&] { return send.state() == QProcess::NotRunning; }));
+  EXPECT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
+  EXPECT_TRUE(ServeUntil([&] { return Lines(p.sim, "<02>0103<1B>NUM4242N1A<04>") == 1; }))
+      << p.sim.Out();
+  EXPECT_TRUE(p.watch->WaitFor(
+      G::Topic("sent"), [&](const Seen& m) { return Sent(m) == pty.toStdString() + " written "; }));
+  p.gateway->Signal(SIGTERM);
+  EXPECT_EQ(p.gateway->Finish(), 0) << p.gateway->Err();
+  EXPECT_FALSE(QFile::exists(pty)) << "the link is left behind";
 }
 
 TEST(SharedPort, FloodingSilentAndSlowConsolesLeaveRequestsTheirPaceAndTheBusWholeUnits) {
