@@ -57,7 +57,9 @@ struct Gateway::State {
         consoles(options.pace_ms, {[this] { return Now(); },
                                    [this](std::unique_ptr<Job>& job) {
                                      Deadlines(*job, Request{}, MqttMessage{});  // --max-age alone
-                                     return pacer.Add(job);
+                                     const bool taken = pacer.Add(job);
+                                     Wake();
+                                     return taken;
                                    },
                                    [this](const std::string& source, std::string_view bytes,
                                           std::string_view why) { Refused(source, bytes, why); },
@@ -74,10 +76,18 @@ struct Gateway::State {
       });
     }
     housekeeping.on_tick = [this] { Housekeeping(); };
-    housekeeping.idle = [this] {
-      return (!devices || devices->Idle()) && pacer.Waiting() == told_queue &&
-             consoles_connected == told_consoles;
-    };
+    housekeeping.idle = [this] { return Idle(); };
+  }
+
+  // Nothing for housekeeping to do: no device state held back or just told, the status's
+  // queue and consoles as told.
+  bool Idle() const {
+    return (!devices || devices->Idle()) && pacer.Waiting() == told_queue &&
+           consoles_connected == told_consoles;
+  }
+  // Housekeeping runs only while there is something for it: an idle gateway sleeps.
+  void Wake() {
+    if (!housekeeping.Enabled() && !stopped) housekeeping.SetEnabled(true);
   }
 
   std::int64_t Now() { return clock.Now().utc_ms; }
@@ -151,6 +161,7 @@ struct Gateway::State {
   void Housekeeping() {
     if (devices) devices->Tick();
     if (pacer.Waiting() != told_queue || consoles_connected != told_consoles) PublishStatus();
+    if (Idle()) housekeeping.SetEnabled(false);
   }
 
   // Answers go to B/response and to the request's own response topic.
@@ -233,7 +244,9 @@ struct Gateway::State {
     job->tally = p.tally;
     Deadlines(*job, request, message);
     waiting[request.id];
-    if (!pacer.Add(job)) {
+    const bool taken = pacer.Add(job);
+    Wake();
+    if (!taken) {
       waiting.erase(request.id);
       Answer(from, BusyAnswer(from.asked, options.queue), false);
     }
@@ -273,6 +286,7 @@ struct Gateway::State {
     const std::string_view went = result.ok ? unit : unit.substr(0, result.bytes);
     job.journal->Written(options.link, went, result.ok);
     if (devices) devices->Feed(went, Now());
+    Wake();
   }
 
   void Journaled(const Job& job, const console::JournalEntry& entry) {
@@ -323,6 +337,7 @@ struct Gateway::State {
   }
 
   void Ended(std::unique_ptr<Job> job, const JobEnd& end) {
+    Wake();  // the queue is shorter
     if (job->console) return ConsoleEnded(std::move(job), end);
     const std::int64_t now = Now();
     gateway::Answer answer;
@@ -450,6 +465,7 @@ void Gateway::OnConsoleResume(std::function<void(const std::string& source)> res
 
 void Gateway::ConsolesConnected(int count) {
   s_->consoles_connected = count;
+  s_->Wake();
 }
 
 void Gateway::Restore(const QueueLog& log) {
@@ -489,6 +505,8 @@ void Gateway::Restore(const QueueLog& log) {
 
 void Gateway::Stop() {
   s_->stopped = true;
+  // Nothing may say "online" after the stopped status (the answers' last flush runs the loop).
+  s_->housekeeping.SetEnabled(false);
   s_->pacer.Stop(s_->queue != nullptr);
   s_->consoles.Stop();  // after the queue's: what waits here came later
   s_->Publish("status", JsonObject().Add("state", "offline").Add("reason", "stopped").Text(), 1,

@@ -237,6 +237,14 @@ TEST_F(GatewayTest, ADevicesStateFollowsWhatItWasToldAtMostEveryTwoTicks) {
   ASSERT_EQ(states.size(), 2u);
   EXPECT_EQ(states[1].payload,
             "{\"serial\":10003,\"packets\":3,\"updated\":\"2026-12-08T12:00:01.200Z\"}");
+  // Once told, an idle gateway sleeps: no timer runs without work.
+  for (window::Timer* t : gw->Timers()) EXPECT_FALSE(t->Running()) << t->Name();
+  Request(RequestJson("n4", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"4\"}"));
+  Request(RequestJson("n5", "NUM", "{\"group\":\"01\",\"unit\":\"02\",\"number\":\"5\"}"));
+  Advance(1000);  // woken again, it tells the last one
+  ASSERT_EQ(On("device/10003/state").size(), 4u);
+  EXPECT_NE(On("device/10003/state")[3].payload.find("\"packets\":5"), std::string::npos);
+  for (window::Timer* t : gw->Timers()) EXPECT_FALSE(t->Running()) << t->Name();
 }
 
 TEST_F(GatewayTest, EachWriteIsJournaledAndSentWithItsSourceAndId) {

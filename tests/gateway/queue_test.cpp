@@ -285,6 +285,20 @@ TEST_F(Durable, AStopInterruptsTheGridAndKeepsWhatWaitsForTheNextStart) {
   EXPECT_EQ(ResultOf("grid"), "") << "answered once, before the stop";
 }
 
+// The program runs the loop a while after the stop, for the last answers: nothing in it may
+// say "online" again, though the queue it told of is gone.
+TEST_F(Durable, TheStoppedStatusIsTheLastWord) {
+  StartDurable();
+  gw->LinkChanged({false, "gone", "127.0.0.1:4001", 0});
+  Arrive(Num("a", "1"));
+  Arrive(Num("b", "2"));
+  Advance(300);
+  ASSERT_NE(On("status").back().payload.find("\"queue\":2"), std::string::npos);
+  gw->Stop();
+  Advance(1000);
+  EXPECT_EQ(On("status").back().payload, "{\"state\":\"offline\",\"reason\":\"stopped\"}");
+}
+
 // Requests are synced after they are recorded, not as they are: whatever happens to one, by
 // the time the gateway has taken it up, and before any byte of it goes out, a power cut keeps it.
 TEST_F(Durable, EveryRequestIsSyncedOnceTakenUpAndBeforeItsBytesGoOut) {
