@@ -253,25 +253,11 @@ struct Gateway::State {
   }
 
   void Deadlines(Job& job, const Request& request, const MqttMessage& message) {
-    const std::int64_t received = job.asked.received_utc_ms;
-    auto limit = [&job](std::int64_t at, std::string why) {
-      if (at < job.deadline_utc_ms) {
-        job.deadline_utc_ms = at;
-        job.deadline_why = std::move(why);
-      }
-    };
-    if (options.max_age_s > 0) {
-      limit(received + options.max_age_s * 1000,
-            "it waited longer than the gateway's --max-age of " +
-                std::to_string(options.max_age_s) + " s");
-    }
-    if (message.expiry_seconds) {
-      limit(received + *message.expiry_seconds * 1000,
-            "its Message Expiry Interval passed before its turn");
-    }
-    if (request.expires_utc_ms) {
-      limit(*request.expires_utc_ms,
-            "its \"expires\" time " + IsoUtc(*request.expires_utc_ms) + " passed before its turn");
+    auto d = EarliestDeadline(job.asked.received_utc_ms, options.max_age_s, message.expiry_seconds,
+                              request.expires_utc_ms);
+    if (d && d->at_utc_ms < job.deadline_utc_ms) {
+      job.deadline_utc_ms = d->at_utc_ms;
+      job.deadline_why = std::move(d->why);
     }
   }
 
@@ -438,16 +424,15 @@ void Gateway::ConnectionLost(const std::string&) {
 }
 
 bool Gateway::MessageArrived(const MqttMessage& message) {
-  if (s_->stopped && s_->queue) {
-    s_->queue->Settle();  // in the durable queue for the next start
-    return true;
+  // Stopped: what still arrives is in the durable queue for the next start.
+  if (!s_->stopped || !s_->queue) {
+    if (message.topic == s_->Topic("republish")) {
+      s_->PublishRetained();
+    } else if (message.topic == s_->Topic("request")) {
+      s_->Take(message, s_->Now());
+    }
   }
-  if (message.topic == s_->Topic("republish")) {
-    s_->PublishRetained();
-  } else if (message.topic == s_->Topic("request")) {
-    s_->Take(message, s_->Now());
-    if (s_->queue) s_->queue->Settle();
-  }
+  if (s_->queue) s_->queue->Settle();
   return true;
 }
 
@@ -486,20 +471,13 @@ void Gateway::Restore(const QueueLog& log) {
     to.response_topic = r.message.response_topic;
     to.correlation_data = r.message.correlation_data;
     to.seq = seq;
-    std::string bytes;
-    std::optional<std::size_t> positions;
-    auto parsed = ParseRequest(r.message.payload);
-    if (auto* request = std::get_if<Request>(&parsed)) {
-      to.asked.id = request->id;
-      auto prepared = Prepare(*request, s_->options.link);
-      if (auto* p = std::get_if<Prepared>(&prepared)) {
-        for (const std::string& unit : p->units) bytes += unit;
-        if (p->units.size() > 1) positions = *r.writing_unit;
-      }
-    }
-    s_->Answer(to,
-               InterruptedAnswer(to.asked, kCrashed, bytes, r.bytes_before, positions, s_->Now()),
-               true);
+    const InterruptedRequest was =
+        ReadInterrupted(r.message.payload, *r.writing_unit, s_->options.link);
+    to.asked.id = was.id;
+    s_->Answer(
+        to,
+        InterruptedAnswer(to.asked, kCrashed, was.bytes, r.bytes_before, was.positions, s_->Now()),
+        true);
   }
 }
 

@@ -154,4 +154,41 @@ std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link l
   return p;
 }
 
+std::optional<Deadline> EarliestDeadline(std::int64_t received_utc_ms, std::int64_t max_age_s,
+                                         std::optional<std::int64_t> expiry_seconds,
+                                         std::optional<std::int64_t> expires_utc_ms) {
+  std::optional<Deadline> earliest;
+  auto limit = [&earliest](std::int64_t at, std::string why) {
+    if (!earliest || at < earliest->at_utc_ms) earliest = Deadline{at, std::move(why)};
+  };
+  if (max_age_s > 0) {
+    limit(received_utc_ms + max_age_s * 1000,
+          "it waited longer than the gateway's --max-age of " + std::to_string(max_age_s) + " s");
+  }
+  if (expiry_seconds) {
+    limit(received_utc_ms + *expiry_seconds * 1000,
+          "its Message Expiry Interval passed before its turn");
+  }
+  if (expires_utc_ms) {
+    limit(*expires_utc_ms,
+          "its \"expires\" time " + IsoUtc(*expires_utc_ms) + " passed before its turn");
+  }
+  return earliest;
+}
+
+InterruptedRequest ReadInterrupted(std::string_view payload, std::size_t writing_unit,
+                                   protocol::Link link) {
+  InterruptedRequest r;
+  auto parsed = ParseRequest(payload);
+  const auto* request = std::get_if<Request>(&parsed);
+  if (!request) return r;
+  r.id = request->id;
+  auto prepared = Prepare(*request, link);
+  if (const auto* p = std::get_if<Prepared>(&prepared)) {
+    for (const std::string& unit : p->units) r.bytes += unit;
+    if (p->units.size() > 1) r.positions = writing_unit;
+  }
+  return r;
+}
+
 }  // namespace tvx::gateway

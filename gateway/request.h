@@ -49,4 +49,28 @@ struct Refusal {
 
 [[nodiscard]] std::variant<Prepared, Refusal> Prepare(const Request& request, protocol::Link link);
 
+// The time a request may wait until, and what passed then.
+struct Deadline {
+  std::int64_t at_utc_ms = 0;
+  std::string why;
+};
+
+// The earliest of a request's limits: the gateway's --max-age (0: none), the message's expiry
+// interval, the request's own "expires"; on a tie the first in that order says why. None when
+// it has none.
+[[nodiscard]] std::optional<Deadline> EarliestDeadline(std::int64_t received_utc_ms,
+                                                       std::int64_t max_age_s,
+                                                       std::optional<std::int64_t> expiry_seconds,
+                                                       std::optional<std::int64_t> expires_utc_ms);
+
+// A request read again from its message after the gateway stopped while writing unit
+// writing_unit of it: its id, all of its bytes, and for a grid the positions before that unit.
+struct InterruptedRequest {
+  std::optional<std::string> id;
+  std::string bytes;
+  std::optional<std::size_t> positions;
+};
+[[nodiscard]] InterruptedRequest ReadInterrupted(std::string_view payload, std::size_t writing_unit,
+                                                 protocol::Link link);
+
 }  // namespace tvx::gateway
