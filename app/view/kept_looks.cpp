@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tvx::app {
@@ -91,12 +94,33 @@ void Share(const QWidget& widget, const LookKey& key, const QPixmap& picture) {
   looks.push_back({widget.metaObject(), widget.parentWidget(), key, widget.palette(), picture});
 }
 
+// Copies only the exposed part, in bands: a frame's picture is the whole frame, and Qt's
+// raster engine hands a copy of more than 95 rows under anything but a one-rectangle clip
+// (the andon outline's old and new places, the packet box's scroll bar) to its thread pool.
+void Show(QWidget& widget, const QPixmap& picture, const QRegion& exposed) {
+  constexpr int kMostRects = 16;
+  constexpr int kBand = 64;
+  QPainter painter(&widget);
+  const qreal ratio = picture.devicePixelRatio();
+  if (exposed.isEmpty() || exposed.rectCount() > kMostRects || ratio != std::floor(ratio)) {
+    painter.drawPixmap(0, 0, picture);
+    return;
+  }
+  const int scale = static_cast<int>(ratio);
+  for (const QRect& part : exposed) {
+    for (int top = part.top(); top <= part.bottom(); top += kBand) {
+      const QRect band(part.left(), top, part.width(), std::min(kBand, part.bottom() + 1 - top));
+      painter.drawPixmap(band, picture, QRect(band.topLeft() * scale, band.size() * scale));
+    }
+  }
+}
+
 }  // namespace
 
-void KeptLook::Paint(QWidget& widget, const LookKey& key,
+void KeptLook::Paint(QWidget& widget, const QRegion& exposed, const LookKey& key,
                      const std::function<void(QPainter&)>& draw) {
   if (key_ && *key_ == key && !picture_.isNull()) {
-    QPainter(&widget).drawPixmap(0, 0, picture_);
+    Show(widget, picture_, exposed);
     return;
   }
   const bool shared = !key.size.isEmpty() && MayShare(widget);
@@ -104,7 +128,7 @@ void KeptLook::Paint(QWidget& widget, const LookKey& key,
   if (const QPixmap* same = shared ? FindShared(widget, shared_key) : nullptr) {
     key_ = key;
     picture_ = *same;
-    QPainter(&widget).drawPixmap(0, 0, picture_);
+    Show(widget, picture_, exposed);
     return;
   }
   if (!key_ || !(*key_ == key) || key.size.isEmpty()) {
@@ -131,7 +155,7 @@ void KeptLook::Paint(QWidget& widget, const LookKey& key,
   picture_ = std::move(picture);
   ++drawings_;
   if (shared) Share(widget, shared_key, picture_);
-  QPainter(&widget).drawPixmap(0, 0, picture_);
+  Show(widget, picture_, exposed);
 }
 
 void KeptLook::Forget() {
@@ -146,10 +170,10 @@ KeptButton::KeptButton(QWidget* parent) : QPushButton(parent) {
   setIconSize(iconSize());
 }
 
-void KeptButton::paintEvent(QPaintEvent* /*event*/) {
+void KeptButton::paintEvent(QPaintEvent* event) {
   QStyleOptionButton option;
   initStyleOption(&option);
-  look_.Paint(*this,
+  look_.Paint(*this, event->region(),
               KeyOf(*this, option, static_cast<int>(option.features), 0, option.text,
                     option.icon.cacheKey()),
               [this, &option](QPainter& painter) {
@@ -162,12 +186,13 @@ void KeptButton::changeEvent(QEvent* event) {
   QPushButton::changeEvent(event);
 }
 
-void KeptGroupBox::paintEvent(QPaintEvent* /*event*/) {
+void KeptGroupBox::paintEvent(QPaintEvent* event) {
   QStyleOptionGroupBox option;
   initStyleOption(&option);
   const int parts =
       static_cast<int>(option.subControls) | (static_cast<int>(option.activeSubControls) << 16);
-  look_.Paint(*this, KeyOf(*this, option, static_cast<int>(option.features), parts, option.text),
+  look_.Paint(*this, event->region(),
+              KeyOf(*this, option, static_cast<int>(option.features), parts, option.text),
               [this, &option](QPainter& painter) {
                 style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
               });

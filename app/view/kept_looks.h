@@ -33,8 +33,9 @@ struct LookKey {
 class KeptLook {
  public:
   // Paints the widget with `draw` the first time it shows the look of `key`; paints it again
-  // with that look from a picture drawn once.
-  void Paint(QWidget& widget, const LookKey& key, const std::function<void(QPainter&)>& draw);
+  // with that look from a picture drawn once, copying only what `exposed` holds.
+  void Paint(QWidget& widget, const QRegion& exposed, const LookKey& key,
+             const std::function<void(QPainter&)>& draw);
   // Draws the next showing again, and every widget's shared look with it.
   void Forget();
   // How often a picture was drawn: for tests.

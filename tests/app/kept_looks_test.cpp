@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPixmap>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -18,9 +19,9 @@ using app::KeptButton;
 using app::KeptGroupBox;
 
 // Pixels that differ by more than compositing a kept picture's antialiased edges can.
-int Differing(QWidget& a, QWidget& b) {
-  const QImage x = a.grab().toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage y = b.grab().toImage().convertToFormat(QImage::Format_RGB32);
+int Differing(const QPixmap& a, const QPixmap& b) {
+  const QImage x = a.toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage y = b.toImage().convertToFormat(QImage::Format_RGB32);
   if (x.size() != y.size()) return -1;
   int n = 0;
   for (int row = 0; row < x.height(); ++row) {
@@ -33,6 +34,10 @@ int Differing(QWidget& a, QWidget& b) {
     }
   }
   return n;
+}
+
+int Differing(QWidget& a, QWidget& b) {
+  return Differing(a.grab(), b.grab());
 }
 
 constexpr const char* kRed =
@@ -106,6 +111,39 @@ TEST(KeptLooks, AGroupBoxShowsWhatAPlainOneShowsAfterEveryChange) {
     kept.grab();
     EXPECT_EQ(Differing(kept, plain), 0) << "step " << step++;
   }
+}
+
+// Parts repainted from the kept picture (the andon outline's old and new places, a tall strip
+// beside them) show what the whole look shows there, whatever their height.
+TEST(KeptLooks, APartRepaintedShowsThatPartOfTheLook) {
+  QWidget window;
+  window.resize(560, 340);
+  KeptGroupBox kept(&window);
+  QGroupBox plain(&window);
+  for (QGroupBox* frame : {static_cast<QGroupBox*>(&kept), &plain}) frame->setTitle("Command Data");
+  kept.setGeometry(10, 10, 260, 320);
+  plain.setGeometry(290, 10, 260, 320);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  kept.grab();
+  kept.grab();  // shown again: from now on a copy
+  const QRegion parts[] = {
+      QRegion(0, 0, 260, 320),
+      QRegion(40, 40, 32, 32) + QRegion(68, 40, 32, 32),
+      QRegion(40, 40, 32, 32) + QRegion(240, 1, 14, 300),
+      QRegion(0, 63, 260, 2) + QRegion(0, 127, 5, 130),
+  };
+  for (const QRegion& part : parts) {
+    QPixmap shown(kept.size());
+    QPixmap expected(plain.size());
+    shown.fill(Qt::green);
+    expected.fill(Qt::green);
+    kept.render(&shown, QPoint(), part, QWidget::DrawChildren);
+    plain.render(&expected, QPoint(), part, QWidget::DrawChildren);
+    EXPECT_EQ(Differing(shown, expected), 0)
+        << part.boundingRect().x() << "," << part.boundingRect().y();
+  }
+  EXPECT_EQ(kept.Look().Drawings(), 1);
 }
 
 TEST(KeptLooks, RepaintsOfAnUnchangedLookAreCopies) {

@@ -23,6 +23,8 @@ struct Bar {
   bool enabled = true;
   bool text = true;
   Qt::LayoutDirection direction = Qt::LeftToRight;
+  int point_size = 0;  // the bar's own font size, 0: the application's
+  Qt::Orientation orientation = Qt::Horizontal;
 };
 
 QImage Look(QProgressBar& bar, const Bar& c, QStyle* style) {
@@ -33,6 +35,10 @@ QImage Look(QProgressBar& bar, const Bar& c, QStyle* style) {
   bar.setTextVisible(c.text);
   bar.setEnabled(c.enabled);
   bar.setLayoutDirection(c.direction);
+  QFont font = QApplication::font();
+  if (c.point_size > 0) font.setPointSize(c.point_size);
+  bar.setFont(font);
+  bar.setOrientation(c.orientation);
   bar.resize(c.size);
   return bar.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
@@ -66,6 +72,20 @@ TEST(ProgressBar, ShowsWhatAPlainOneShows) {
       {"no text", 90, grid.arg(4).arg(15).arg(7), {320, 22}, true, false},
       {"disabled", 70, grid.arg(3).arg(20).arg(9), {320, 22}, false},
       {"right to left", 50, grid.arg(2).arg(25).arg(11), {320, 22}, true, true, Qt::RightToLeft},
+      {"two lines in a tall narrow bar", 120, grid.arg(5).arg(20).arg(4), {150, 60}},
+      {"a large font", 30, grid.arg(2).arg(5).arg(13), {320, 22}, true, true, Qt::LeftToRight, 15},
+      {"a right-to-left text", 100, QString::fromUtf8("\u05e9\u05d5\u05e8\u05d4 %v"), {320, 22}},
+      {"a text with a line break", 20, QStringLiteral("Row 1\ncolumn 20"), {320, 40}},
+      {"a tab", 20, QStringLiteral("Row 1\tcolumn 20"), {320, 22}},
+      {"vertical",
+       80,
+       QStringLiteral("%p%"),
+       {40, 200},
+       true,
+       true,
+       Qt::LeftToRight,
+       0,
+       Qt::Vertical},
   };
   for (const char* style_name : {"Fusion", "Windows"}) {
     const std::unique_ptr<QStyle> style(QStyleFactory::create(style_name));
