@@ -20,25 +20,44 @@ constexpr int kProgressWidth = 320;
 constexpr int kMessageMs = 15000;  // long enough to read after looking back at the window
 constexpr int kOutline = 3;        // the cell outline's width
 
-// A solid border, drawn directly: it moves every tick of a grid.
-class CellOutlineFrame : public QFrame {
+}  // namespace
+
+// The outline around the cell being sent: a solid border drawn directly by a layer over the
+// cells, which stays put while the border moves every tick of a grid. A moved widget would
+// make Qt work out again which widgets cover which, up to the window, at every tick.
+class CellOutlineLayer : public QWidget {
  public:
-  using QFrame::QFrame;
+  explicit CellOutlineLayer(QWidget* cells) : QWidget(cells) {
+    setObjectName("AndonCellOutline");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(cells->rect());
+    raise();
+  }
+
+  const QRect& Place() const { return place_; }
+  void Move(const QRect& place) {
+    if (place == place_) return;
+    update(place_);  // both places repaint, as for a moved widget
+    update(place);
+    place_ = place;
+  }
 
  protected:
   void paintEvent(QPaintEvent* /*event*/) override {
+    if (place_.isEmpty()) return;
     QPainter painter(this);
     const QColor blue(32, 96, 208);
-    const int w = width();
-    const int h = height();
-    painter.fillRect(0, 0, w, kOutline, blue);
-    painter.fillRect(0, h - kOutline, w, kOutline, blue);
-    painter.fillRect(0, kOutline, kOutline, h - 2 * kOutline, blue);
-    painter.fillRect(w - kOutline, kOutline, kOutline, h - 2 * kOutline, blue);
+    const QRect& p = place_;
+    painter.fillRect(p.x(), p.y(), p.width(), kOutline, blue);
+    painter.fillRect(p.x(), p.bottom() + 1 - kOutline, p.width(), kOutline, blue);
+    painter.fillRect(p.x(), p.y() + kOutline, kOutline, p.height() - 2 * kOutline, blue);
+    painter.fillRect(p.right() + 1 - kOutline, p.y() + kOutline, kOutline,
+                     p.height() - 2 * kOutline, blue);
   }
-};
 
-}  // namespace
+ private:
+  QRect place_;
+};
 
 ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_text,
                              const andon::RowTransmission* rows, QWidget* parent)
@@ -75,6 +94,11 @@ ConsoleWindow::ConsoleWindow(MainView& view, std::function<std::string()> link_t
   statusBar()->addPermanentWidget(progress_);
   setMinimumSize(kMinWidth, kMinHeight);
   setWindowTitle(view.windowTitle());
+  // The outline's layer is shown with the cells: shown later, over them, it would repaint
+  // them all.
+  if (QWidget* cell = view_.WidgetOf("ORM610R1(1)")) {
+    outline_ = new CellOutlineLayer(cell->parentWidget());
+  }
   connect(&view, &MainView::Refreshed, this, &ConsoleWindow::ShowState);
   ShowState();
 }
@@ -126,19 +150,17 @@ void ConsoleWindow::ShowProgress() {
           ? view_.WidgetOf("ORM610R" + std::to_string(row) + "(" + std::to_string(column) + ")")
           : nullptr;
   if (!cell) {
-    if (outline_ && !outline_->isHidden()) outline_->hide();
+    if (outline_) outline_->Move({});
     return;
   }
-  if (!outline_ || outline_->parentWidget() != cell->parentWidget()) {
+  QWidget* cells = cell->parentWidget();
+  if (!outline_ || outline_->parentWidget() != cells) {
     delete outline_;
-    outline_ = new CellOutlineFrame(cell->parentWidget());
-    outline_->setObjectName("AndonCellOutline");
-    outline_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    outline_->raise();
+    outline_ = new CellOutlineLayer(cells);
+    outline_->show();
   }
-  const QRect place = cell->geometry().adjusted(-kOutline, -kOutline, kOutline, kOutline);
-  if (outline_->geometry() != place) outline_->setGeometry(place);
-  if (outline_->isHidden()) outline_->show();
+  if (outline_->geometry() != cells->rect()) outline_->setGeometry(cells->rect());
+  outline_->Move(cell->geometry().adjusted(-kOutline, -kOutline, kOutline, kOutline));
 }
 
 void ConsoleWindow::ShowMessage(const QString& text, bool error) {
@@ -162,8 +184,9 @@ QString ConsoleWindow::ProgressText() const {
   return note_->isHidden() ? QString() : note_->text();
 }
 
-const QFrame* ConsoleWindow::CellOutline() const {
-  return outline_ && !outline_->isHidden() ? outline_ : nullptr;
+std::optional<QRect> ConsoleWindow::CellOutline() const {
+  if (!outline_ || outline_->Place().isEmpty()) return std::nullopt;
+  return outline_->Place();
 }
 
 QString ConsoleWindow::LinkText() const {

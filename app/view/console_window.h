@@ -1,20 +1,23 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <QSize>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "andon/row_transmission.h"
 #include "app/view/main_view.h"
 
-class QFrame;
 class QLabel;
 class QProgressBar;
 class QScrollArea;
 class QTimer;
 
 namespace tvx::app {
+
+class CellOutlineLayer;
 
 // The console window as the operator gets it: the console's layout inside a scroll area, so
 // a window smaller than the layout (a small screen, a large scale factor) scrolls instead of
@@ -44,8 +47,9 @@ class ConsoleWindow : public QMainWindow {
   QString LinkText() const;
   // The andon transmission's progress as shown: "" when none is shown.
   QString ProgressText() const;
-  // The outline around the cell being sent; nullptr while none is.
-  const QFrame* CellOutline() const;
+  // Where the outline around the cell being sent is, in the cells' parent; none while no
+  // cell is being sent.
+  std::optional<QRect> CellOutline() const;
   // A word from the window itself (a file saved, a file refused), beside the link line; the
   // console's status box is not touched. An error stays until the next message.
   void ShowMessage(const QString& text, bool error = false);
@@ -62,7 +66,7 @@ class ConsoleWindow : public QMainWindow {
   QLabel* note_;
   QLabel* message_;
   QTimer* message_timer_;
-  QFrame* outline_ = nullptr;
+  CellOutlineLayer* outline_ = nullptr;
   std::function<std::string()> link_text_;
   const andon::RowTransmission* rows_;
 };

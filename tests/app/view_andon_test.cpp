@@ -89,12 +89,12 @@ TEST_F(ViewTest, AndonTransmissionShowsItsProgressAndWhereItStopped) {
   h.Advance(400);
   view.Refresh();
   EXPECT_EQ(frame.ProgressText().toStdString(), "Row 1, column 5: 5 of 156, about 16 s left");
-  ASSERT_NE(frame.CellOutline(), nullptr);
-  EXPECT_TRUE(frame.CellOutline()->geometry().contains(W("ORM610R1(5)")->geometry()));
+  ASSERT_TRUE(frame.CellOutline());
+  EXPECT_EQ(*frame.CellOutline(), W("ORM610R1(5)")->geometry().adjusted(-3, -3, 3, 3));
   ClickOn("CancelButton");
   EXPECT_EQ(frame.ProgressText().toStdString(),
             "Andon transmission stopped at row 1, column 5 (5 of 156)");
-  EXPECT_EQ(frame.CellOutline(), nullptr);
+  EXPECT_FALSE(frame.CellOutline());
   EXPECT_EQ(h.w.StatusText->Text(), "");  // the console's own Cancel
 
   h.Run("click AndonButton\ntype GroupText 1\ntype UnitText 2\nclick SendButton\n");
