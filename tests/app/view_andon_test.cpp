@@ -90,7 +90,16 @@ TEST_F(ViewTest, AndonTransmissionShowsItsProgressAndWhereItStopped) {
   view.Refresh();
   EXPECT_EQ(frame.ProgressText().toStdString(), "Row 1, column 5: 5 of 156, about 16 s left");
   ASSERT_TRUE(frame.CellOutline());
-  EXPECT_EQ(*frame.CellOutline(), W("ORM610R1(5)")->geometry().adjusted(-3, -3, 3, 3));
+  const QRect outline = *frame.CellOutline();
+  EXPECT_EQ(outline, W("ORM610R1(5)")->geometry().adjusted(-3, -3, 3, 3));
+  // A 3 px border on all four sides, the cell inside it as it was.
+  const QImage drawn = W("ORM610R1(5)")->parentWidget()->grab(outline).toImage();
+  const QColor blue(32, 96, 208);
+  for (const QPoint at : {QPoint(0, 0), QPoint(2, 15), QPoint(31, 31), QPoint(29, 15),
+                          QPoint(15, 2), QPoint(15, 29), QPoint(31, 0), QPoint(0, 31)}) {
+    EXPECT_EQ(drawn.pixelColor(at), blue) << at.x() << "," << at.y();
+  }
+  EXPECT_EQ(drawn.pixelColor(6, 16), Drawn(W("ORM610R1(5)")));
   ClickOn("CancelButton");
   EXPECT_EQ(frame.ProgressText().toStdString(),
             "Andon transmission stopped at row 1, column 5 (5 of 156)");
