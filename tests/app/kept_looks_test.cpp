@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "tests/app/picture_difference.h"
+
 namespace tvx::testing {
 namespace {
 
@@ -20,20 +22,9 @@ using app::KeptGroupBox;
 
 // Pixels that differ by more than compositing a kept picture's antialiased edges can.
 int Differing(const QPixmap& a, const QPixmap& b) {
-  const QImage x = a.toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage y = b.toImage().convertToFormat(QImage::Format_RGB32);
-  if (x.size() != y.size()) return -1;
-  int n = 0;
-  for (int row = 0; row < x.height(); ++row) {
-    for (int col = 0; col < x.width(); ++col) {
-      const QRgb p = x.pixel(col, row);
-      const QRgb q = y.pixel(col, row);
-      const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
-      if (d > 16) ++n;
-    }
-  }
-  return n;
+  return Compare(a.toImage().convertToFormat(QImage::Format_RGB32),
+                 b.toImage().convertToFormat(QImage::Format_RGB32), 16)
+      .pixels;
 }
 
 int Differing(QWidget& a, QWidget& b) {

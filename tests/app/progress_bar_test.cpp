@@ -8,9 +8,9 @@
 #include <QImage>
 #include <QStyle>
 #include <QStyleFactory>
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
+
+#include "tests/app/picture_difference.h"
 
 namespace tvx::testing {
 namespace {
@@ -43,19 +43,9 @@ QImage Look(QProgressBar& bar, const Bar& c, QStyle* style) {
   return bar.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-// The largest difference on any channel of any pixel; -1 for pictures of different sizes.
+// The largest difference on any channel of any pixel.
 int Differing(const QImage& a, const QImage& b) {
-  if (a.size() != b.size()) return -1;
-  int most = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) {
-      const QRgb p = a.pixel(x, y);
-      const QRgb q = b.pixel(x, y);
-      most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                       std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-    }
-  }
-  return most;
+  return Compare(a, b).largest;
 }
 
 TEST(ProgressBar, ShowsWhatAPlainOneShows) {
