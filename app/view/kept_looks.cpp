@@ -13,22 +13,6 @@ namespace tvx::app {
 
 namespace {
 
-LookKey KeyOf(const QWidget& widget, const QStyleOption& option, int features, int parts,
-              const QString& text, qint64 icon = 0) {
-  return {widget.style(),
-          widget.size(),
-          widget.devicePixelRatioF(),
-          static_cast<int>(option.state),
-          features,
-          parts,
-          icon,
-          text,
-          widget.styleSheet(),
-          option.palette.cacheKey(),
-          widget.font(),
-          widget.layoutDirection()};
-}
-
 // Anything that may change a look without changing its key (a parent's style sheet, a
 // new style) draws it again.
 bool MayChangeLook(const QEvent& event) {
@@ -116,6 +100,22 @@ void Show(QWidget& widget, const QPixmap& picture, const QRegion& exposed) {
 }
 
 }  // namespace
+
+LookKey KeyOf(const QWidget& widget, const QStyleOption& option, int features, int parts,
+              const QString& text, qint64 icon) {
+  return {widget.style(),
+          widget.size(),
+          widget.devicePixelRatioF(),
+          static_cast<int>(option.state),
+          features,
+          parts,
+          icon,
+          text,
+          widget.styleSheet(),
+          option.palette.cacheKey(),
+          widget.font(),
+          widget.layoutDirection()};
+}
 
 void KeptLook::Paint(QWidget& widget, const QRegion& exposed, const LookKey& key,
                      const std::function<void(QPainter&)>& draw) {

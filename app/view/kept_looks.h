@@ -27,6 +27,10 @@ struct LookKey {
   bool operator==(const LookKey&) const = default;
 };
 
+// The key of a widget's look as its style option describes it.
+LookKey KeyOf(const QWidget& widget, const QStyleOption& option, int features, int parts,
+              const QString& text, qint64 icon = 0);
+
 // A widget's look drawn once and copied while nothing it is drawn from changes. During an
 // andon grid the outline's move repaints the cells beside it and the frames under it every
 // tick; drawing them through the style (sheet) each time was most of the window's cost.

@@ -1,5 +1,6 @@
 #include "app/view/progress_bar.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
@@ -16,24 +17,13 @@ void QuickProgressBar::paintEvent(QPaintEvent* event) {
     QProgressBar::paintEvent(event);  // another style, or a style sheet: as it draws itself
     return;
   }
-  QStylePainter painter(this);
   QStyleOptionProgressBar option;
   initStyleOption(&option);
-  const GrooveKey key{style(),
-                      size(),
-                      devicePixelRatioF(),
-                      static_cast<int>(option.state),
-                      option.palette.cacheKey(),
-                      option.direction};
-  if (groove_.isNull() || !(groove_key_ == key)) {
-    groove_ = QPixmap((QSizeF(key.size) * key.ratio).toSize());
-    groove_.setDevicePixelRatio(key.ratio);
-    groove_.fill(Qt::transparent);
-    QPainter picture(&groove_);
-    style()->drawControl(QStyle::CE_ProgressBarGroove, &option, &picture, this);
-    groove_key_ = key;
-  }
-  painter.drawPixmap(0, 0, groove_);
+  groove_.Paint(*this, event->region(), KeyOf(*this, option, 0, 0, {}),
+                [this, &option](QPainter& painter) {
+                  style()->drawControl(QStyle::CE_ProgressBarGroove, &option, &painter, this);
+                });
+  QStylePainter painter(this);
   painter.drawControl(QStyle::CE_ProgressBarContents, option);
   if (option.textVisible) painter.drawControl(QStyle::CE_ProgressBarLabel, option);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QPixmap>
 #include <QProgressBar>
+
+#include "app/view/kept_looks.h"
 
 namespace tvx::app {
 
@@ -16,18 +17,7 @@ class QuickProgressBar : public QProgressBar {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // What the groove is drawn from: while it stays the same, its picture is copied.
-  struct GrooveKey {
-    const QStyle* style = nullptr;
-    QSize size;
-    qreal ratio = 1;
-    int state = 0;
-    qint64 palette = 0;
-    Qt::LayoutDirection direction = Qt::LeftToRight;
-    bool operator==(const GrooveKey&) const = default;
-  };
-  GrooveKey groove_key_;
-  QPixmap groove_;
+  KeptLook groove_;
 };
 
 }  // namespace tvx::app
